@@ -1,0 +1,8 @@
+#include <windows.h>
+
+#include "framework/WinApp.h"
+
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow)
+{
+    return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
+}

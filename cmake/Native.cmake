@@ -1,0 +1,25 @@
+# Native build: the platform-free code and its unit tests, plain and under
+# AddressSanitizer + UndefinedBehaviorSanitizer.
+kmx_sources(KMX_NATIVE_TEST_SOURCES tests/native)
+
+set(KMX_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+
+kmx_platform_free_libs("")
+kmx_platform_free_libs("_asan")
+foreach(lib kmx_settings_asan kvxshared_asan)
+  target_compile_options(${lib} PRIVATE ${KMX_SANITIZE})
+  target_link_options(${lib} PUBLIC ${KMX_SANITIZE})
+endforeach()
+
+function(kmx_native_tests name suffix)
+  add_executable(${name} ${KMX_NATIVE_TEST_SOURCES} ${KMX_SHARED_TEST_SOURCES})
+  target_link_libraries(${name} PRIVATE kvxshared${suffix} kmx_settings${suffix} GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+endfunction()
+
+kmx_native_tests(native_tests "")
+kmx_native_tests(native_tests_asan "_asan")
+target_compile_options(native_tests_asan PRIVATE ${KMX_SANITIZE})
+set_tests_properties(native_tests_asan PROPERTIES
+  ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")

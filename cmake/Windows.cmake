@@ -1,0 +1,54 @@
+# Windows build (cross-compiled): the program and the tests that run under Wine.
+enable_language(RC)
+kmx_sources(KMX_FRAMEWORK_SOURCES framework)
+kmx_sources(KMX_UI_SOURCES ui)
+kmx_sources(KMX_APP_SOURCES app)
+kmx_sources(KMX_WINE_TEST_SOURCES tests/wine)
+file(GLOB KMX_WINE_TEST_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.rc)
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+kmx_platform_free_libs("")
+
+add_library(kmx_framework STATIC ${KMX_FRAMEWORK_SOURCES})
+target_link_libraries(kmx_framework PUBLIC kmx_settings user32 gdi32 comctl32 advapi32 kernel32)
+target_compile_options(kmx_framework PRIVATE ${KMX_WARNINGS})
+
+add_library(kmx_ui STATIC ${KMX_UI_SOURCES})
+target_link_libraries(kmx_ui PUBLIC kmx_framework kvxshared kmx_settings)
+target_include_directories(kmx_ui PUBLIC ${CMAKE_SOURCE_DIR}/resources)
+target_compile_options(kmx_ui PRIVATE ${KMX_WARNINGS})
+
+set(KMX_RESOURCE_FILE ${CMAKE_SOURCE_DIR}/resources/KMXLogCtl.rc)
+set_source_files_properties(${KMX_RESOURCE_FILE} PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/KMXLogCtl.ico;${CMAKE_SOURCE_DIR}/resources/KMXLogCtl.manifest")
+
+add_executable(KMXLogCtl WIN32 ${KMX_APP_SOURCES} ${KMX_RESOURCE_FILE})
+target_link_libraries(KMXLogCtl PRIVATE kmx_ui)
+target_include_directories(KMXLogCtl PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_compile_options(KMXLogCtl PRIVATE ${KMX_WARNINGS})
+target_link_options(KMXLogCtl PRIVATE -municode -s)
+set_target_properties(KMXLogCtl PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# Wine runs in a project-local prefix with its own Xvfb; a ctest fixture sets
+# both up once per run and tears them down at the end.
+set(KMX_WINE_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh)
+add_test(NAME wine_setup COMMAND ${KMX_WINE_SCRIPT} start)
+add_test(NAME wine_cleanup COMMAND ${KMX_WINE_SCRIPT} stop)
+set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
+
+function(kmx_wine_test name)
+  add_test(NAME ${name} COMMAND ${name} ${ARGN})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop)
+endfunction()
+
+if(KMX_WINE_TEST_SOURCES OR KMX_SHARED_TEST_SOURCES)
+  add_executable(wine_tests ${KMX_WINE_TEST_SOURCES} ${KMX_SHARED_TEST_SOURCES}
+                            ${KMX_RESOURCE_FILE} ${KMX_WINE_TEST_RESOURCES})
+  target_link_libraries(wine_tests PRIVATE kmx_ui GTest::gtest_main)
+  target_include_directories(wine_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources
+                                                ${CMAKE_SOURCE_DIR}/tests/wine
+                                                ${CMAKE_SOURCE_DIR}/tests)
+  kmx_wine_test(wine_tests --gtest_brief=1)
+endif()

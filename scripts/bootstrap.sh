@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing on a Debian 12 machine (as root or through sudo),
+# then configures and builds both presets.
+set -eu
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++ mingw-w64 wine wine64 xvfb xauth googletest
+          imagemagick xdotool)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" </dev/null
+fi
+
+for preset in native win64; do
+  [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done

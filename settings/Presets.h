@@ -1,0 +1,169 @@
+// The preset buttons and the All/None buttons of the three check box groups:
+// which check marks each one sets, and in what order.
+//
+// The presets are kept as one table, a row per check box and a column per
+// preset button, written the way the design lays it out; the ordered mark
+// lists the dialog applies are derived from it.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "settings/Catalogue.h"
+
+namespace kmx {
+
+// The check box groups presets and group buttons act on.
+enum class BoxGroup {
+    AllThreads,    // "All" (1044), the thread rule's switch
+    SingleThread,  // the 15 single-thread boxes
+    Area,          // the 10 area boxes
+    Function,      // the 5 "Function" detail boxes
+    Comment,       // the 11 "Comment" detail boxes
+    Output,        // the 4 output options of the "Threads" group
+};
+
+// One row of the preset table. marks holds one character per preset column
+// (in kPresetButtonIds order), separated by blanks:
+//   '1' the preset checks the box, '0' it unchecks it, '-' it leaves it alone,
+//   'v' it depends on the connector variant (checked unless IsBESKMX says BES).
+struct PresetRow {
+    BoxGroup group;
+    SettingId setting;
+    const char* marks;
+};
+
+// The preset buttons in column order.
+inline constexpr std::array<int, 8> kPresetButtonIds = {1072, 1073, 1078, 1079, 1093, 1076, 1074, 1075};
+
+// Columns: F Full (1072), D Default (1073), C Changes (1078), S Spooler (1079),
+// U UI Thread (1093), H HTTP Only (1076), M Main Sync (1074), G GAL Sync (1075).
+inline constexpr std::array<PresetRow, 46> kPresetTable = {{
+    //                                                     F D C S U H M G
+    {BoxGroup::AllThreads,   kThreadAllThreads,          "1 1 1 0 0 1 0 0"},
+    {BoxGroup::SingleThread, kThreadMain,                "1 1 - 0 1 - 0 0"},
+    {BoxGroup::SingleThread, kThreadMainSync,            "1 1 - 0 0 - 1 0"},
+    {BoxGroup::SingleThread, kThreadDSDISync,            "1 1 - 0 0 - 0 0"},
+    {BoxGroup::SingleThread, kThreadOnNotify,            "1 1 - 0 0 - 0 0"},
+    {BoxGroup::SingleThread, kThreadGALSync,             "1 1 - 0 0 - 0 1"},
+    {BoxGroup::SingleThread, kThreadOthers,              "1 1 - 0 0 - 0 0"},
+    {BoxGroup::SingleThread, kThreadHTTPCallback,        "1 0 - 0 0 - 0 1"},
+    {BoxGroup::SingleThread, kThreadKeywordUpdater,      "1 1 - 0 0 - 0 0"},
+    {BoxGroup::SingleThread, kThreadConnState,           "1 1 - 0 0 - 0 0"},
+    {BoxGroup::SingleThread, kThreadSpooler,             "1 1 - 1 0 - 0 0"},
+    {BoxGroup::SingleThread, kThreadReaper,              "1 1 - 0 0 - 0 0"},
+    {BoxGroup::SingleThread, kThreadSync1Msg,            "1 1 - 0 0 - 0 0"},
+    {BoxGroup::SingleThread, kThreadTrackedMail,         "1 1 - 0 0 - 0 0"},
+    {BoxGroup::SingleThread, kThreadWaitRqst,            "1 1 - 0 0 - 0 0"},
+    {BoxGroup::SingleThread, kThreadIPSrch,              "1 1 - 0 0 - 0 0"},
+    {BoxGroup::Area,         kAreaChanges,               "1 1 1 1 1 1 1 1"},
+    {BoxGroup::Area,         kAreaAddins,                "1 1 0 1 1 1 0 0"},
+    {BoxGroup::Area,         kAreaMAPI,                  "1 1 0 1 1 1 1 1"},
+    {BoxGroup::Area,         kAreaSync,                  "1 1 0 1 1 1 1 1"},
+    {BoxGroup::Area,         kAreaSAX,                   "1 0 0 0 0 0 0 0"},
+    {BoxGroup::Area,         kAreaStream,                "1 0 0 1 1 0 0 0"},
+    {BoxGroup::Area,         kAreaConn,                  "1 1 0 1 1 1 0 0"},
+    {BoxGroup::Area,         kAreaProg,                  "1 0 0 1 1 1 0 0"},
+    {BoxGroup::Area,         kAreaGen,                   "1 1 0 1 1 1 1 1"},
+    {BoxGroup::Area,         kAreaMsgMpr,                "1 0 0 1 1 0 1 1"},
+    {BoxGroup::Function,     kDetailFnAPI,               "1 1 0 1 1 0 1 1"},
+    {BoxGroup::Function,     kDetailFnInternal,          "1 1 0 1 1 0 1 1"},
+    {BoxGroup::Function,     kDetailFnDetailed,          "1 0 0 0 0 0 0 0"},
+    {BoxGroup::Function,     kDetailFnIUnknown,          "1 0 0 0 0 0 0 0"},
+    {BoxGroup::Function,     kDetailFnCtorDtor,          "1 0 0 0 0 0 0 0"},
+    {BoxGroup::Comment,      kDetailCmntGen,             "1 1 1 1 1 0 1 1"},
+    {BoxGroup::Comment,      kDetailCmntProps,           "1 1 1 1 1 0 1 1"},
+    {BoxGroup::Comment,      kDetailCmntRows,            "1 0 0 0 0 0 0 0"},
+    {BoxGroup::Comment,      kDetailCmntHTTP,            "1 1 1 1 1 1 1 1"},
+    {BoxGroup::Comment,      kDetailCmntIUnknown,        "1 0 0 0 0 0 0 0"},
+    {BoxGroup::Comment,      kDetailCmntSAX,             "1 0 0 0 0 0 0 0"},
+    {BoxGroup::Comment,      kDetailCmntStoreInfo,       "1 0 0 0 0 0 0 0"},
+    {BoxGroup::Comment,      kDetailCmntFolderInfo,      "1 0 0 0 0 0 0 0"},
+    {BoxGroup::Comment,      kDetailCmntMsgInfo,         "1 0 0 0 0 0 0 0"},
+    {BoxGroup::Comment,      kDetailCmntRestrictions,    "1 0 0 0 0 0 0 0"},
+    {BoxGroup::Comment,      kDetailCmntParam,           "1 1 1 1 1 0 1 1"},
+    {BoxGroup::Output,       kLogToDbgWin,               "- 0 - - - - - -"},
+    {BoxGroup::Output,       kThreadLanes,               "- v - - - - - -"},
+    {BoxGroup::Output,       kIndentCallDepth,           "- 1 - - - - - -"},
+    {BoxGroup::Output,       kPrettyPrint,               "- 0 - - - - - -"},
+}};
+
+// The order in which a preset sets the output options (its last step), which
+// is not the table's.
+inline constexpr std::array<SettingId, 4> kOutputOptionOrder = {
+    kThreadLanes, kIndentCallDepth, kPrettyPrint, kLogToDbgWin};
+
+struct PresetMark {
+    SettingId setting;
+    int mark;  // 1 checked, 0 unchecked
+};
+
+// What one preset button does, in the order the dialog applies it:
+//   1. set "All" (1044) to allThreadsMark;
+//   2. run the thread rule (OnAllThreads);
+//   3-5. set boxMarks in order: single threads, areas, Function, Comment;
+//   6. if setsOutputOptions, set OutputOptionMarks(IsBESKMX()) in order.
+struct Preset {
+    int buttonId;
+    int allThreadsMark;
+    std::vector<PresetMark> boxMarks;
+    bool setsOutputOptions;
+};
+
+// All eight, in column order.
+const std::vector<Preset>& Presets();
+
+// nullptr when buttonId is not a preset button.
+const Preset* FindPreset(int buttonId);
+
+// The output option marks of a preset that sets them ("Default"), in
+// kOutputOptionOrder; isBESKMX is Korvex::Util::IsBESKMX()'s result, asked
+// each time the preset runs. Empty for a preset that sets none.
+std::vector<PresetMark> OutputOptionMarks(const Preset& preset, int isBESKMX);
+
+// The settings of a group in table order.
+std::vector<SettingId> BoxesOf(BoxGroup group);
+
+// An All/None button of the "Threads", "Areas" or "Detail Level" group. The
+// "Detail Level" buttons set the Comment boxes only.
+struct GroupButton {
+    int buttonId;
+    BoxGroup boxes;
+    int mark;
+};
+
+inline constexpr std::array<GroupButton, 6> kGroupButtons = {{
+    {1033, BoxGroup::SingleThread, 1},
+    {1034, BoxGroup::SingleThread, 0},
+    {1065, BoxGroup::Area,         1},
+    {1070, BoxGroup::Area,         0},
+    {1035, BoxGroup::Comment,      1},
+    {1036, BoxGroup::Comment,      0},
+}};
+
+std::optional<GroupButton> FindGroupButton(int buttonId);
+
+// A row's mark string must hold exactly one of "10-v" per column, blank
+// separated; checked at compile time so a slip in the table cannot build.
+constexpr bool IsWellFormedMarks(const char* marks) {
+    for (std::size_t column = 0; column < kPresetButtonIds.size(); ++column) {
+        const char c = marks[2 * column];
+        if (c != '1' && c != '0' && c != '-' && c != 'v') return false;
+        const char after = marks[2 * column + 1];
+        const bool last = column + 1 == kPresetButtonIds.size();
+        if (last ? after != '\0' : after != ' ') return false;
+    }
+    return true;
+}
+
+constexpr bool IsWellFormedTable() {
+    for (const PresetRow& row : kPresetTable) {
+        if (!IsWellFormedMarks(row.marks)) return false;
+    }
+    return true;
+}
+static_assert(IsWellFormedTable(), "every preset row needs one mark per preset button");
+
+}  // namespace kmx

@@ -1,0 +1,104 @@
+#include "settings/Saver.h"
+
+#include <cstdint>
+
+#include "settings/FileName.h"
+#include "settings/RegistryOps.h"
+#include "settings/SettingOrders.h"
+#include "settings/Wtol.h"
+
+namespace kmx {
+namespace {
+
+constexpr int kDirectoryEditId = 1002;
+constexpr int kDirSizeEditId = 1009;
+
+bool AnythingChanged(const SettingsModel& model, const std::wstring& fileName) {
+    for (std::size_t i = 0; i < kSettingCount; ++i) {
+        switch (kCatalogue[i].kind) {
+            case SettingKind::Switch:
+                if (model.value[i] != model.recordedValue[i]) return true;
+                break;
+            case SettingKind::Limit:
+                if (model.text[i] != model.recordedText[i]) return true;
+                break;
+            case SettingKind::FileName:
+                if (fileName != model.recordedFileName) return true;
+                break;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::wstring WriteFailedText(const std::wstring& valueName) {
+    return L"Failed to set registry value " + valueName;
+}
+
+SaveOutcome SaveSettings(SettingsModel& model, bool exchangeOk, IRegistry& registry, RegKey key,
+                         bool oldSwitchRefused, SaveHooks& hooks) {
+    SaveOutcome outcome;
+    if (!exchangeOk) {
+        outcome.result = SaveResult::ExchangeFailed;
+        return outcome;
+    }
+
+    model.logDirectory = TrimTrailingBackslashes(model.logDirectory);
+    const std::wstring fileName = ComposeFileNameForSave(model.logDirectory, model.logFilePrefix);
+    if (!hooks.DirectoryExists(model.logDirectory)) {
+        hooks.FocusControl(kDirectoryEditId);
+        hooks.ShowMessage(kDirectoryMissingText, kErrorCaption, kErrorBoxStyle);
+        outcome.result = SaveResult::Refused;
+        return outcome;
+    }
+
+    // Empty or 0 means the default size.
+    std::int32_t numbers[kSettingCount] = {};
+    numbers[kMaxFileSizeMB] = Wtol(model.text[kMaxFileSizeMB]);
+    if (numbers[kMaxFileSizeMB] == 0) numbers[kMaxFileSizeMB] = 10;
+    numbers[kMaxDirSizeMB] = Wtol(model.text[kMaxDirSizeMB]);
+    if (numbers[kMaxDirSizeMB] == 0) numbers[kMaxDirSizeMB] = 100;
+
+    // Compared as unsigned numbers; the product is taken in 64 bits so that a
+    // huge (negative) file size cannot wrap round and pass.
+    const std::uint64_t fileSize = static_cast<std::uint32_t>(numbers[kMaxFileSizeMB]);
+    const std::uint64_t dirSize = static_cast<std::uint32_t>(numbers[kMaxDirSizeMB]);
+    if (dirSize < 10 * fileSize) {
+        hooks.FocusControl(kDirSizeEditId);
+        hooks.ShowMessage(kSizeRuleText, kErrorCaption, kErrorBoxStyle);
+        outcome.result = SaveResult::Refused;
+        return outcome;
+    }
+    numbers[kMaxAgeDays] = Wtol(model.text[kMaxAgeDays]);
+    numbers[kMaxCallDepth] = Wtol(model.text[kMaxCallDepth]);
+
+    if (!AnythingChanged(model, fileName)) return outcome;
+
+    for (std::size_t n = 0; n < kSaveOrder.size(); ++n) {
+        const SettingId id = kSaveOrder[n];
+        if (n + 1 == kSaveOrder.size() && oldSwitchRefused) {
+            hooks.ShowMessage(kOldSwitchText, kAccessDeniedCaption, kErrorBoxStyle);
+        }
+        RegStatus status = kErrorSuccess;
+        switch (Info(id).kind) {
+            case SettingKind::Switch:
+                status = WriteDword(registry, key, Info(id).name, static_cast<std::uint32_t>(model.value[id]));
+                break;
+            case SettingKind::Limit:
+                status = WriteDword(registry, key, Info(id).name, static_cast<std::uint32_t>(numbers[id]));
+                break;
+            case SettingKind::FileName:
+                status = WriteString(registry, key, Info(id).name, fileName);
+                break;
+        }
+        if (status != kErrorSuccess && outcome.failedValue.empty()) {
+            outcome.failedValue = Info(id).name;
+            outcome.failedStatus = status;
+        }
+    }
+    outcome.result = outcome.failedValue.empty() ? SaveResult::Written : SaveResult::WriteFailed;
+    return outcome;
+}
+
+}  // namespace kmx

@@ -1,0 +1,58 @@
+// Saving: validates the directory and the size rule, then, if anything
+// differs from what loading recorded, writes all 57 values in their fixed
+// order.
+#pragma once
+
+#include <string>
+
+#include "settings/Registry.h"
+#include "settings/SettingsModel.h"
+
+namespace kmx {
+
+inline constexpr wchar_t kDirectoryMissingText[] = L"The specified Log File directory does not exist";
+inline constexpr wchar_t kSizeRuleText[] =
+    L"'Max Size of KMXLogs Directory' must be at least ten times 'Max Size of Single Log File'.";
+inline constexpr wchar_t kOldSwitchText[] =
+    L"Unable to delete the old verboseLogging registry value.  Please delete it.";
+inline constexpr wchar_t kErrorCaption[] = L"Error";
+inline constexpr wchar_t kAccessDeniedCaption[] = L"Access Denied";
+inline constexpr unsigned kErrorBoxStyle = 0x10;  // MB_OK | MB_ICONERROR
+
+// What the dialog lends to Save.
+class SaveHooks {
+public:
+    virtual ~SaveHooks() = default;
+    // GetFileAttributesW succeeds and has FILE_ATTRIBUTE_DIRECTORY.
+    virtual bool DirectoryExists(const std::wstring& directory) = 0;
+    virtual void FocusControl(int controlId) = 0;
+    // A message box owned by the dialog; returns when the user closed it.
+    virtual void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) = 0;
+};
+
+enum class SaveResult {
+    ExchangeFailed,  // the copy of the controls failed (already reported): nothing done
+    Refused,         // a check failed and its message was shown: nothing written
+    Unchanged,       // nothing differs from the recorded values: nothing written
+    Written,         // all 57 values written
+    WriteFailed,     // all 57 attempted, at least one failed: see failedValue
+};
+
+struct SaveOutcome {
+    SaveResult result = SaveResult::Unchanged;
+    std::wstring failedValue;  // the first value whose write failed
+    RegStatus failedStatus = kErrorSuccess;
+};
+
+// The text the dialog shows for SaveResult::WriteFailed (caption "Error",
+// style kErrorBoxStyle).
+std::wstring WriteFailedText(const std::wstring& valueName);
+
+// exchangeOk: whether copying the controls into the model succeeded. key: the
+// logging key loading left (0 if it could not be created). oldSwitchRefused:
+// the flag from loading. Trims the model's directory as a side effect, as the
+// user sees after the next copy into the controls.
+SaveOutcome SaveSettings(SettingsModel& model, bool exchangeOk, IRegistry& registry, RegKey key,
+                         bool oldSwitchRefused, SaveHooks& hooks);
+
+}  // namespace kmx

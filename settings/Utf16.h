@@ -1,0 +1,30 @@
+// Registry strings are UTF-16LE bytes; wchar_t is 16 bits on Windows and 32
+// bits elsewhere, so conversions are explicit.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kmx {
+
+// UTF-16 code units of the text (surrogate pairs for characters beyond the
+// BMP when wchar_t is 32 bits). No terminator is added.
+std::u16string ToUtf16(const std::wstring& text);
+
+// The text of UTF-16 code units. Pairs become one character when wchar_t is
+// 32 bits; a lone surrogate is kept as its unit value.
+std::wstring FromUtf16(const std::u16string& units);
+
+// The units as little-endian bytes, optionally followed by a NUL unit.
+std::vector<std::uint8_t> ToUtf16LeBytes(const std::wstring& text, bool withTerminator);
+
+// Little-endian bytes as units; an odd final byte makes a unit whose high byte
+// is 0. Nothing stops at a NUL.
+std::u16string UnitsFromLeBytes(const std::uint8_t* bytes, std::size_t count);
+
+// The text of little-endian bytes, up to the first NUL unit or the end.
+std::wstring TextFromUtf16LeBytes(const std::uint8_t* bytes, std::size_t count);
+
+}  // namespace kmx

@@ -1,0 +1,232 @@
+// Loading the settings from an in-memory registry: what is read, what is
+// written back, and what is left alone.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/Loader.h"
+#include "settings/MemoryRegistry.h"
+#include "settings/RegistryOps.h"
+#include "settings/SettingOrders.h"
+
+namespace kmx {
+namespace {
+
+const wchar_t kLogging[] = L"HKCU\\Software\\Korvex\\Logging";
+const wchar_t kKorvex[] = L"HKLM\\Software\\Korvex";
+
+class LoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ApplyFactoryDefaults(model_, L"C:\\Temp\\", 0);
+        RecordFactoryValues(model_);
+    }
+
+    LoadResult Load() {
+        const LoadResult result = LoadSettings(registry_, model_);
+        // Everything but the logging key, which the caller holds, is closed.
+        EXPECT_EQ(result.loggingKey != 0 ? 1 : 0, registry_.OpenHandleCount());
+        if (result.loggingKey != 0) EXPECT_EQ(kErrorSuccess, CloseKey(registry_, result.loggingKey));
+        return result;
+    }
+
+    // Every setting stored as 4-byte REG_BINARY, each switch the opposite of
+    // its default, and a FileName that fits.
+    void StoreCompleteKey() {
+        for (const SettingInfo& info : kCatalogue) {
+            std::uint32_t v = info.factoryDefault == 0 ? 1 : 0;
+            if (info.kind == SettingKind::Limit) v = static_cast<std::uint32_t>(info.factoryDefault) + 5;
+            if (info.kind != SettingKind::FileName) {
+                registry_.Put(kLogging, info.name, kRegBinary,
+                              {static_cast<std::uint8_t>(v), 0, 0, 0});
+            }
+        }
+        registry_.PutString(kLogging, L"FileName", L"D:\\Logs\\kmx");
+    }
+
+    std::vector<std::wstring> WrittenNames() const {
+        std::vector<std::wstring> names;
+        for (const auto& call : registry_.SetLog()) names.push_back(call.name);
+        return names;
+    }
+
+    MemoryRegistry registry_;
+    SettingsModel model_;
+};
+
+TEST_F(LoaderTest, FirstStartWritesEveryDefault) {
+    const LoadResult result = Load();
+    EXPECT_TRUE(result.loaded);
+    EXPECT_FALSE(result.oldSwitchRefused);
+    EXPECT_EQ(AppDumpBox::Hidden, result.appDumpBox);
+
+    std::vector<std::wstring> expected = {L"EnableAppDump"};
+    for (std::size_t i = 0; i + 1 < kLoadOrder.size(); ++i) expected.push_back(Info(kLoadOrder[i]).name);
+    EXPECT_EQ(expected, WrittenNames()) << "EnableAppDump is written by the ShowAppDump step only";
+
+    for (const SettingInfo& info : kCatalogue) {
+        if (info.kind == SettingKind::FileName) continue;
+        EXPECT_EQ(static_cast<std::uint32_t>(info.factoryDefault), registry_.GetDword(kLogging, info.name)) << info.name;
+    }
+    EXPECT_EQ(L"C:\\Temp\\kmx", registry_.GetString(kLogging, L"FileName"));
+    EXPECT_EQ(L"C:\\Temp", model_.logDirectory);
+    EXPECT_EQ(L"kmx", model_.logFilePrefix);
+    EXPECT_EQ(L"C:\\Temp\\kmx", model_.recordedFileName);
+    EXPECT_EQ(L"10", model_.recordedText[kMaxFileSizeMB]);
+}
+
+TEST_F(LoaderTest, BesVariantWritesThreadLanesOff) {
+    ApplyFactoryDefaults(model_, L"C:\\Temp\\", 1);
+    Load();
+    EXPECT_EQ(0u, registry_.GetDword(kLogging, L"ThreadLanes"));
+}
+
+TEST_F(LoaderTest, CompleteKeyIsReadWithoutWritingWhateverTheType) {
+    StoreCompleteKey();
+    registry_.PutDword(kLogging, L"ShowAppDump", 1);
+    const MemoryRegistry::Contents before = registry_.Snapshot();
+    const LoadResult result = Load();
+    EXPECT_EQ(AppDumpBox::Shown, result.appDumpBox);
+    EXPECT_TRUE(registry_.SetLog().empty());
+    EXPECT_EQ(before, registry_.Snapshot());
+    for (std::size_t i = 0; i < kSettingCount; ++i) {
+        const SettingInfo& info = kCatalogue[i];
+        if (info.kind == SettingKind::Switch) EXPECT_EQ(info.factoryDefault == 0 ? 1 : 0, model_.value[i]) << info.name;
+        if (info.kind == SettingKind::Limit) EXPECT_EQ(std::to_wstring(info.factoryDefault + 5), model_.text[i]) << info.name;
+    }
+    EXPECT_EQ(model_.value, model_.recordedValue);
+    EXPECT_EQ(model_.text, model_.recordedText);
+    EXPECT_EQ(L"D:\\Logs", model_.logDirectory);
+}
+
+TEST_F(LoaderTest, ShowAppDumpDecidesTheBoxAndTheEnableAppDumpReset) {
+    struct Case { std::optional<std::uint32_t> showAppDump; AppDumpBox box; std::int32_t enableAppDump; bool written; };
+    const Case cases[] = {
+        {1u, AppDumpBox::Shown, 1, false},
+        {std::nullopt, AppDumpBox::Hidden, 0, true},
+        {0u, AppDumpBox::Hidden, 0, true},
+        {0xFFFFFFFFu, AppDumpBox::Hidden, 1, false},
+    };
+    for (const Case& c : cases) {
+        MemoryRegistry registry;
+        SettingsModel model;
+        ApplyFactoryDefaults(model, L"C:\\Temp\\", 0);
+        registry.PutDword(kLogging, L"EnableAppDump", 1);
+        if (c.showAppDump) registry.PutDword(kLogging, L"ShowAppDump", *c.showAppDump);
+        const LoadResult result = LoadSettings(registry, model);
+        const std::uint32_t shown = c.showAppDump.value_or(0xDEAD);
+        EXPECT_EQ(c.box, result.appDumpBox) << shown;
+        EXPECT_EQ(c.enableAppDump, model.value[kEnableAppDump]) << shown;
+        EXPECT_EQ(static_cast<std::uint32_t>(c.enableAppDump), registry.GetDword(kLogging, L"EnableAppDump")) << shown;
+        EXPECT_EQ(c.written, registry.SetLog().front().name == L"EnableAppDump") << shown;
+        EXPECT_EQ(c.showAppDump, registry.GetDword(kLogging, L"ShowAppDump")) << "never written";
+        CloseKey(registry, result.loggingKey);
+    }
+}
+
+TEST_F(LoaderTest, FileNameSplitsAtTheLastBackslashAndTooLongIsReplaced) {
+    struct Case { std::wstring stored; std::wstring directory; std::wstring prefix; std::wstring recorded; };
+    const std::wstring fits = L"C:\\" + std::wstring(256, L'd');  // 259 characters
+    const std::wstring tooLong = fits + L"x";
+    const Case cases[] = {
+        {L"C:\\Logs\\kmx", L"C:\\Logs", L"kmx", L"C:\\Logs\\kmx"},
+        {L"C:\\Logs\\", L"C:\\Logs", L"", L"C:\\Logs\\"},
+        {L"kmx", L"C:\\Temp\\", L"kmx", L"kmx"},
+        {fits, L"C:", fits.substr(3), fits},
+        {tooLong, L"C:\\Temp", L"kmx", L"C:\\Temp\\kmx"},
+    };
+    for (const Case& c : cases) {
+        MemoryRegistry registry;
+        SettingsModel model;
+        ApplyFactoryDefaults(model, L"C:\\Temp\\", 0);
+        registry.PutString(kLogging, L"FileName", c.stored);
+        CloseKey(registry, LoadSettings(registry, model).loggingKey);
+        EXPECT_EQ(c.directory, model.logDirectory) << c.stored.size();
+        EXPECT_EQ(c.prefix, model.logFilePrefix) << c.stored.size();
+        EXPECT_EQ(c.recorded, model.recordedFileName) << c.stored.size();
+        EXPECT_EQ(c.recorded, registry.GetString(kLogging, L"FileName")) << c.stored.size();
+    }
+}
+
+TEST_F(LoaderTest, OnlyTheSingleFileSizeIsCorrectedAndOnlyInTheModel) {
+    registry_.PutDword(kLogging, L"MaxFileSizeMB", static_cast<std::uint32_t>(-3));
+    registry_.PutDword(kLogging, L"MaxDirSizeMB", 0);
+    registry_.PutDword(kLogging, L"MaxAgeDays", 1234);
+    registry_.PutDword(kLogging, L"MaxCallDepth", static_cast<std::uint32_t>(-5));
+    Load();
+    EXPECT_EQ(L"10", model_.text[kMaxFileSizeMB]);
+    EXPECT_EQ(L"10", model_.recordedText[kMaxFileSizeMB]);
+    EXPECT_EQ(static_cast<std::uint32_t>(-3), registry_.GetDword(kLogging, L"MaxFileSizeMB"));
+    EXPECT_EQ(L"0", model_.text[kMaxDirSizeMB]);
+    EXPECT_EQ(L"1234", model_.text[kMaxAgeDays]);
+    EXPECT_EQ(L"-5", model_.text[kMaxCallDepth]);
+
+    registry_.PutDword(kLogging, L"MaxFileSizeMB", 0);
+    ApplyFactoryDefaults(model_, L"C:\\Temp\\", 0);
+    model_.SetLimit(kMaxFileSizeMB, 55);
+    Load();
+    EXPECT_EQ(L"10", model_.text[kMaxFileSizeMB]);
+}
+
+TEST_F(LoaderTest, UnreadableValuesGetTheirDefaultAndUnknownOnesAreLeftAlone) {
+    StoreCompleteKey();
+    registry_.Put(kLogging, L"Enabled", kRegQword, {1, 0, 0, 0, 0, 0, 0, 0});
+    registry_.PutString(kLogging, L"KeepLogging", L"no");  // 6 bytes
+    registry_.Put(kLogging, L"MaxCallDepth", kRegBinary, {0x2C, 0x01});  // 2 bytes: read as 300
+    registry_.PutString(kLogging, L"Unrelated", L"keep me");
+    registry_.PutDword(kLogging, L"ShowAppDump", 1);
+    Load();
+    EXPECT_EQ((MemoryRegistry::StoredValue{kRegDword, {0, 0, 0, 0}}), registry_.Get(kLogging, L"Enabled"));
+    EXPECT_EQ(1u, registry_.GetDword(kLogging, L"KeepLogging"));
+    EXPECT_EQ(L"300", model_.text[kMaxCallDepth]);
+    EXPECT_EQ(L"keep me", registry_.GetString(kLogging, L"Unrelated"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Enabled", L"KeepLogging"}), WrittenNames());
+}
+
+TEST_F(LoaderTest, OldSwitchIsDeletedWhenReadableAndRefusalIsRemembered) {
+    struct Case { const char* what; std::function<void(MemoryRegistry&)> arrange; bool refused; bool remains; };
+    const Case cases[] = {
+        {"deletable", [](MemoryRegistry&) {}, false, false},
+        {"denied by the key", [](MemoryRegistry& r) { r.DenyRights(kKorvex, kKeySetValue); }, true, true},
+        {"delete refused", [](MemoryRegistry& r) { r.InjectFault(MemoryRegistry::Op::Delete, kErrorAccessDenied); }, true, true},
+        {"delete fails otherwise", [](MemoryRegistry& r) { r.InjectFault(MemoryRegistry::Op::Delete, 1450); }, false, true},
+        {"longer than 4 bytes", [](MemoryRegistry& r) { r.PutString(kKorvex, L"verboseLogging", L"on"); }, false, true},
+        {"unreadable key", [](MemoryRegistry& r) { r.DenyRights(kKorvex, kKeyQueryValue); }, false, true},
+    };
+    for (const Case& c : cases) {
+        MemoryRegistry registry;
+        SettingsModel model;
+        ApplyFactoryDefaults(model, L"C:\\Temp\\", 0);
+        registry.PutDword(kKorvex, L"verboseLogging", 1);
+        c.arrange(registry);
+        const LoadResult result = LoadSettings(registry, model);
+        EXPECT_EQ(c.refused, result.oldSwitchRefused) << c.what;
+        EXPECT_EQ(c.remains, registry.ValueExists(kKorvex, L"verboseLogging")) << c.what;
+        EXPECT_TRUE(result.loaded) << c.what;
+        EXPECT_EQ(1, registry.OpenHandleCount()) << c.what << ": only the logging key stays open";
+        CloseKey(registry, result.loggingKey);
+    }
+}
+
+TEST_F(LoaderTest, LoggingKeyThatCannotBeCreatedLeavesTheFactoryModel) {
+    registry_.PutDword(kKorvex, L"verboseLogging", 1);
+    registry_.DenyRights(kKorvex, kKeySetValue);
+    registry_.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kLogging);
+    const SettingsModel factory = model_;
+    const LoadResult result = Load();
+    EXPECT_FALSE(result.loaded);
+    EXPECT_EQ(0u, result.loggingKey);
+    EXPECT_EQ(AppDumpBox::NotRead, result.appDumpBox);
+    EXPECT_TRUE(result.oldSwitchRefused) << "the old switch step runs first";
+    EXPECT_TRUE(registry_.SetLog().empty());
+    EXPECT_EQ(factory.value, model_.value);
+    EXPECT_EQ(factory.recordedFileName, model_.recordedFileName);
+    EXPECT_EQ(factory.logDirectory, model_.logDirectory);
+}
+
+}  // namespace
+}  // namespace kmx

@@ -1,0 +1,219 @@
+// Save over an in-memory registry: the checks, the change test, the writes in
+// their order, and what the user is shown.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "settings/Loader.h"
+#include "settings/MemoryRegistry.h"
+#include "settings/RegistryOps.h"
+#include "settings/Saver.h"
+#include "settings/SettingOrders.h"
+
+namespace kmx {
+namespace {
+
+const wchar_t kLogging[] = L"HKCU\\Software\\Korvex\\Logging";
+
+// Records what Save does to the dialog, with the number of registry writes
+// made so far at each message box.
+class FakeHooks : public SaveHooks {
+public:
+    explicit FakeHooks(const MemoryRegistry& registry) : registry_(registry) {}
+    bool DirectoryExists(const std::wstring& directory) override {
+        checked.push_back(directory);
+        return directories.count(directory) != 0;
+    }
+    void FocusControl(int controlId) override { events.push_back(L"focus " + std::to_wstring(controlId)); }
+    void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override {
+        events.push_back(caption + L"|" + text + L"|" + std::to_wstring(style));
+        writesAtMessage.push_back(registry_.SetLog().size());
+    }
+    std::set<std::wstring> directories = {L"C:\\Temp", L"D:\\Logs", L"C:"};
+    std::vector<std::wstring> checked;
+    std::vector<std::wstring> events;
+    std::vector<std::size_t> writesAtMessage;
+
+private:
+    const MemoryRegistry& registry_;
+};
+
+const std::wstring kDirectoryBox = std::wstring(L"Error|") + kDirectoryMissingText + L"|16";
+const std::wstring kSizeBox = std::wstring(L"Error|") + kSizeRuleText + L"|16";
+
+class SaverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ApplyFactoryDefaults(model_, L"C:\\Temp\\", 0);
+        RecordFactoryValues(model_);
+        const LoadResult loaded = LoadSettings(registry_, model_);
+        ASSERT_TRUE(loaded.loaded);
+        key_ = loaded.loggingKey;
+        registry_.ClearSetLog();
+    }
+    void TearDown() override {
+        if (key_ != 0) CloseKey(registry_, key_);
+        EXPECT_EQ(0, registry_.OpenHandleCount());
+    }
+
+    SaveOutcome Save(bool oldSwitchRefused = false) {
+        return SaveSettings(model_, true, registry_, key_, oldSwitchRefused, hooks_);
+    }
+    std::size_t Writes() const { return registry_.SetLog().size(); }
+
+    MemoryRegistry registry_;
+    SettingsModel model_;
+    RegKey key_ = 0;
+    FakeHooks hooks_{registry_};
+};
+
+TEST_F(SaverTest, NothingChangedWritesNothingAndShowsNothing) {
+    // What loading put into the controls comes back trimmed and split the same way.
+    EXPECT_EQ(SaveResult::Unchanged, Save(true).result);
+    EXPECT_EQ(0u, Writes());
+    EXPECT_TRUE(hooks_.events.empty());
+    EXPECT_EQ(std::vector<std::wstring>{L"C:\\Temp"}, hooks_.checked);
+}
+
+TEST_F(SaverTest, OnlyThePrefixChangedWritesAllValuesInOrder) {
+    model_.logFilePrefix = L"new";
+    EXPECT_EQ(SaveResult::Written, Save().result);
+    const auto& log = registry_.SetLog();
+    ASSERT_EQ(57u, log.size());
+    for (std::size_t n = 0; n < log.size(); ++n) {
+        const SettingInfo& info = Info(kSaveOrder[n]);
+        EXPECT_EQ(info.name, log[n].name) << n;
+        EXPECT_EQ(info.kind == SettingKind::FileName ? kRegSz : kRegDword, log[n].type) << n;
+        EXPECT_EQ(kErrorSuccess, log[n].status) << n;
+    }
+    EXPECT_EQ(L"C:\\Temp\\new", registry_.GetString(kLogging, L"FileName"));
+    EXPECT_EQ(100u, registry_.GetDword(kLogging, L"MaxCallDepth"));
+    EXPECT_TRUE(hooks_.events.empty());
+}
+
+TEST_F(SaverTest, DirectoryIsTrimmedBeforeItIsCheckedAndComposed) {
+    model_.logDirectory = L"D:\\Logs\\\\\\";
+    EXPECT_EQ(SaveResult::Written, Save().result);
+    EXPECT_EQ(L"D:\\Logs", model_.logDirectory);
+    EXPECT_EQ(std::vector<std::wstring>{L"D:\\Logs"}, hooks_.checked);
+    EXPECT_EQ(L"D:\\Logs\\kmx", registry_.GetString(kLogging, L"FileName"));
+
+    model_.logDirectory = L"C:\\";
+    EXPECT_EQ(SaveResult::Written, Save().result);
+    EXPECT_EQ(L"C:\\kmx", registry_.GetString(kLogging, L"FileName"));
+}
+
+TEST_F(SaverTest, RefusedSavesShowOneMessageAndLeaveTheStoreAsItWas) {
+    struct Case { const wchar_t* directory; const wchar_t* fileSize; const wchar_t* dirSize; std::vector<std::wstring> events; };
+    const Case cases[] = {
+        {L"", L"10", L"100", {L"focus 1002", kDirectoryBox}},
+        {L"\\\\", L"10", L"100", {L"focus 1002", kDirectoryBox}},
+        {L"E:\\Missing", L"10", L"100", {L"focus 1002", kDirectoryBox}},
+        {L"E:\\Missing", L"11", L"100", {L"focus 1002", kDirectoryBox}},
+        {L"C:\\Temp", L"11", L"100", {L"focus 1009", kSizeBox}},
+        {L"C:\\Temp", L"999", L"9989", {L"focus 1009", kSizeBox}},
+        {L"C:\\Temp", L"0", L"99", {L"focus 1009", kSizeBox}},
+        {L"C:\\Temp", L"-1", L"-1", {L"focus 1009", kSizeBox}},
+    };
+    model_.value[kEnabled] = 0;
+    const MemoryRegistry::Contents before = registry_.Snapshot();
+    for (const Case& c : cases) {
+        hooks_.events.clear();
+        model_.logDirectory = c.directory;
+        model_.text[kMaxFileSizeMB] = c.fileSize;
+        model_.text[kMaxDirSizeMB] = c.dirSize;
+        EXPECT_EQ(SaveResult::Refused, Save().result) << c.directory << ' ' << c.fileSize << ' ' << c.dirSize;
+        EXPECT_EQ(c.events, hooks_.events) << c.directory << ' ' << c.fileSize << ' ' << c.dirSize;
+    }
+    EXPECT_EQ(0u, Writes());
+    EXPECT_EQ(before, registry_.Snapshot());
+}
+
+TEST_F(SaverTest, SizeRuleAcceptsTenTimesAndWritesTheSubstitutedSizes) {
+    struct Case { const wchar_t* fileSize; const wchar_t* dirSize; std::uint32_t fileWritten; std::uint32_t dirWritten; };
+    const Case cases[] = {
+        {L"10", L"100", 10, 100}, {L"999", L"9990", 999, 9990}, {L"", L"", 10, 100},
+        {L"0", L"0", 10, 100},    {L"", L"100", 10, 100},       {L"1", L"10", 1, 10},
+    };
+    for (const Case& c : cases) {
+        model_.text[kMaxFileSizeMB] = c.fileSize;
+        model_.text[kMaxDirSizeMB] = c.dirSize;
+        model_.value[kEnabled] = 1;  // a change, so that every case writes
+        EXPECT_EQ(SaveResult::Written, Save().result) << c.fileSize << '/' << c.dirSize;
+        EXPECT_EQ(c.fileWritten, registry_.GetDword(kLogging, L"MaxFileSizeMB")) << c.fileSize;
+        EXPECT_EQ(c.dirWritten, registry_.GetDword(kLogging, L"MaxDirSizeMB")) << c.dirSize;
+    }
+    EXPECT_TRUE(hooks_.events.empty());
+}
+
+TEST_F(SaverTest, LimitsCompareAsTextAndAgeAndDepthAreWrittenAsConverted) {
+    model_.text[kMaxAgeDays] = L"";
+    model_.text[kMaxCallDepth] = L"010";
+    EXPECT_EQ(SaveResult::Written, Save().result);
+    EXPECT_EQ(0u, registry_.GetDword(kLogging, L"MaxAgeDays"));
+    EXPECT_EQ(10u, registry_.GetDword(kLogging, L"MaxCallDepth"));
+}
+
+TEST_F(SaverTest, FailedWritesAreAllAttemptedAndTheFirstIsReported) {
+    for (int nth : {1, 30, 57}) {
+        registry_.ClearFaults();
+        registry_.ClearSetLog();
+        registry_.InjectFault(MemoryRegistry::Op::Set, 1450, kLogging, L"", nth);
+        registry_.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, kLogging, L"", 57);
+        model_.value[kEnabled] = 1;
+        const SaveOutcome outcome = Save();
+        EXPECT_EQ(SaveResult::WriteFailed, outcome.result) << nth;
+        EXPECT_EQ(Info(kSaveOrder[nth - 1]).name, outcome.failedValue) << nth;
+        EXPECT_EQ(1450, outcome.failedStatus) << nth;
+        EXPECT_EQ(57u, Writes()) << nth;
+    }
+    EXPECT_EQ(L"Failed to set registry value MaxCallDepth", WriteFailedText(L"MaxCallDepth"));
+}
+
+TEST_F(SaverTest, OldSwitchMessageComesOnceBetweenTheLastTwoWrites) {
+    model_.value[kEnabled] = 1;
+    EXPECT_EQ(SaveResult::Written, Save(true).result);
+    EXPECT_EQ(std::vector<std::wstring>{std::wstring(L"Access Denied|") + kOldSwitchText + L"|16"}, hooks_.events);
+    ASSERT_EQ(std::vector<std::size_t>{56}, hooks_.writesAtMessage);
+    EXPECT_EQ(L"EnableAppDump", registry_.SetLog()[55].name);
+    EXPECT_EQ(L"MaxCallDepth", registry_.SetLog()[56].name);
+}
+
+TEST_F(SaverTest, FailedExchangeStopsBeforeAnything) {
+    model_.logDirectory = L"D:\\Logs\\";
+    model_.value[kEnabled] = 1;
+    const SaveOutcome outcome = SaveSettings(model_, false, registry_, key_, true, hooks_);
+    EXPECT_EQ(SaveResult::ExchangeFailed, outcome.result);
+    EXPECT_EQ(0u, Writes());
+    EXPECT_TRUE(hooks_.events.empty());
+    EXPECT_TRUE(hooks_.checked.empty());
+    EXPECT_EQ(L"D:\\Logs\\", model_.logDirectory);
+}
+
+// Without a logging key the recorded values are the factory values: an
+// untouched dialog closes quietly, a changed one reports the first write.
+TEST(SaverWithoutKeyTest, ComparesWithTheFactoryValuesAndReportsTheFailedWrites) {
+    MemoryRegistry registry;
+    registry.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kLogging);
+    SettingsModel model;
+    ApplyFactoryDefaults(model, L"C:\\Temp\\", 0);
+    RecordFactoryValues(model);
+    const LoadResult loaded = LoadSettings(registry, model);
+    ASSERT_EQ(0u, loaded.loggingKey);
+    FakeHooks hooks(registry);
+
+    EXPECT_EQ(SaveResult::Unchanged, SaveSettings(model, true, registry, 0, false, hooks).result);
+    model.value[kEnabled] = 1;
+    const SaveOutcome outcome = SaveSettings(model, true, registry, 0, false, hooks);
+    EXPECT_EQ(SaveResult::WriteFailed, outcome.result);
+    EXPECT_EQ(L"Enabled", outcome.failedValue);
+    EXPECT_EQ(kErrorInvalidHandle, outcome.failedStatus);
+    EXPECT_EQ(57u, registry.SetLog().size());
+    EXPECT_EQ(0, registry.OpenHandleCount());
+}
+
+}  // namespace
+}  // namespace kmx

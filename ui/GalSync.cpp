@@ -1,0 +1,46 @@
+#include "ui/GalSync.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "settings/RegistryOps.h"
+#include "ui/IsBESFromRegistry.h"
+
+namespace kmx {
+
+namespace {
+
+constexpr wchar_t kTriggerKeyPath[] = L"Software\\Korvex";
+
+// Host executables of the connector, per variant, in the order written.
+std::vector<std::wstring> ConnectorHosts(bool blackBerryServer) {
+    if (blackBerryServer) {
+        return {L"BlackBerryMailStoreSrvr.exe", L"BlackBerryAgent.exe"};
+    }
+    return {L"Outlook.exe"};
+}
+
+}  // namespace
+
+void TriggerGalSync(IRegistry& registry, const std::wstring& prefix,
+                    const std::function<void(const std::wstring& text)>& show) {
+    RegKey key = 0;
+    std::uint32_t disposition = 0;
+    if (CreateForReadWrite(registry, kHkeyCurrentUser, kTriggerKeyPath, &key, &disposition) !=
+        kErrorSuccess) {
+        show(std::wstring(L"Failed to create registry key ") + kTriggerKeyPath);
+        return;
+    }
+    for (const std::wstring& host : ConnectorHosts(IsBESFromRegistry(registry))) {
+        const std::wstring name = prefix + host;
+        if (WriteDword(registry, key, name, 1) != kErrorSuccess) {
+            show(L"Failed to set registry value " + name);
+            CloseKey(registry, key);
+            return;
+        }
+    }
+    CloseKey(registry, key);
+    show(L"GAL sync was initiated. It will start within next 10 seconds..");
+}
+
+}  // namespace kmx

@@ -1,0 +1,88 @@
+// The main window: every logging setting in a check box or an edit, with
+// presets, group buttons, factory reset, the GAL commands and Save/Cancel.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "framework/Dialog.h"
+#include "settings/Registry.h"
+#include "settings/SettingsModel.h"
+#include "ui/GovernedControls.h"
+
+class CKMXLogCtlDlg : public CDialog {
+public:
+    explicit CKMXLogCtlDlg(CWnd* pParent = nullptr);
+    ~CKMXLogCtlDlg() override;
+
+    BOOL OnInitDialog() override;
+    void OnPaint() override;
+    HCURSOR OnQueryDragIcon() override;
+    const MessageMap* GetMessageMap() const override;
+
+    // Read access for tests and the proxy command.
+    const kmx::SettingsModel& Model() const { return m_model; }
+    kmx::RegKey LoggingKey() const { return m_loggingKey; }
+    bool OldSwitchRefused() const { return m_oldSwitchRefused; }
+    int IsCollapsed() const { return Collapsed; }
+    HICON WindowIcon() const { return m_hIcon; }
+
+    // Internet Explorer's proxy, or what the proxy dialog handed back.
+    std::wstring ProxyText;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    void ApplyFactoryDefaults();
+    void LoadSettings();
+    void CollapseDialog();
+    void ExpandDialog();
+    void TriggerGalSync(const std::wstring& prefix);
+
+    // Save (IDOK)
+    void OnSave();
+    // Enabling rules
+    void OnEnableLogging();
+    void OnAllThreads();
+    void OnEnableRoll();
+    void OnSettingClicked();
+    void OnAdvanced();
+    // Presets, group buttons, factory reset
+    void OnPresetFull();
+    void OnPresetDefault();
+    void OnPresetMainSync();
+    void OnPresetGalSync();
+    void OnPresetHttpOnly();
+    void OnPresetChanges();
+    void OnPresetSpooler();
+    void OnPresetUiThread();
+    void OnThreadsSelectAll();
+    void OnThreadsSelectNone();
+    void OnAreasSelectAll();
+    void OnAreasSelectNone();
+    void OnDetailSelectAll();
+    void OnDetailSelectNone();
+    void OnFactoryReset();
+    // GAL commands and the proxy dialog
+    void OnForceGalReset();
+    void OnForceGalUpdate();
+    void OnConfigureProxySettings();
+
+private:
+    void ApplyPreset(int buttonId);
+    void ApplyGroupButton(int buttonId);
+    void ApplyEnablingStep(const kmx::EnablingStep& step);
+    void SetMark(int controlId, int mark);
+    CWnd& GovernedControl(int controlId);
+
+    kmx::SettingsModel m_model;
+    HICON m_hIcon = nullptr;
+    int Collapsed = 1;
+    kmx::RegKey m_loggingKey = 0;
+    bool m_oldSwitchRefused = false;
+    // The member control objects of the controls the enabling rules address,
+    // in the order of kGovernedControlIds.
+    std::array<CWnd, kmx::kGovernedControlCount> m_governed;
+};

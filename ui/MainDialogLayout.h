@@ -1,0 +1,35 @@
+// Fixed texts and numbers of the main window beyond its template.
+#pragma once
+
+namespace kmx {
+
+// Outlook's main window, beside which the dialog opens.
+inline constexpr wchar_t kOutlookWindowClass[] = L"rctrl_renwnd32";
+inline constexpr int kOutlookOffset = 50;
+
+inline constexpr wchar_t kBlackBerryTitle[] = L"Korvex Connector For BlackBerry Logging Control";
+
+inline constexpr wchar_t kAdvancedCollapsedCaption[] = L"Advanced >>";
+inline constexpr wchar_t kAdvancedExpandedCaption[] = L"<< Advanced";
+
+inline constexpr wchar_t kFactoryResetQuestion[] =
+    L"This will reset all logging settings to their factory defaults and change the log file "
+    L"directory to the temp files directory. \n\n (Existing log files will remain in their current "
+    L"directory.)\n\nContinue?";
+inline constexpr wchar_t kFactoryResetCaption[] = L"Confirm";
+
+struct SpinRange {
+    int controlId;
+    short lower;
+    short upper;
+};
+
+// In the order they are set when the window opens.
+inline constexpr SpinRange kSpinRanges[] = {
+    {1004, 1, 999},   // single-file size
+    {1010, 1, 999},   // directory size
+    {1088, 1, 9999},  // age in days
+    {1008, 1, 999},   // call depth
+};
+
+}  // namespace kmx
