@@ -1,0 +1,245 @@
+// Save and Cancel through the real window: what reaches the registry, what the
+// user is told, where the focus goes, and whether the window stays open.
+#include "MainDialogDriver.h"
+
+#include <functional>
+
+#include "settings/Catalogue.h"
+#include "settings/SettingOrders.h"
+
+namespace kmx {
+namespace maindialog {
+namespace {
+
+class MainDialogSaveTest : public MainDialogFixture {};
+
+const wchar_t kDirectoryMissing[] = L"The specified Log File directory does not exist";
+const wchar_t kSizeRule[] =
+    L"'Max Size of KMXLogs Directory' must be at least ten times 'Max Size of Single Log File'.";
+
+// Replaces the message-box recorder for a while, calling `onBox` first.
+class BoxSpy {
+public:
+    explicit BoxSpy(std::function<void()> onBox)
+    {
+        previous_ = SetMessageBoxFunction(
+            [this, onBox](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+                onBox();
+                return previous_(owner, text, caption, type);
+            });
+    }
+    ~BoxSpy() { SetMessageBoxFunction(std::move(previous_)); }
+    BoxSpy(const BoxSpy&) = delete;
+    BoxSpy& operator=(const BoxSpy&) = delete;
+
+private:
+    MessageBoxFunction previous_;
+};
+
+void ExpectOneErrorBox(const ScopedMessageBoxRecorder& boxes, HWND owner, const std::wstring& text)
+{
+    ASSERT_EQ(1u, boxes.Boxes().size());
+    const ScopedMessageBoxRecorder::Box& box = boxes.Boxes()[0];
+    EXPECT_EQ(owner, box.owner);
+    EXPECT_EQ(text, box.text);
+    EXPECT_EQ(L"Error", box.caption);
+    EXPECT_EQ(0x10u, box.type);
+}
+
+std::vector<std::wstring> WrittenNames(const MemoryRegistry& registry)
+{
+    std::vector<std::wstring> names;
+    for (const MemoryRegistry::SetCall& call : registry.SetLog()) names.push_back(call.name);
+    return names;
+}
+
+std::vector<std::wstring> SaveOrderNames()
+{
+    std::vector<std::wstring> names;
+    for (const SettingId id : kSaveOrder) names.push_back(Info(id).name);
+    return names;
+}
+
+// ---- The real registry ----
+
+TEST_F(MainDialogSaveTest, UnchangedSaveWritesNothingAndCloses) {
+    ASSERT_TRUE(Open(real_.Registry()));
+    const KeyContents before = StoredValues();
+    ASSERT_EQ(57u, before.size());
+
+    Click(IDOK);
+    EXPECT_TRUE(EndedWith(IDOK));
+    EXPECT_EQ(before, StoredValues());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(MainDialogSaveTest, ChangedSaveWritesEveryValueWithTheComposedFileName) {
+    ASSERT_TRUE(Open(real_.Registry()));
+    // Sentinels behind the window's back: every value must be written anew.
+    for (const SettingInfo& info : kCatalogue)
+        ASSERT_TRUE(real_.Put(kHkeyCurrentUser, kLoggingPath, info.name, REG_BINARY, {0xEE}));
+
+    Click(1000);
+    Click(1064);  // "SAX" in Areas, off by default
+    Type(1002, L"C:\\windows\\\\\\");
+    Click(IDOK);
+    EXPECT_TRUE(EndedWith(IDOK));
+    EXPECT_TRUE(boxes_.Boxes().empty());
+
+    const KeyContents stored = StoredValues();
+    EXPECT_EQ(57u, stored.size());
+    for (const SettingInfo& info : kCatalogue) {
+        SCOPED_TRACE("control " + std::to_string(info.controlId));
+        ASSERT_EQ(1u, stored.count(info.name));
+        const auto& [type, bytes] = stored.at(info.name);
+        if (info.kind == SettingKind::FileName) {
+            EXPECT_EQ(DWORD(REG_SZ), type);
+            EXPECT_EQ(StringBytes(L"C:\\windows\\kmx"), bytes);
+            continue;
+        }
+        std::uint32_t expected = static_cast<std::uint32_t>(info.factoryDefault);
+        if (info.controlId == 1000 || info.controlId == 1064) expected = 1;
+        EXPECT_EQ(DWORD(REG_DWORD), type);
+        EXPECT_EQ(DwordBytes(expected), bytes);
+    }
+}
+
+// The directory is checked whatever the switches say, logging off included.
+// The focus can only go to the edit while logging is on: the platform gives
+// none to a disabled window.
+TEST_F(MainDialogSaveTest, MissingDirectoryIsRefusedWithFocusOnItsEdit) {
+    ASSERT_TRUE(Open(real_.Registry()));
+    const KeyContents before = StoredValues();
+    ASSERT_FALSE(IsChecked(1000));
+    Type(1002, L"C:\\no such directory\\");
+    Type(1022, L"other");
+
+    Click(IDOK);
+    EXPECT_TRUE(IsOpen());
+    ExpectOneErrorBox(boxes_, Dlg().m_hWnd, kDirectoryMissing);
+    EXPECT_EQ(before, StoredValues());
+
+    Click(1000);
+    Click(IDOK);
+    EXPECT_TRUE(IsOpen());
+    ASSERT_EQ(2u, boxes_.Boxes().size());
+    EXPECT_EQ(kDirectoryMissing, boxes_.Boxes()[1].text);
+    EXPECT_EQ(Item(1002), GetFocus());
+    EXPECT_EQ(before, StoredValues());
+}
+
+TEST_F(MainDialogSaveTest, BrokenSizeRuleIsRefusedAndASecondSaveCanPass) {
+    ASSERT_TRUE(Open(real_.Registry()));
+    const KeyContents before = StoredValues();
+    Click(1000);
+    Type(1003, L"11");
+    Type(1009, L"100");
+
+    Click(IDOK);
+    EXPECT_TRUE(IsOpen());
+    ExpectOneErrorBox(boxes_, Dlg().m_hWnd, kSizeRule);
+    EXPECT_EQ(Item(1009), GetFocus());
+    EXPECT_EQ(before, StoredValues());
+
+    Type(1009, L"110");
+    Click(IDOK);
+    EXPECT_TRUE(EndedWith(IDOK));
+    EXPECT_EQ(1u, boxes_.Boxes().size());
+    EXPECT_EQ(DwordBytes(11), StoredValues().at(L"MaxFileSizeMB").second);
+    EXPECT_EQ(DwordBytes(110), StoredValues().at(L"MaxDirSizeMB").second);
+}
+
+TEST_F(MainDialogSaveTest, CancelAfterChangesWritesNothing) {
+    ASSERT_TRUE(Open(real_.Registry()));
+    const KeyContents before = StoredValues();
+    Click(1000);
+    Click(1064);
+    Type(1022, L"other");
+    Type(1007, L"5");
+
+    Click(IDCANCEL);
+    EXPECT_TRUE(EndedWith(IDCANCEL));
+    EXPECT_EQ(before, StoredValues());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+// ---- The in-memory registry: refusals, failures and handle counts ----
+
+TEST_F(MainDialogSaveTest, OldSwitchMessageComesOnceBetweenTheLastTwoWrites) {
+    ASSERT_TRUE(memory_.PutDword(kMemoryKorvex, L"verboseLogging", 1));
+    memory_.DenyRights(kMemoryKorvex, kKeySetValue);
+    ASSERT_TRUE(Open(memory_));
+    ASSERT_TRUE(Dlg().OldSwitchRefused());
+    memory_.ClearSetLog();
+
+    std::vector<std::wstring> writtenBeforeBox;
+    BoxSpy spy([&] { writtenBeforeBox = WrittenNames(memory_); });
+    Click(1000);
+    Click(IDOK);
+    EXPECT_TRUE(EndedWith(IDOK));
+
+    ASSERT_EQ(1u, boxes_.Boxes().size());
+    const ScopedMessageBoxRecorder::Box& box = boxes_.Boxes()[0];
+    EXPECT_EQ(L"Unable to delete the old verboseLogging registry value.  Please delete it.", box.text);
+    EXPECT_EQ(L"Access Denied", box.caption);
+    EXPECT_EQ(0x10u, box.type);
+    const std::vector<std::wstring> all = SaveOrderNames();
+    EXPECT_EQ(std::vector<std::wstring>(all.begin(), all.end() - 1), writtenBeforeBox);
+    EXPECT_EQ(all, WrittenNames(memory_));
+}
+
+TEST_F(MainDialogSaveTest, FailedWriteIsReportedAndKeepsTheWindowOpen) {
+    ASSERT_TRUE(Open(memory_));
+    memory_.ClearSetLog();
+    memory_.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, L"", L"DetailCmntRows");
+    Click(1000);
+
+    Click(IDOK);
+    EXPECT_EQ(SaveOrderNames(), WrittenNames(memory_)) << "every value is attempted";
+    ExpectOneErrorBox(boxes_, Dlg().m_hWnd, L"Failed to set registry value DetailCmntRows");
+    EXPECT_TRUE(IsOpen());
+
+    memory_.ClearFaults();
+    Click(IDOK);
+    EXPECT_TRUE(EndedWith(IDOK)) << "a retry that succeeds closes the window";
+    EXPECT_EQ(1u, boxes_.Boxes().size());
+    EXPECT_EQ(std::optional<std::uint32_t>(1), memory_.GetDword(kMemoryLogging, L"Enabled"));
+}
+
+TEST_F(MainDialogSaveTest, WithoutTheLoggingKeyTheWindowOpensAndSaveReportsTheFirstWrite) {
+    memory_.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kMemoryLogging);
+    ASSERT_TRUE(Open(memory_));
+    EXPECT_EQ(0u, Dlg().LoggingKey());
+    EXPECT_FALSE(IsChecked(1000));
+    EXPECT_EQ(TempPath(), ItemText(1002));
+    EXPECT_EQ(L"kmx", ItemText(1022));
+    EXPECT_EQ(L"10", ItemText(1003));
+    EXPECT_TRUE(IsWindowVisible(Item(1023))) << "ShowAppDump was never read";
+    EXPECT_TRUE(boxes_.Boxes().empty());
+
+    Click(1000);
+    Click(IDOK);
+    ExpectOneErrorBox(boxes_, Dlg().m_hWnd, L"Failed to set registry value Enabled");
+    EXPECT_TRUE(IsOpen());
+    EXPECT_FALSE(memory_.KeyExists(kMemoryLogging));
+}
+
+TEST_F(MainDialogSaveTest, EveryKeyOpenedIsClosedOnceTheDialogIsGone) {
+    ASSERT_TRUE(memory_.PutDword(kMemoryKorvex, L"verboseLogging", 1));
+    ASSERT_TRUE(memory_.PutDword(kMemoryKorvex, L"isBES", 1));
+    ASSERT_TRUE(Open(memory_));
+    Click(1000);
+    Click(IDOK);
+    ASSERT_TRUE(EndedWith(IDOK));
+    EXPECT_TRUE(memory_.ValueExists(kMemoryLogging, L"Enabled"));
+    EXPECT_EQ(1, memory_.OpenHandleCount()) << "the logging key lives as long as the dialog object";
+
+    Close();
+    EXPECT_EQ(0, memory_.OpenHandleCount());
+    EXPECT_EQ(memory_.OpenCount(), memory_.CloseCount());
+    EXPECT_GE(memory_.OpenCount(), 4) << "the variant flags, the old switch and the logging key";
+}
+
+}  // namespace
+}  // namespace maindialog
+}  // namespace kmx
