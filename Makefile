@@ -1,6 +1,8 @@
 # `make run` opens the program, `make test` runs every test; both install what
-# is missing and build first.
-.PHONY: build run test clean
+# is missing and build first. `make fuzz` runs the load/save fuzzer for
+# FUZZ_SECONDS (60 by default).
+FUZZ_SECONDS ?= 60
+.PHONY: build run test fuzz clean
 
 build:
 	scripts/bootstrap.sh
@@ -10,6 +12,9 @@ run: build
 
 test: build
 	scripts/test.sh
+
+fuzz:
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build
