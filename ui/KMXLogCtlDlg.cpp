@@ -344,32 +344,30 @@ void CKMXLogCtlDlg::OnAdvanced()
 
 void CKMXLogCtlDlg::CollapseDialog()
 {
-    CWnd* marker = GetDlgItem(IDC_MARKER_COLLAPSED);
-    if (marker == nullptr)
-        return;
-    RECT window = {};
-    RECT mark = {};
-    GetWindowRect(&window);
-    marker->GetWindowRect(&mark);
-    SetWindowPos(nullptr, 0, 0, window.right - window.left, mark.top - window.top + 4,
-                 SWP_NOMOVE | SWP_NOZORDER);
-    if (CWnd* button = GetDlgItem(IDC_ADVANCED))
-        button->SetWindowTextW(kmx::kAdvancedCollapsedCaption);
+    ResizeToMarker(IDC_MARKER_COLLAPSED, kmx::kAdvancedCollapsedCaption,
+                   [](const RECT& window, const RECT& marker) { return marker.top - window.top + 4; });
 }
 
 void CKMXLogCtlDlg::ExpandDialog()
 {
-    CWnd* marker = GetDlgItem(IDC_MARKER_EXPANDED);
+    ResizeToMarker(IDC_MARKER_EXPANDED, kmx::kAdvancedExpandedCaption, [](const RECT& window, const RECT& marker) {
+        return (marker.bottom - window.top) + (marker.bottom - marker.top);
+    });
+}
+
+void CKMXLogCtlDlg::ResizeToMarker(int markerId, const wchar_t* advancedCaption,
+                                   LONG (*height)(const RECT& window, const RECT& marker))
+{
+    CWnd* marker = GetDlgItem(markerId);
     if (marker == nullptr)
         return;
     RECT window = {};
     RECT mark = {};
     GetWindowRect(&window);
     marker->GetWindowRect(&mark);
-    SetWindowPos(nullptr, 0, 0, window.right - window.left,
-                 (mark.bottom - window.top) + (mark.bottom - mark.top), SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(nullptr, 0, 0, window.right - window.left, height(window, mark), SWP_NOMOVE | SWP_NOZORDER);
     if (CWnd* button = GetDlgItem(IDC_ADVANCED))
-        button->SetWindowTextW(kmx::kAdvancedExpandedCaption);
+        button->SetWindowTextW(advancedCaption);
 }
 
 // Presets, group buttons and factory reset: marks only, never the registry.

@@ -71,6 +71,10 @@ protected:
     void OnConfigureProxySettings();
 
 private:
+    // Both views: the window keeps its position and width, its height comes
+    // from the screen rectangles of the window and of a marker control.
+    void ResizeToMarker(int markerId, const wchar_t* advancedCaption,
+                        LONG (*height)(const RECT& window, const RECT& marker));
     void ApplyPreset(int buttonId);
     void ApplyGroupButton(int buttonId);
     void ApplyEnablingStep(const kmx::EnablingStep& step);
