@@ -1,0 +1,395 @@
+// Which controls of the main window are usable for which switches, what a
+// click on a plain check box does, how switching logging off throws away an
+// unsaved single-file size, and the collapsed and expanded views: driven on
+// the real window, with the settings in a private registry key.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "PrivateRegistry.h"
+#include "framework/MessageBoxSeam.h"
+#include "settings/Catalogue.h"
+#include "settings/SystemRegistry.h"
+#include "ui/EnablingRules.h"
+#include "ui/KMXLogCtlDlg.h"
+
+namespace {
+
+const wchar_t kLogging[] = L"Software\\Korvex\\Logging";
+
+// Controls no rule governs: they stay usable whatever the switches say.
+const int kAlwaysEnabledIds[] = {1000, 1, 2, 1012, 1023, 1097, 1024, 1072, 1073, 1074, 1075, 1076, 1078,
+                                 1079, 1093, 1094, 1033, 1034, 1035, 1036, 1065, 1070, 1080};
+
+// The check boxes the loading and the rules do not read: the 15 single
+// threads, the 16 details, the 10 areas and the 4 output options.
+const int kBoxIds[] = {1026, 1037, 1096, 1098, 1028, 1032, 1030, 1038, 1039, 1050, 1051, 1052,
+                       1054, 1055, 1056, 1046, 1047, 1048, 1057, 1058, 1084, 1027, 1031, 1015,
+                       1041, 1042, 1061, 1029, 1018, 1053, 1085, 1060, 1059, 1062, 1063, 1064,
+                       1066, 1067, 1068, 1069, 1083, 1082, 1089, 1092, 1099};
+
+const wchar_t* NameOf(int controlId) { return kmx::Info(*kmx::FindSettingByControl(controlId)).name; }
+
+struct Switches {
+    bool enabled;
+    bool allThreads;
+    bool enableRoll;
+};
+
+std::ostream& operator<<(std::ostream& out, const Switches& s) {
+    return out << "Enabled=" << s.enabled << " ThreadAllThreads=" << s.allThreads
+               << " EnableRoll=" << s.enableRoll;
+}
+
+void PrintTo(const Switches& s, std::ostream* out) { *out << s; }
+
+bool Allows(kmx::Rule rule, const Switches& s) {
+    switch (rule) {
+        case kmx::Rule::Logging: return s.enabled;
+        case kmx::Rule::Thread: return s.enabled && !s.allThreads;
+        case kmx::Rule::Rolling: return s.enabled && s.enableRoll;
+    }
+    return false;
+}
+
+class MainWindowFixture {
+protected:
+    // A loadable directory, so that Save passes its checks.
+    void ArrangeLogging(const Switches& s) {
+        ASSERT_TRUE(reg_.Ready());
+        ASSERT_TRUE(PutDword(L"Enabled", s.enabled));
+        ASSERT_TRUE(PutDword(L"ThreadAllThreads", s.allThreads));
+        ASSERT_TRUE(PutDword(L"EnableRoll", s.enableRoll));
+        ASSERT_TRUE(PutString(L"FileName", L"C:\\windows\\kmx"));
+    }
+
+    bool PutDword(const wchar_t* name, DWORD value) {
+        return reg_.PutDword(kmx::kHkeyCurrentUser, kLogging, name, value);
+    }
+
+    bool PutString(const wchar_t* name, const std::wstring& text) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+        return reg_.Put(kmx::kHkeyCurrentUser, kLogging, name, REG_SZ,
+                        std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t)));
+    }
+
+    // -1 when the value is missing or not a REG_DWORD.
+    long long StoredDword(const wchar_t* name) {
+        const auto value = reg_.Get(kmx::kHkeyCurrentUser, kLogging, name);
+        if (!value || value->type != REG_DWORD || value->bytes.size() != 4) return -1;
+        return value->bytes[0] | value->bytes[1] << 8 | value->bytes[2] << 16 |
+               static_cast<long long>(value->bytes[3]) << 24;
+    }
+
+    void Open() {
+        scope_ = std::make_unique<kmx::ScopedSystemRegistry>(reg_.Registry());
+        dlg_ = std::make_unique<CKMXLogCtlDlg>();
+        ASSERT_TRUE(dlg_->Create());
+    }
+
+    void Close() {
+        dlg_.reset();
+        scope_.reset();
+    }
+
+    HWND Item(int id) const { return GetDlgItem(dlg_->m_hWnd, id); }
+    void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    int Mark(int id) const { return static_cast<int>(SendMessageW(Item(id), BM_GETCHECK, 0, 0)); }
+    bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+    void SetText(int id, const wchar_t* text) {
+        SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    }
+    std::wstring Text(int id) const {
+        wchar_t text[512] = L"<sentinel>";
+        GetWindowTextW(Item(id), text, 512);
+        return text;
+    }
+    RECT Rect(HWND window) const {
+        RECT rect = {-1, -1, -1, -1};
+        GetWindowRect(window, &rect);
+        return rect;
+    }
+
+    std::map<int, int> Marks() const {
+        std::map<int, int> marks;
+        for (int id : kBoxIds) marks[id] = Mark(id);
+        for (int id : {1000, 1044, 1091, 1019, 1040, 1086, 1023}) marks[id] = Mark(id);
+        return marks;
+    }
+
+    // Every child window's enabled state, the unnamed ones included.
+    std::map<HWND, bool> EnabledStates() const {
+        std::map<HWND, bool> states;
+        EnumChildWindows(
+            dlg_->m_hWnd,
+            [](HWND child, LPARAM out) {
+                (*reinterpret_cast<std::map<HWND, bool>*>(out))[child] = IsWindowEnabled(child) != FALSE;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&states));
+        return states;
+    }
+
+    // Every governed control against its rule, and the ungoverned ones usable.
+    void ExpectEnabledFor(const Switches& s) const {
+        for (std::size_t step = 0; step < kmx::kEnablingSteps.size(); ++step) {
+            for (int id : kmx::kEnablingSteps[step]) {
+                ASSERT_NE(nullptr, Item(id)) << id;
+                EXPECT_EQ(Allows(kmx::kEnablingSteps[step].rule, s), Enabled(id))
+                    << "control " << id << " (step " << step + 1 << ") with " << s;
+            }
+        }
+        for (int id : kAlwaysEnabledIds) EXPECT_TRUE(Enabled(id)) << "control " << id << " with " << s;
+    }
+
+    kmx::PrivateRegistry reg_;
+    kmx::ScopedMessageBoxRecorder boxes_{IDOK};
+    std::unique_ptr<kmx::ScopedSystemRegistry> scope_;
+    std::unique_ptr<CKMXLogCtlDlg> dlg_;  // goes first: it closes its key through scope_
+};
+
+// ---- Enabled states as loaded ----
+
+class EnablingStatesTest : public MainWindowFixture, public ::testing::TestWithParam<Switches> {};
+
+TEST_P(EnablingStatesTest, LoadedSwitchesDecideEveryGovernedControl) {
+    ArrangeLogging(GetParam());
+    Open();
+    ExpectEnabledFor(GetParam());
+    EXPECT_EQ(GetParam().enabled, Mark(1000) == BST_CHECKED);
+    EXPECT_EQ(GetParam().allThreads, Mark(1044) == BST_CHECKED);
+    EXPECT_EQ(GetParam().enableRoll, Mark(1091) == BST_CHECKED);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllCombinations, EnablingStatesTest,
+                         ::testing::Values(Switches{false, false, false}, Switches{false, false, true},
+                                           Switches{false, true, false}, Switches{false, true, true},
+                                           Switches{true, false, false}, Switches{true, false, true},
+                                           Switches{true, true, false}, Switches{true, true, true}),
+                         [](const ::testing::TestParamInfo<Switches>& info) {
+                             const Switches& s = info.param;
+                             return std::string(s.enabled ? "LoggingOn" : "LoggingOff") +
+                                    (s.allThreads ? "_AllOn" : "_AllOff") + (s.enableRoll ? "_RollOn" : "_RollOff");
+                         });
+
+// ---- Enabled states by clicks ----
+
+class EnablingTest : public MainWindowFixture, public ::testing::Test {};
+
+// Every combination of the three switches is reached by clicks, each box
+// clicked only while it is usable; after each click the whole window matches
+// the rules and no other check mark has moved. The marks of the disabled
+// single-thread boxes then reach the registry with Save.
+TEST_F(EnablingTest, ClicksOnTheThreeSwitchesWalkThroughEveryCombination) {
+    ArrangeLogging({false, true, true});
+    // Alternating marks in the single-thread boxes, so that a lost or
+    // rewritten mark shows.
+    const int threads[] = {1026, 1037, 1096, 1098, 1028, 1032, 1030, 1038, 1039, 1050, 1051, 1052, 1054, 1055, 1056};
+    for (std::size_t i = 0; i < 15; ++i) ASSERT_TRUE(PutDword(NameOf(threads[i]), i % 2));
+    Open();
+    ExpectEnabledFor({false, true, true});
+
+    struct Step {
+        int box;
+        Switches after;
+    };
+    const Step walk[] = {
+        {1000, {true, true, true}},   {1044, {true, false, true}}, {1000, {false, false, true}},
+        {1000, {true, false, true}},  {1091, {true, false, false}}, {1000, {false, false, false}},
+        {1000, {true, false, false}}, {1044, {true, true, false}},  {1000, {false, true, false}},
+    };
+    for (const Step& step : walk) {
+        SCOPED_TRACE(testing::Message() << "click on " << step.box << " giving " << step.after);
+        std::map<int, int> expected = Marks();
+        expected[step.box] = expected[step.box] == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+        Click(step.box);
+        EXPECT_EQ(expected, Marks());
+        ExpectEnabledFor(step.after);
+        EXPECT_EQ(step.after.enabled, dlg_->Model().value[kmx::kEnabled] != 0);
+        EXPECT_EQ(step.after.allThreads, dlg_->Model().value[kmx::kThreadAllThreads] != 0);
+        EXPECT_EQ(step.after.enableRoll, dlg_->Model().value[kmx::kEnableRoll] != 0);
+    }
+    for (std::size_t i = 0; i < 15; ++i) EXPECT_EQ(static_cast<int>(i % 2), Mark(threads[i])) << threads[i];
+
+    // Logging is off again but the thread choice changed: Save writes.
+    Click(IDOK);
+    ASSERT_TRUE(dlg_->HasEnded());
+    EXPECT_EQ(IDOK, dlg_->GetEndResult());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(0, StoredDword(L"Enabled"));
+    EXPECT_EQ(1, StoredDword(L"ThreadAllThreads"));
+    EXPECT_EQ(0, StoredDword(L"EnableRoll"));
+    for (std::size_t i = 0; i < 15; ++i) EXPECT_EQ(static_cast<long long>(i % 2), StoredDword(NameOf(threads[i])));
+}
+
+// Switching logging off puts back the single-file size as loaded, whatever
+// was typed since; the other texts keep what the user entered, and switching
+// logging on again does not bring the typed size back.
+TEST_F(EnablingTest, SwitchingLoggingOffRevertsOnlyTheSingleFileSize) {
+    for (DWORD loaded : {10u, 25u}) {
+        SCOPED_TRACE(loaded);
+        ArrangeLogging({true, false, true});
+        ASSERT_TRUE(PutDword(L"MaxFileSizeMB", loaded));
+        ASSERT_TRUE(PutDword(L"MaxDirSizeMB", 400));
+        Open();
+        const std::wstring loadedText = std::to_wstring(loaded);
+        ASSERT_EQ(loadedText, Text(1003));
+
+        SetText(1003, L"50");
+        SetText(1009, L"800");
+        SetText(1014, L"12");
+        SetText(1007, L"33");
+        SetText(1022, L"abc");
+        Click(1000);
+
+        EXPECT_EQ(BST_UNCHECKED, Mark(1000));
+        EXPECT_EQ(loadedText, Text(1003));
+        EXPECT_EQ(loadedText, dlg_->Model().text[kmx::kMaxFileSizeMB]);
+        EXPECT_EQ(L"800", Text(1009));
+        EXPECT_EQ(L"800", dlg_->Model().text[kmx::kMaxDirSizeMB]);
+        EXPECT_EQ(L"12", Text(1014));
+        EXPECT_EQ(L"33", Text(1007));
+        EXPECT_EQ(L"abc", Text(1022));
+        EXPECT_EQ(L"C:\\windows", Text(1002));
+
+        Click(1000);
+        EXPECT_EQ(BST_CHECKED, Mark(1000));
+        EXPECT_EQ(loadedText, Text(1003));
+        EXPECT_EQ(L"800", Text(1009));
+        Close();
+    }
+}
+
+// Each of the 48 plain check boxes copies the whole window into the model and
+// leaves every enabled state alone. The calendar tracking box, which has no
+// handler, is set silently before each click: the copy must pick it up.
+TEST_F(EnablingTest, PlainCheckBoxClickCopiesTheWindowAndEnablesNothing) {
+    ArrangeLogging({true, false, true});
+    Open();
+    ASSERT_EQ(48u, kmx::kPlainCheckBoxIds.size());
+    int calendar = BST_UNCHECKED;
+    for (int id : kmx::kPlainCheckBoxIds) {
+        SCOPED_TRACE(id);
+        const kmx::SettingId setting = *kmx::FindSettingByControl(id);
+        ASSERT_TRUE(Enabled(id));
+        calendar = calendar == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+        SendMessageW(Item(1023), BM_SETCHECK, calendar, 0);
+        const int before = Mark(id);
+        const std::map<HWND, bool> enabled = EnabledStates();
+
+        Click(id);
+
+        EXPECT_NE(before, Mark(id));
+        EXPECT_EQ(Mark(id), dlg_->Model().value[setting]);
+        EXPECT_EQ(calendar, dlg_->Model().value[kmx::kEnableAppDump]);
+        EXPECT_EQ(enabled, EnabledStates());
+    }
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+// No rule runs on a plain click, even when the model it copies says
+// otherwise: the three switches are changed silently first, so a rule (or the
+// size revert of switching logging off) would show.
+TEST_F(EnablingTest, PlainCheckBoxClickAppliesNoRule) {
+    ArrangeLogging({true, false, true});
+    Open();
+    SendMessageW(Item(1000), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(Item(1044), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(Item(1091), BM_SETCHECK, BST_UNCHECKED, 0);
+    SetText(1003, L"50");
+    const std::map<HWND, bool> enabled = EnabledStates();
+    for (int id : {1026, 1082, 1089, 1019, 1040, 1086, 1046, 1084, 1060}) {
+        SCOPED_TRACE(id);
+        Click(id);
+        EXPECT_EQ(Mark(id), dlg_->Model().value[*kmx::FindSettingByControl(id)]);
+        EXPECT_EQ(0, dlg_->Model().value[kmx::kEnabled]);
+        EXPECT_EQ(1, dlg_->Model().value[kmx::kThreadAllThreads]);
+        EXPECT_EQ(0, dlg_->Model().value[kmx::kEnableRoll]);
+        EXPECT_EQ(enabled, EnabledStates());
+        EXPECT_EQ(L"50", Text(1003));
+    }
+    ExpectEnabledFor({true, false, true});
+}
+
+// " Enable Calendar Tracking" has no handler: a click changes its mark only.
+TEST_F(EnablingTest, CalendarTrackingClickReachesTheModelOnlyWithTheNextCopy) {
+    ArrangeLogging({true, false, true});
+    ASSERT_TRUE(PutDword(L"ShowAppDump", 1));
+    Open();
+    ASSERT_TRUE(IsWindowVisible(Item(1023)));
+    ASSERT_EQ(BST_UNCHECKED, Mark(1023));
+    const std::map<HWND, bool> enabled = EnabledStates();
+
+    Click(1023);
+    EXPECT_EQ(BST_CHECKED, Mark(1023));
+    EXPECT_EQ(0, dlg_->Model().value[kmx::kEnableAppDump]);
+    EXPECT_EQ(enabled, EnabledStates());
+
+    Click(1019);
+    EXPECT_EQ(1, dlg_->Model().value[kmx::kEnableAppDump]);
+}
+
+// ---- Collapsed and expanded views ----
+
+class AdvancedViewTest : public MainWindowFixture, public ::testing::Test {
+protected:
+    LONG Height(const RECT& r) const { return r.bottom - r.top; }
+    LONG Width(const RECT& r) const { return r.right - r.left; }
+
+    void ExpectCollapsed(const RECT& opened) {
+        const RECT window = Rect(dlg_->m_hWnd);
+        const RECT marker = Rect(Item(1016));
+        EXPECT_EQ(marker.top - window.top + 4, Height(window));
+        EXPECT_EQ(opened.left, window.left);
+        EXPECT_EQ(opened.top, window.top);
+        EXPECT_EQ(Width(opened), Width(window));
+        EXPECT_EQ(L"Advanced >>", Text(1080));
+        EXPECT_EQ(1, dlg_->IsCollapsed());
+    }
+
+    void ExpectExpanded(const RECT& opened) {
+        const RECT window = Rect(dlg_->m_hWnd);
+        const RECT marker = Rect(Item(1081));
+        EXPECT_EQ(2 * marker.bottom - marker.top - window.top, Height(window));
+        EXPECT_EQ(opened.left, window.left);
+        EXPECT_EQ(opened.top, window.top);
+        EXPECT_EQ(Width(opened), Width(window));
+        EXPECT_EQ(L"<< Advanced", Text(1080));
+        EXPECT_EQ(0, dlg_->IsCollapsed());
+    }
+};
+
+TEST_F(AdvancedViewTest, OpensCollapsedAndEachClickSwitchesTheView) {
+    ArrangeLogging({true, false, true});
+    Open();
+    const RECT opened = Rect(dlg_->m_hWnd);
+    ExpectCollapsed(opened);
+    // The collapsed window ends above the thread boxes, the expanded one below.
+    EXPECT_LT(opened.bottom, Rect(Item(1026)).top);
+
+    const std::map<HWND, bool> enabled = EnabledStates();
+    const std::map<int, int> marks = Marks();
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        Click(1080);
+        ExpectExpanded(opened);
+        EXPECT_GT(Rect(dlg_->m_hWnd).bottom, Rect(Item(1099)).bottom);
+        EXPECT_GT(Height(Rect(dlg_->m_hWnd)), Height(opened));
+        Click(1080);
+        ExpectCollapsed(opened);
+        EXPECT_EQ(Height(opened), Height(Rect(dlg_->m_hWnd)));
+    }
+    // The view only cuts controls off: none is hidden, disabled or changed.
+    EXPECT_EQ(enabled, EnabledStates());
+    EXPECT_EQ(marks, Marks());
+    for (int id : kBoxIds) EXPECT_TRUE(IsWindowVisible(Item(id))) << id;
+}
+
+}  // namespace

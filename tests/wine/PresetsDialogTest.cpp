@@ -1,0 +1,555 @@
+// The preset buttons, the All/None buttons of the three groups and Factory
+// Reset on the real main window: which check marks they set, what they leave
+// alone (marks, model, enabled states, registry), and what Save and Cancel
+// make of them afterwards. Settings live in a private registry key.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "PrivateRegistry.h"
+#include "framework/MessageBoxSeam.h"
+#include "settings/Catalogue.h"
+#include "settings/Presets.h"
+#include "settings/SystemRegistry.h"
+#include "ui/EnablingRules.h"
+#include "ui/KMXLogCtlDlg.h"
+
+namespace {
+
+const wchar_t kLogging[] = L"Software\\Korvex\\Logging";
+const wchar_t kKorvex[] = L"Software\\Korvex";
+
+const int kSingleThreadIds[] = {1026, 1037, 1096, 1098, 1028, 1032, 1030, 1038,
+                                1039, 1050, 1051, 1052, 1054, 1055, 1056};
+const int kAreaIds[] = {1060, 1059, 1062, 1063, 1064, 1066, 1067, 1068, 1069, 1083};
+const int kFunctionIds[] = {1046, 1047, 1048, 1057, 1058};
+const int kCommentIds[] = {1084, 1027, 1031, 1015, 1041, 1042, 1061, 1029, 1018, 1053, 1085};
+const int kOutputIds[] = {1082, 1089, 1092, 1099};
+// The switches no preset or group button may touch.
+const int kOtherSwitchIds[] = {1000, 1091, 1019, 1040, 1086, 1023};
+
+using Snapshot = std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>>;
+
+const wchar_t* NameOf(int controlId) { return kmx::Info(*kmx::FindSettingByControl(controlId)).name; }
+
+// The 46 boxes presets act on: "All" (1044) and the four groups above.
+std::vector<int> PresetBoxIds() {
+    std::vector<int> ids = {1044};
+    ids.insert(ids.end(), std::begin(kSingleThreadIds), std::end(kSingleThreadIds));
+    ids.insert(ids.end(), std::begin(kAreaIds), std::end(kAreaIds));
+    ids.insert(ids.end(), std::begin(kFunctionIds), std::end(kFunctionIds));
+    ids.insert(ids.end(), std::begin(kCommentIds), std::end(kCommentIds));
+    ids.insert(ids.end(), std::begin(kOutputIds), std::end(kOutputIds));
+    return ids;
+}
+
+class MainWindowFixture {
+protected:
+    // Logging on or off, every one of the 46 preset boxes set to `boxes`, and
+    // a directory that exists so that Save passes its checks.
+    void Arrange(bool enabled, int boxes) {
+        ASSERT_TRUE(reg_.Ready());
+        ASSERT_TRUE(PutDword(L"Enabled", enabled));
+        for (int id : PresetBoxIds()) ASSERT_TRUE(PutDword(NameOf(id), boxes));
+        ASSERT_TRUE(PutString(L"FileName", L"C:\\windows\\kmx"));
+    }
+
+    bool PutDword(const wchar_t* name, DWORD value) {
+        return reg_.PutDword(kmx::kHkeyCurrentUser, kLogging, name, value);
+    }
+
+    bool PutString(const wchar_t* name, const std::wstring& text) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+        return reg_.Put(kmx::kHkeyCurrentUser, kLogging, name, REG_SZ,
+                        std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t)));
+    }
+
+    bool PutVariant(DWORD isBes) { return reg_.PutDword(kmx::kHkeyLocalMachine, kKorvex, L"isBES", isBes); }
+
+    // -1 when the value is missing or not a REG_DWORD.
+    long long StoredDword(const wchar_t* name) {
+        const auto value = reg_.Get(kmx::kHkeyCurrentUser, kLogging, name);
+        if (!value || value->type != REG_DWORD || value->bytes.size() != 4) return -1;
+        return value->bytes[0] | value->bytes[1] << 8 | value->bytes[2] << 16 |
+               static_cast<long long>(value->bytes[3]) << 24;
+    }
+
+    std::wstring StoredString(const wchar_t* name) {
+        const auto value = reg_.Get(kmx::kHkeyCurrentUser, kLogging, name);
+        if (!value || value->type != REG_SZ || value->bytes.size() < 2) return L"<missing>";
+        return std::wstring(reinterpret_cast<const wchar_t*>(value->bytes.data()), value->bytes.size() / 2 - 1);
+    }
+
+    Snapshot Stored() {
+        Snapshot all;
+        for (const std::wstring& name : reg_.ValueNames(kmx::kHkeyCurrentUser, kLogging)) {
+            const auto value = reg_.Get(kmx::kHkeyCurrentUser, kLogging, name);
+            if (value) all[name] = {value->type, value->bytes};
+        }
+        return all;
+    }
+
+    void Open() {
+        scope_ = std::make_unique<kmx::ScopedSystemRegistry>(reg_.Registry());
+        dlg_ = std::make_unique<CKMXLogCtlDlg>();
+        ASSERT_TRUE(dlg_->Create());
+    }
+
+    void Close() {
+        dlg_.reset();
+        scope_.reset();
+    }
+
+    HWND Item(int id) const { return GetDlgItem(dlg_->m_hWnd, id); }
+    void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    int Mark(int id) const { return static_cast<int>(SendMessageW(Item(id), BM_GETCHECK, 0, 0)); }
+    void SetMark(int id, int mark) { SendMessageW(Item(id), BM_SETCHECK, mark, 0); }
+    bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+    void SetText(int id, const wchar_t* text) {
+        SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    }
+    std::wstring Text(int id) const {
+        wchar_t text[512] = L"<sentinel>";
+        GetWindowTextW(Item(id), text, 512);
+        return text;
+    }
+
+    std::map<int, int> Marks() const {
+        std::map<int, int> marks;
+        for (int id : PresetBoxIds()) marks[id] = Mark(id);
+        for (int id : kOtherSwitchIds) marks[id] = Mark(id);
+        return marks;
+    }
+
+    std::map<int, std::wstring> Texts() const {
+        std::map<int, std::wstring> texts;
+        for (int id : {1002, 1022, 1003, 1009, 1014, 1007, 1080}) texts[id] = Text(id);
+        return texts;
+    }
+
+    std::map<HWND, bool> EnabledStates() const {
+        std::map<HWND, bool> states;
+        EnumChildWindows(
+            dlg_->m_hWnd,
+            [](HWND child, LPARAM out) {
+                (*reinterpret_cast<std::map<HWND, bool>*>(out))[child] = IsWindowEnabled(child) != FALSE;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&states));
+        return states;
+    }
+
+    void ExpectThreadBoxesEnabled(bool enabled) const {
+        for (int id : kSingleThreadIds) EXPECT_EQ(enabled, Enabled(id)) << "thread box " << id;
+    }
+
+    kmx::PrivateRegistry reg_;
+    kmx::ScopedMessageBoxRecorder boxes_{IDOK};
+    std::unique_ptr<kmx::ScopedSystemRegistry> scope_;
+    std::unique_ptr<CKMXLogCtlDlg> dlg_;  // goes first: it closes its key through scope_
+};
+
+// What a preset button does to a box according to the preset table: 1, 0,
+// or -1 for "left as it is". isBes decides the variant-dependent cell.
+int PresetMark(int buttonId, int controlId, int isBes) {
+    std::size_t column = 0;
+    while (kmx::kPresetButtonIds[column] != buttonId) ++column;
+    for (const kmx::PresetRow& row : kmx::kPresetTable) {
+        if (kmx::Info(row.setting).controlId != controlId) continue;
+        switch (row.marks[2 * column]) {
+            case '1': return 1;
+            case '0': return 0;
+            case 'v': return isBes ? 0 : 1;
+            default: return -1;
+        }
+    }
+    return -1;
+}
+
+// ---- Every cell of every preset column ----
+
+struct ColumnCase {
+    int button;
+    int start;  // every preset box checked (1) or unchecked (0) beforehand
+};
+
+std::string PresetName(int button) {
+    switch (button) {
+        case 1072: return "Full";
+        case 1073: return "Default";
+        case 1078: return "Changes";
+        case 1079: return "Spooler";
+        case 1093: return "UiThread";
+        case 1076: return "HttpOnly";
+        case 1074: return "MainSync";
+        case 1075: return "GalSync";
+    }
+    return std::to_string(button);
+}
+
+std::string CaseName(const ColumnCase& c) { return PresetName(c.button) + (c.start ? "_FromAllOn" : "_FromAllOff"); }
+
+void PrintTo(const ColumnCase& c, std::ostream* out) { *out << CaseName(c); }
+
+std::vector<ColumnCase> AllColumnCases() {
+    std::vector<ColumnCase> cases;
+    for (int button : kmx::kPresetButtonIds) {
+        cases.push_back({button, 1});
+        cases.push_back({button, 0});
+    }
+    return cases;
+}
+
+class PresetColumnTest : public MainWindowFixture, public ::testing::TestWithParam<ColumnCase> {};
+
+// From both extremes, so that a "left as it is" cell shows as either mark.
+// The model takes over only what the enabling handler copies: "All" as the
+// preset sets it and every other control as it was just before the preset
+// (the calendar box and the size edit are changed silently to prove it).
+TEST_P(PresetColumnTest, SetsEachBoxOfItsColumnAndCopiesOnlyTheStateBefore) {
+    const ColumnCase& c = GetParam();
+    Arrange(true, c.start);
+    Open();
+    SetMark(1023, BST_CHECKED);
+    SetText(1003, L"20");
+    const kmx::SettingsModel before = dlg_->Model();
+    const std::map<int, int> marks = Marks();
+    std::map<HWND, bool> enabled = EnabledStates();
+
+    Click(c.button);
+
+    const int allMark = PresetMark(c.button, 1044, 0);
+    ASSERT_NE(-1, allMark);
+    for (int id : PresetBoxIds()) {
+        const int cell = PresetMark(c.button, id, 0);
+        EXPECT_EQ(cell == -1 ? c.start : cell, Mark(id)) << "box " << id;
+    }
+    for (int id : kOtherSwitchIds) EXPECT_EQ(marks.at(id), Mark(id)) << "box " << id;
+
+    for (std::size_t i = 0; i < kmx::kSettingCount; ++i) {
+        const auto id = static_cast<kmx::SettingId>(i);
+        int expected = before.value[id];
+        if (id == kmx::kThreadAllThreads) expected = allMark;
+        if (id == kmx::kEnableAppDump) expected = 1;
+        EXPECT_EQ(expected, dlg_->Model().value[id]) << kmx::Info(id).name;
+    }
+    EXPECT_EQ(L"20", dlg_->Model().text[kmx::kMaxFileSizeMB]);
+
+    // Only the single-thread boxes may change, following the new "All".
+    for (int id : kSingleThreadIds) enabled[Item(id)] = allMark == 0;
+    EXPECT_EQ(enabled, EnabledStates());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllPresets, PresetColumnTest, ::testing::ValuesIn(AllColumnCases()),
+                         [](const ::testing::TestParamInfo<ColumnCase>& info) { return CaseName(info.param); });
+
+// ---- Single presets ----
+
+class PresetsDialogTest : public MainWindowFixture, public ::testing::Test {};
+
+// From "All" checked, "Spooler" leaves only its own thread box checked. With
+// logging on the thread boxes become usable; with logging off the marks of
+// the disabled boxes change all the same and nothing becomes usable.
+TEST_F(PresetsDialogTest, SpoolerUnchecksAllAndLeavesOnlySpooler) {
+    for (bool logging : {true, false}) {
+        SCOPED_TRACE(logging ? "logging on" : "logging off");
+        Arrange(logging, 1);
+        Open();
+        ExpectThreadBoxesEnabled(false);
+        std::map<HWND, bool> enabled = EnabledStates();
+
+        Click(1079);
+
+        EXPECT_EQ(BST_UNCHECKED, Mark(1044));
+        EXPECT_EQ(0, dlg_->Model().value[kmx::kThreadAllThreads]);
+        for (int id : kSingleThreadIds) EXPECT_EQ(id == 1050 ? BST_CHECKED : BST_UNCHECKED, Mark(id)) << id;
+        for (int id : kSingleThreadIds) enabled[Item(id)] = logging;
+        EXPECT_EQ(enabled, EnabledStates());
+        EXPECT_EQ(logging ? BST_CHECKED : BST_UNCHECKED, Mark(1000));
+        Close();
+    }
+}
+
+// "Changes" and "HTTP Only" check "All" and keep whatever the single-thread
+// boxes held, now disabled.
+TEST_F(PresetsDialogTest, ChangesAndHttpOnlyCheckAllAndKeepTheThreadMarks) {
+    for (int button : {1078, 1076}) {
+        SCOPED_TRACE(button);
+        Arrange(true, 1);
+        ASSERT_TRUE(PutDword(L"ThreadAllThreads", 0));
+        for (std::size_t i = 0; i < 15; ++i) ASSERT_TRUE(PutDword(NameOf(kSingleThreadIds[i]), i % 3 == 0));
+        Open();
+        ExpectThreadBoxesEnabled(true);
+
+        Click(button);
+
+        EXPECT_EQ(BST_CHECKED, Mark(1044));
+        EXPECT_EQ(1, dlg_->Model().value[kmx::kThreadAllThreads]);
+        ExpectThreadBoxesEnabled(false);
+        for (std::size_t i = 0; i < 15; ++i) EXPECT_EQ(i % 3 == 0, Mark(kSingleThreadIds[i]) == BST_CHECKED) << i;
+        Close();
+    }
+}
+
+// "Default" asks for the variant each time it runs, not when the window
+// opened: Thread Lanes follows the flag at the click.
+TEST_F(PresetsDialogTest, DefaultSetsTheOutputOptionsByTheVariantAtTheClick) {
+    const std::pair<DWORD, DWORD> variants[] = {{0, 0}, {1, 1}, {0, 1}, {1, 0}};
+    for (const auto& [atOpen, atClick] : variants) {
+        SCOPED_TRACE(testing::Message() << "isBES " << atOpen << " then " << atClick);
+        Arrange(true, 0);
+        ASSERT_TRUE(PutDword(L"LogToDbgWin", 1));
+        ASSERT_TRUE(PutDword(L"ThreadLanes", atClick));
+        ASSERT_TRUE(PutDword(L"IndentCallDepth", 0));
+        ASSERT_TRUE(PutDword(L"PrettyPrint", 1));
+        ASSERT_TRUE(PutVariant(atOpen));
+        Open();
+        ASSERT_TRUE(PutVariant(atClick));
+
+        Click(1073);
+
+        EXPECT_EQ(atClick ? BST_UNCHECKED : BST_CHECKED, Mark(1089)) << "Thread Lanes";
+        EXPECT_EQ(BST_CHECKED, Mark(1092)) << "Indent Call Depth";
+        EXPECT_EQ(BST_UNCHECKED, Mark(1099)) << "Pretty Print HTTP";
+        EXPECT_EQ(BST_UNCHECKED, Mark(1082)) << "Log to DbgWin";
+        // The model keeps the loaded options until the next copy.
+        EXPECT_EQ(static_cast<int>(atClick), dlg_->Model().value[kmx::kThreadLanes]);
+        EXPECT_EQ(1, dlg_->Model().value[kmx::kPrettyPrint]);
+        Close();
+    }
+}
+
+// ---- Save and Cancel after a preset ----
+
+TEST_F(PresetsDialogTest, SaveAfterAPresetStoresItsMarks) {
+    const std::pair<int, int> cases[] = {{1072, 0}, {1075, 1}, {1073, 0}};
+    for (const auto& [button, start] : cases) {
+        SCOPED_TRACE(button);
+        Arrange(true, start);
+        Open();
+        Click(button);
+        Click(IDOK);
+        ASSERT_TRUE(dlg_->HasEnded());
+        EXPECT_EQ(IDOK, dlg_->GetEndResult());
+        EXPECT_TRUE(boxes_.Boxes().empty());
+        for (int id : PresetBoxIds()) {
+            const int cell = PresetMark(button, id, 0);
+            EXPECT_EQ(cell == -1 ? start : cell, StoredDword(NameOf(id))) << NameOf(id);
+        }
+        EXPECT_EQ(1, StoredDword(L"Enabled"));
+        EXPECT_EQ(L"C:\\windows\\kmx", StoredString(L"FileName"));
+        Close();
+    }
+}
+
+TEST_F(PresetsDialogTest, CancelAfterPresetsWritesNothing) {
+    Arrange(true, 0);
+    Open();
+    const Snapshot opened = Stored();
+    for (int button : kmx::kPresetButtonIds) Click(button);
+    Click(1033);
+    EXPECT_EQ(opened, Stored()) << "presets and group buttons write nothing themselves";
+    Click(IDCANCEL);
+    ASSERT_TRUE(dlg_->HasEnded());
+    EXPECT_EQ(IDCANCEL, dlg_->GetEndResult());
+    dlg_.reset();
+    EXPECT_EQ(opened, Stored());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+// ---- All / None of the three groups ----
+
+struct GroupCase {
+    const char* name;
+    int button;
+    int mark;
+    std::vector<int> boxes;
+};
+
+void PrintTo(const GroupCase& c, std::ostream* out) { *out << c.name; }
+
+std::vector<GroupCase> AllGroupCases() {
+    const auto list = [](const auto& ids) { return std::vector<int>(std::begin(ids), std::end(ids)); };
+    return {
+        {"ThreadsAll", 1033, 1, list(kSingleThreadIds)}, {"ThreadsNone", 1034, 0, list(kSingleThreadIds)},
+        {"AreasAll", 1065, 1, list(kAreaIds)},           {"AreasNone", 1070, 0, list(kAreaIds)},
+        {"DetailAll", 1035, 1, list(kCommentIds)},       {"DetailNone", 1036, 0, list(kCommentIds)},
+    };
+}
+
+class GroupButtonTest : public MainWindowFixture, public ::testing::TestWithParam<GroupCase> {};
+
+// Starting from the opposite mark everywhere ("All" of the threads and the
+// Function boxes included), with logging on and off: exactly the group's boxes
+// move; the model, the enabled states and the other marks stay.
+TEST_P(GroupButtonTest, SetsExactlyItsBoxes) {
+    const GroupCase& c = GetParam();
+    for (bool logging : {true, false}) {
+        SCOPED_TRACE(logging ? "logging on" : "logging off");
+        Arrange(logging, c.mark ? 0 : 1);
+        Open();
+        std::map<int, int> expected = Marks();
+        const kmx::SettingsModel before = dlg_->Model();
+        const std::map<HWND, bool> enabled = EnabledStates();
+
+        Click(c.button);
+
+        for (int id : c.boxes) expected[id] = c.mark;
+        EXPECT_EQ(expected, Marks());
+        EXPECT_EQ(before.value, dlg_->Model().value);
+        EXPECT_EQ(enabled, EnabledStates());
+        Close();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllButtons, GroupButtonTest, ::testing::ValuesIn(AllGroupCases()),
+                         [](const ::testing::TestParamInfo<GroupCase>& info) { return info.param.name; });
+
+// ---- Factory Reset ----
+
+class FactoryResetTest : public MainWindowFixture, public ::testing::Test {
+protected:
+    // Everything away from its factory value, logging on and expanded.
+    void OpenChanged() {
+        Arrange(true, 1);
+        for (int id : PresetBoxIds()) {
+            ASSERT_TRUE(PutDword(NameOf(id), !kmx::Info(*kmx::FindSettingByControl(id)).factoryDefault));
+        }
+        ASSERT_TRUE(PutDword(L"EnableRoll", 1));
+        ASSERT_TRUE(PutDword(L"KeepLogging", 0));
+        ASSERT_TRUE(PutDword(L"EnableMaxDirSize", 1));
+        ASSERT_TRUE(PutDword(L"EnableMaxAge", 0));
+        ASSERT_TRUE(PutDword(L"MaxFileSizeMB", 25));
+        ASSERT_TRUE(PutDword(L"MaxDirSizeMB", 900));
+        ASSERT_TRUE(PutDword(L"MaxAgeDays", 9));
+        ASSERT_TRUE(PutDword(L"MaxCallDepth", 50));
+        ASSERT_TRUE(PutDword(L"ShowAppDump", 1));
+        ASSERT_TRUE(PutDword(L"EnableAppDump", 1));
+        ASSERT_TRUE(PutString(L"FileName", L"C:\\windows\\abc"));
+        Open();
+        Click(1080);
+        ASSERT_EQ(0, dlg_->IsCollapsed());
+        SetText(1003, L"50");
+    }
+
+    void ResetThenSave(DWORD isBes);
+
+    void ExpectOneQuestion() {
+        ASSERT_EQ(1u, boxes_.Boxes().size());
+        const kmx::ScopedMessageBoxRecorder::Box& box = boxes_.Boxes()[0];
+        EXPECT_EQ(L"This will reset all logging settings to their factory defaults and change the log file "
+                  L"directory to the temp files directory. \n\n (Existing log files will remain in their "
+                  L"current directory.)\n\nContinue?",
+                  box.text);
+        EXPECT_EQ(L"Confirm", box.caption);
+        EXPECT_EQ(1u, box.type) << "MB_OKCANCEL, no icon, OK the default";
+        EXPECT_EQ(dlg_->m_hWnd, box.owner);
+    }
+};
+
+TEST_F(FactoryResetTest, CancelChangesNothing) {
+    OpenChanged();
+    const std::map<int, int> marks = Marks();
+    const std::map<int, std::wstring> texts = Texts();
+    const std::map<HWND, bool> enabled = EnabledStates();
+    const kmx::SettingsModel before = dlg_->Model();
+    const Snapshot stored = Stored();
+    boxes_.SetAnswer(IDCANCEL);
+
+    Click(1094);
+
+    ExpectOneQuestion();
+    EXPECT_EQ(marks, Marks());
+    EXPECT_EQ(texts, Texts());
+    EXPECT_EQ(L"50", Text(1003));
+    EXPECT_EQ(enabled, EnabledStates());
+    EXPECT_EQ(before.value, dlg_->Model().value);
+    EXPECT_EQ(before.text, dlg_->Model().text);
+    EXPECT_EQ(before.logDirectory, dlg_->Model().logDirectory);
+    EXPECT_EQ(stored, Stored());
+    EXPECT_FALSE(dlg_->HasEnded());
+}
+
+// OK: every control shows its factory value, logging is off and so nothing
+// governed stays usable; the single-file size shows the factory 10, neither
+// the 25 loaded nor the 50 typed. The view and the registry stay until Save.
+void FactoryResetTest::ResetThenSave(DWORD isBes) {
+    ASSERT_TRUE(PutVariant(isBes));
+    OpenChanged();
+    const Snapshot stored = Stored();
+    RECT opened = {};
+    GetWindowRect(dlg_->m_hWnd, &opened);
+    wchar_t temp[MAX_PATH + 1] = L"";
+    ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+
+    Click(1094);
+
+    ExpectOneQuestion();
+    EXPECT_EQ(BST_UNCHECKED, Mark(1000));
+    EXPECT_EQ(std::wstring(temp), Text(1002));
+    EXPECT_EQ(L"kmx", Text(1022));
+    EXPECT_EQ(L"10", Text(1003));
+    EXPECT_EQ(L"100", Text(1009));
+    EXPECT_EQ(L"7", Text(1014));
+    EXPECT_EQ(L"100", Text(1007));
+    for (const kmx::SettingInfo& info : kmx::kCatalogue) {
+        if (info.kind != kmx::SettingKind::Switch) continue;
+        const int expected = info.controlId == 1089 && isBes ? 0 : info.factoryDefault;
+        EXPECT_EQ(expected, Mark(info.controlId)) << info.name;
+        EXPECT_EQ(expected, dlg_->Model().value[*kmx::FindSettingByControl(info.controlId)]) << info.name;
+    }
+    for (const kmx::EnablingStep& step : kmx::kEnablingSteps) {
+        for (int id : step) EXPECT_FALSE(Enabled(id)) << "control " << id;
+    }
+    for (int id : {1000, 1, 2, 1023, 1097, 1024, 1072, 1073, 1074, 1075, 1076, 1078, 1079, 1093, 1094, 1033, 1034,
+                   1035, 1036, 1065, 1070, 1080}) {
+        EXPECT_TRUE(Enabled(id)) << "control " << id;
+    }
+    EXPECT_EQ(0, dlg_->IsCollapsed());
+    EXPECT_EQ(L"<< Advanced", Text(1080));
+    RECT window = {};
+    GetWindowRect(dlg_->m_hWnd, &window);
+    EXPECT_EQ(opened.bottom, window.bottom);
+    EXPECT_EQ(stored, Stored()) << "nothing is written before Save";
+
+    Click(IDOK);
+    ASSERT_TRUE(dlg_->HasEnded());
+    EXPECT_EQ(IDOK, dlg_->GetEndResult());
+    EXPECT_EQ(1u, boxes_.Boxes().size()) << "no message from Save";
+    EXPECT_EQ(0, StoredDword(L"Enabled"));
+    EXPECT_EQ(10, StoredDword(L"MaxFileSizeMB"));
+    EXPECT_EQ(100, StoredDword(L"MaxDirSizeMB"));
+    EXPECT_EQ(7, StoredDword(L"MaxAgeDays"));
+    EXPECT_EQ(0, StoredDword(L"EnableAppDump"));
+    EXPECT_EQ(isBes ? 0 : 1, StoredDword(L"ThreadLanes"));
+    std::wstring directory = temp;
+    while (!directory.empty() && directory.back() == L'\\') directory.pop_back();
+    EXPECT_EQ(directory + L"\\kmx", StoredString(L"FileName"));
+}
+
+TEST_F(FactoryResetTest, OkOnTheOutlookVariant) { ResetThenSave(0); }
+TEST_F(FactoryResetTest, OkOnTheBlackBerryServerVariant) { ResetThenSave(1); }
+
+// Switching logging on after a reset frees the controls by the reset's own
+// switches ("All" threads on, rolling on) and keeps the factory size.
+TEST_F(FactoryResetTest, EnablingLoggingAfterwardsFollowsTheResetSwitches) {
+    OpenChanged();
+    Click(1094);
+    Click(1000);
+    EXPECT_EQ(BST_CHECKED, Mark(1000));
+    EXPECT_EQ(L"10", Text(1003));
+    for (int id : {1044, 1082, 1046, 1084, 1060, 1086, 1014, 1091, 1019, 1040, 1009, 1002, 1003, 1007}) {
+        EXPECT_TRUE(Enabled(id)) << id;
+    }
+    ExpectThreadBoxesEnabled(false);
+}
+
+}  // namespace
