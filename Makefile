@@ -1,8 +1,9 @@
 # `make run` opens the program, `make test` runs every test; both install what
 # is missing and build first. `make fuzz` runs the load/save fuzzer for
-# FUZZ_SECONDS (60 by default).
+# FUZZ_SECONDS (60 by default). `make bench` times the program's start-up
+# under Wine (KMX_BENCH_RUNS runs of each, 10 by default).
 FUZZ_SECONDS ?= 60
-.PHONY: build run test fuzz clean
+.PHONY: build run test fuzz bench clean
 
 build:
 	scripts/bootstrap.sh
@@ -15,6 +16,9 @@ test: build
 
 fuzz:
 	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+bench: build
+	scripts/bench.sh
 
 clean:
 	rm -rf build

@@ -52,3 +52,33 @@ if(KMX_WINE_TEST_SOURCES OR KMX_SHARED_TEST_SOURCES)
                                                 ${CMAKE_SOURCE_DIR}/tests)
   kmx_wine_test(wine_tests --gtest_brief=1)
 endif()
+
+# End-to-end tests: the program itself, started as a process of its own and
+# worked through window messages. The test finds KMXLogCtl.exe beside itself.
+kmx_sources(KMX_E2E_TEST_SOURCES tests/e2e)
+if(KMX_E2E_TEST_SOURCES)
+  add_executable(e2e_tests ${KMX_E2E_TEST_SOURCES})
+  target_link_libraries(e2e_tests PRIVATE GTest::gtest_main user32 advapi32)
+  target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources ${CMAKE_SOURCE_DIR}/tests/e2e)
+  target_compile_options(e2e_tests PRIVATE ${KMX_WARNINGS})
+  set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_dependencies(e2e_tests KMXLogCtl)
+  kmx_wine_test(e2e_tests --gtest_brief=1)
+  set_tests_properties(e2e_tests PROPERTIES TIMEOUT 120)
+endif()
+
+# Start-up benchmark: the program against a dialog that only shows template
+# 102 (`make bench`).
+add_executable(minimal_dialog WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/MinimalDialog.cpp ${KMX_RESOURCE_FILE})
+target_link_libraries(minimal_dialog PRIVATE comctl32 user32)
+target_include_directories(minimal_dialog PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_compile_options(minimal_dialog PRIVATE ${KMX_WARNINGS})
+target_link_options(minimal_dialog PRIVATE -municode -s)
+set_target_properties(minimal_dialog PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+add_executable(startup_bench ${CMAKE_SOURCE_DIR}/tests/bench/StartupBench.cpp)
+target_link_libraries(startup_bench PRIVATE psapi user32 advapi32)
+target_compile_options(startup_bench PRIVATE ${KMX_WARNINGS})
+target_link_options(startup_bench PRIVATE -municode)
+set_target_properties(startup_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+add_dependencies(startup_bench KMXLogCtl minimal_dialog)
