@@ -6,8 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -22,17 +20,14 @@
 #include "settings/SystemRegistry.h"
 #include "ui/IsBESFromRegistry.h"
 #include "ui/ReadIEProxyServer.h"
+#include "StoreTestSupport.h"
 
 namespace kmx {
 namespace {
 
-using Contents = MemoryRegistry::Contents;
+using namespace storetest;
 using Bytes = std::vector<std::uint8_t>;
 
-const wchar_t kLogging[] = L"HKCU\\Software\\Korvex\\Logging";
-const wchar_t kKorvex[] = L"HKLM\\Software\\Korvex";
-const wchar_t kInternet[] = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-const wchar_t kTempPath[] = L"C:\\Temp\\";
 const wchar_t kStoredFileName[] = L"D:\\Logs\\kmx";
 
 const std::uint32_t kTypes[] = {kRegNone,  kRegSz,             kRegExpandSz, kRegBinary,
@@ -131,100 +126,6 @@ std::wstring TextOf(const Bytes& data) {
     return text;
 }
 
-MemoryRegistry::StoredValue DwordValue(std::uint32_t value) {
-    return {kRegDword, {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)}};
-}
-
-MemoryRegistry::StoredValue StringValue(const std::wstring& text) {
-    MemoryRegistry::StoredValue value{kRegSz, {}};
-    for (wchar_t c : text) value.bytes.insert(value.bytes.end(), {static_cast<std::uint8_t>(c), 0});  // ASCII
-    value.bytes.insert(value.bytes.end(), {0, 0});
-    return value;
-}
-
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size() && i < 60; ++i) {
-        const unsigned c = static_cast<unsigned>(text[i]);
-        if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char escaped[16];
-            std::snprintf(escaped, sizeof escaped, "\\u%04X", c);
-            out += escaped;
-        }
-    }
-    if (text.size() > 60) out += "... (" + std::to_string(text.size()) + " characters)";
-    return out;
-}
-
-std::string Describe(const MemoryRegistry::StoredValue& value) {
-    std::string out = "type " + std::to_string(value.type) + ", " + std::to_string(value.bytes.size()) + " bytes";
-    for (std::size_t i = 0; i < value.bytes.size() && i < 8; ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, " %02X", value.bytes[i]);
-        out += hex;
-    }
-    return out;
-}
-
-// The first value (or key) in which the two stores differ, or "" when none.
-std::string FirstDifference(const Contents& expected, const Contents& got) {
-    for (const auto& key : expected) {
-        const auto found = got.find(key.first);
-        if (found == got.end()) return "key " + Narrow(key.first) + " is gone";
-        for (const auto& value : key.second) {
-            const auto other = found->second.find(value.first);
-            const std::string where = Narrow(key.first + L"\\" + value.first);
-            if (other == found->second.end()) return where + " is gone";
-            if (other->second != value.second) {
-                return where + " is " + Describe(other->second) + ", expected " + Describe(value.second);
-            }
-        }
-        for (const auto& value : found->second) {
-            if (!key.second.count(value.first)) return Narrow(key.first + L"\\" + value.first) + " appeared";
-        }
-    }
-    for (const auto& key : got) {
-        if (!expected.count(key.first)) return "key " + Narrow(key.first) + " appeared";
-    }
-    return "";
-}
-
-// Reports the first few mismatches of a sweep in full and counts the rest,
-// so that one systematic fault does not bury the log.
-class Mismatches {
-public:
-    // what is only called on a mismatch.
-    template <typename Describe>
-    void Check(bool ok, const std::string& where, const Describe& what) {
-        if (ok) return;
-        if (++count_ <= 12) ADD_FAILURE() << where << ": " << what();
-    }
-    void Check(bool ok, const std::string& where, const char* what) {
-        Check(ok, where, [what] { return std::string(what); });
-    }
-    void CheckText(const std::wstring& expected, const std::wstring& got, const std::string& where,
-                   const wchar_t* what) {
-        Check(expected == got, where, [&] {
-            return Narrow(what) + " is \"" + Narrow(got) + "\", expected \"" + Narrow(expected) + "\"";
-        });
-    }
-    void CheckStore(const Contents& expected, const Contents& got, const std::string& where) {
-        Check(expected == got, where, [&] { return FirstDifference(expected, got); });
-    }
-    int Count() const { return count_; }
-    void Finish(const char* sweep, int cases) {
-        EXPECT_EQ(0, count_) << "mismatches in all";
-        ::testing::Test::RecordProperty("cases", cases);
-        std::cout << "[ sweep    ] " << sweep << ": " << cases << " stored shapes checked\n";
-    }
-
-private:
-    int count_ = 0;
-};
-
 // ---- Loading ----
 
 std::int32_t CompleteKeyValue(const SettingInfo& info) {
@@ -244,7 +145,7 @@ void StoreCompleteKey(MemoryRegistry& registry) {
     }
     registry.PutDword(kLogging, L"ShowAppDump", 1);
     registry.PutString(kLogging, L"Unrelated", L"keep");
-    registry.PutDword(kKorvex, L"Unrelated", 7);
+    registry.PutDword(kKorvexMachine, L"Unrelated", 7);
     registry.PutString(kInternet, L"AutoConfigURL", L"keep");
 }
 
@@ -280,7 +181,7 @@ private:
     void Rebuild() {
         registry_ = std::make_unique<MemoryRegistry>();
         StoreCompleteKey(*registry_);
-        if (refusesWriting_) registry_->DenyRights(kKorvex, kKeySetValue);
+        if (refusesWriting_) registry_->DenyRights(kKorvexMachine, kKeySetValue);
         base_ = registry_->Snapshot();
     }
 
@@ -390,7 +291,7 @@ TEST(BadDataSweepTest, EachSettingTakesWhatFitsInFourBytesOrGetsItsDefaultBack) 
             ++cases;
         }
     }
-    mismatches.Finish("the 57 settings through loading", cases);
+    mismatches.Finish("sweep", "the 57 settings through loading", "cases", cases, "stored shapes checked");
 }
 
 TEST(BadDataSweepTest, ShowAppDumpAndTheOldSwitchAreJudgedByTheirFirstFourBytes) {
@@ -426,21 +327,30 @@ TEST(BadDataSweepTest, ShowAppDumpAndTheOldSwitchAreJudgedByTheirFirstFourBytes)
             const std::string where = Label(L"verboseLogging", shape) + (refuses ? ", key refuses writing" : "");
             const int failedBefore = mismatches.Count();
             MemoryRegistry& registry = store->Registry();
-            registry.Put(kKorvex, L"verboseLogging", shape.type, data);
+            registry.Put(kKorvexMachine, L"verboseLogging", shape.type, data);
             Contents expectedStore = store->Base();
             const bool readable = data.size() <= 4;
-            if (!readable || refuses) expectedStore[kKorvex][L"verboseLogging"] = {shape.type, data};
+            if (!readable || refuses) expectedStore[kKorvexMachine][L"verboseLogging"] = {shape.type, data};
             ExpectedLoad expected;
             expected.refused = readable && refuses;
             LoadAndCompare(registry, expected, expectedStore, where, mismatches);
-            store->Restore({{kKorvex, L"verboseLogging"}}, mismatches.Count() != failedBefore);
+            store->Restore({{kKorvexMachine, L"verboseLogging"}}, mismatches.Count() != failedBefore);
             ++cases;
         }
     }
-    mismatches.Finish("ShowAppDump and verboseLogging through loading", cases);
+    mismatches.Finish("sweep", "ShowAppDump and verboseLogging through loading", "cases", cases,
+                      "stored shapes checked");
 }
 
 // ---- The variant flag and the proxy text ----
+
+// A reader left no key open and wrote nothing.
+void CheckOnlyRead(MemoryRegistry& registry, const Contents& before, const std::string& where,
+                   Mismatches& mismatches) {
+    mismatches.Check(registry.OpenHandleCount() == 0, where, "a key was left open");
+    mismatches.Check(registry.SetLog().empty(), where, "something was written");
+    mismatches.CheckStore(before, registry.Snapshot(), where);
+}
 
 TEST(BadDataSweepTest, IsBesHoldsOnlyForFourBytesOrFewerNotAllZero) {
     Mismatches mismatches;
@@ -451,7 +361,7 @@ TEST(BadDataSweepTest, IsBesHoldsOnlyForFourBytesOrFewerNotAllZero) {
         const int failedBefore = mismatches.Count();
         MemoryRegistry& registry = store.Registry();
         const Bytes& data = DataOf(shape);
-        registry.Put(kKorvex, L"isBES", shape.type, data);
+        registry.Put(kKorvexMachine, L"isBES", shape.type, data);
         const Contents before = registry.Snapshot();
         const bool expected = FourByteRead(data, 0).value_or(0) != 0;
 
@@ -460,13 +370,11 @@ TEST(BadDataSweepTest, IsBesHoldsOnlyForFourBytesOrFewerNotAllZero) {
             ScopedSystemRegistry installed(registry);
             mismatches.Check((Korvex::Util::IsBESKMX() != 0) == expected, where, "IsBESKMX disagrees");
         }
-        mismatches.Check(registry.OpenHandleCount() == 0, where, "a key was left open");
-        mismatches.Check(registry.SetLog().empty(), where, "something was written");
-        mismatches.CheckStore(before, registry.Snapshot(), where);
-        store.Restore({{kKorvex, L"isBES"}}, mismatches.Count() != failedBefore);
+        CheckOnlyRead(registry, before, where, mismatches);
+        store.Restore({{kKorvexMachine, L"isBES"}}, mismatches.Count() != failedBefore);
         ++cases;
     }
-    mismatches.Finish("isBES through both readers", cases);
+    mismatches.Finish("sweep", "isBES through both readers", "cases", cases, "stored shapes checked");
 }
 
 TEST(BadDataSweepTest, ProxyServerIsTheTextUpToItsFirstNulAtAnyLength) {
@@ -482,13 +390,11 @@ TEST(BadDataSweepTest, ProxyServerIsTheTextUpToItsFirstNulAtAnyLength) {
         const Contents before = registry.Snapshot();
 
         mismatches.CheckText(TextOf(data), ReadIEProxyServer(registry), where, L"proxy text");
-        mismatches.Check(registry.OpenHandleCount() == 0, where, "a key was left open");
-        mismatches.Check(registry.SetLog().empty(), where, "something was written");
-        mismatches.CheckStore(before, registry.Snapshot(), where);
+        CheckOnlyRead(registry, before, where, mismatches);
         store.Restore({{kInternet, L"ProxyServer"}}, mismatches.Count() != failedBefore);
         ++cases;
     }
-    mismatches.Finish("ProxyServer", cases);
+    mismatches.Finish("sweep", "ProxyServer", "cases", cases, "stored shapes checked");
 }
 
 }  // namespace

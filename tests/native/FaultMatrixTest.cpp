@@ -7,10 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <iostream>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -25,31 +24,20 @@
 #include "ui/GalSync.h"
 #include "ui/IsBESFromRegistry.h"
 #include "ui/ReadIEProxyServer.h"
+#include "StoreTestSupport.h"
 
 namespace kmx {
 namespace {
 
+using namespace storetest;
 using Op = MemoryRegistry::Op;
-using Contents = MemoryRegistry::Contents;
 using Texts = std::vector<std::wstring>;
-
-const wchar_t kLogging[] = L"HKCU\\Software\\Korvex\\Logging";
-const wchar_t kKorvexMachine[] = L"HKLM\\Software\\Korvex";
-const wchar_t kKorvexUser[] = L"HKCU\\Software\\Korvex";
-const wchar_t kInternet[] = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-const wchar_t kTempPath[] = L"C:\\Temp\\";
 
 // Access denied, not found, more data, and one with no special meaning.
 const RegStatus kStatuses[] = {kErrorAccessDenied, kErrorFileNotFound, kErrorMoreData, 1};
 
 // Indexed by MemoryRegistry::Op.
 const char* const kOpNames[] = {"Open", "Create", "Query", "Set", "Delete", "Close"};
-
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text) out += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
-    return out;
-}
 
 struct Fault {
     Op op;
@@ -66,6 +54,8 @@ struct Fault {
                " #" + std::to_string(nth) + " -> " + std::to_string(status);
     }
 };
+
+std::ostream& operator<<(std::ostream& out, const Fault& fault) { return out << fault.Label(); }
 
 // Passes every call on to the in-memory registry and notes the operation,
 // the key as a hive-rooted path and the value name; also which keys were
@@ -137,58 +127,6 @@ private:
     std::map<RegKey, std::wstring> unclosed_;
 };
 
-// Reports the first few mismatches in full and counts the rest.
-class Mismatches {
-public:
-    template <typename Describe>
-    void Check(bool ok, const Fault& fault, const Describe& what) {
-        if (ok) return;
-        if (++count_ <= 12) ADD_FAILURE() << fault.Label() << ": " << what();
-    }
-    void Check(bool ok, const Fault& fault, const char* what) {
-        Check(ok, fault, [what] { return std::string(what); });
-    }
-    void CheckStore(const Contents& expected, const Contents& got, const Fault& fault) {
-        Check(expected == got, fault, [&] { return "the registry differs: " + FirstDifference(expected, got); });
-    }
-    void CheckTexts(const Texts& expected, const Texts& got, const Fault& fault, const char* what) {
-        Check(expected == got, fault, [&] {
-            std::string out = std::string(what) + " were";
-            for (const std::wstring& text : got) out += " \"" + Narrow(text) + "\"";
-            out += ", expected";
-            for (const std::wstring& text : expected) out += " \"" + Narrow(text) + "\"";
-            return out;
-        });
-    }
-    void Finish(const char* scenario, int injected) {
-        EXPECT_EQ(0, count_) << "mismatches in all";
-        ::testing::Test::RecordProperty("injected_faults", injected);
-        std::cout << "[ faults   ] " << scenario << ": " << injected << " faults injected\n";
-    }
-
-private:
-    static std::string FirstDifference(const Contents& expected, const Contents& got) {
-        for (const auto& key : expected) {
-            const auto found = got.find(key.first);
-            if (found == got.end()) return "key " + Narrow(key.first) + " is gone";
-            for (const auto& value : key.second) {
-                const auto other = found->second.find(value.first);
-                if (other == found->second.end()) return Narrow(key.first + L"\\" + value.first) + " is gone";
-                if (other->second != value.second) return Narrow(key.first + L"\\" + value.first) + " changed";
-            }
-            for (const auto& value : found->second) {
-                if (!key.second.count(value.first)) return Narrow(key.first + L"\\" + value.first) + " appeared";
-            }
-        }
-        for (const auto& key : got) {
-            if (!expected.count(key.first)) return "key " + Narrow(key.first) + " appeared";
-        }
-        return "?";
-    }
-
-    int count_ = 0;
-};
-
 // Runs a scenario once cleanly and then once per recorded call and status
 // with that call failing, handing each faulted outcome to check. A scenario
 // has Arrange(MemoryRegistry&) and Run(MemoryRegistry&, CallRecorder&); a
@@ -243,18 +181,6 @@ int InjectEveryFault(const Make& make, Mismatches& mismatches, const Check& chec
         }
     }
     return injected;
-}
-
-MemoryRegistry::StoredValue DwordValue(std::uint32_t value) {
-    return {kRegDword, {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)}};
-}
-
-MemoryRegistry::StoredValue StringValue(const std::wstring& text) {
-    MemoryRegistry::StoredValue value{kRegSz, {}};
-    for (wchar_t c : text) value.bytes.insert(value.bytes.end(), {static_cast<std::uint8_t>(c), 0});
-    value.bytes.insert(value.bytes.end(), {0, 0});
-    return value;
 }
 
 // Sets or removes one value of an expected store.
@@ -436,7 +362,7 @@ TEST(FaultMatrixTest, LoadingNeverLosesAValueOrReportsAFailureItDidNotHave) {
                                          CompareLoads(ExpectedLoad(fault, before, clean), got, fault, mismatches);
                                      });
     }
-    mismatches.Finish("loading", injected);
+    mismatches.Finish("faults", "loading", "injected_faults", injected, "faults injected");
 }
 
 // ---- Saving ----
@@ -518,7 +444,7 @@ TEST(FaultMatrixTest, SaveWritesEveryValueAndNamesTheFirstThatFailed) {
             mismatches.CheckTexts(expected.messages, got.messages, fault, "messages");
             mismatches.CheckStore(expected.contents, got.contents, fault);
         });
-    mismatches.Finish("saving", injected);
+    mismatches.Finish("faults", "saving", "injected_faults", injected, "faults injected");
 }
 
 // ---- The GAL triggers ----
@@ -581,7 +507,7 @@ TEST(FaultMatrixTest, GalTriggersShowExactlyOneMessageNamingWhatFailed) {
                 });
         }
     }
-    mismatches.Finish("GAL triggers", injected);
+    mismatches.Finish("faults", "GAL triggers", "injected_faults", injected, "faults injected");
 }
 
 // ---- The variant flag and the proxy text ----
@@ -633,7 +559,8 @@ TEST(FaultMatrixTest, FailedReadsOfTheFlagAndTheProxyMeanNotSet) {
                 mismatches.CheckStore(before, got.contents, fault);
             });
     }
-    mismatches.Finish("variant flag and proxy readers", injected);
+    mismatches.Finish("faults", "variant flag and proxy readers", "injected_faults", injected,
+                      "faults injected");
 }
 
 }  // namespace

@@ -2,39 +2,21 @@
 // click on a plain check box does, how switching logging off throws away an
 // unsaved single-file size, and the collapsed and expanded views: driven on
 // the real window, with the settings in a private registry key.
-#include <windows.h>
+#include "MainDialogDriver.h"
 
-#include <gtest/gtest.h>
-
-#include <map>
-#include <memory>
 #include <ostream>
-#include <string>
-#include <vector>
 
-#include "PrivateRegistry.h"
-#include "framework/MessageBoxSeam.h"
-#include "settings/Catalogue.h"
-#include "settings/SystemRegistry.h"
 #include "ui/EnablingRules.h"
-#include "ui/KMXLogCtlDlg.h"
 
 namespace {
 
-const wchar_t kLogging[] = L"Software\\Korvex\\Logging";
+using kmx::maindialog::GroupBoxIds;
+using kmx::maindialog::kSingleThreadIds;
+using kmx::maindialog::NameOf;
 
 // Controls no rule governs: they stay usable whatever the switches say.
 const int kAlwaysEnabledIds[] = {1000, 1, 2, 1012, 1023, 1097, 1024, 1072, 1073, 1074, 1075, 1076, 1078,
                                  1079, 1093, 1094, 1033, 1034, 1035, 1036, 1065, 1070, 1080};
-
-// The check boxes the loading and the rules do not read: the 15 single
-// threads, the 16 details, the 10 areas and the 4 output options.
-const int kBoxIds[] = {1026, 1037, 1096, 1098, 1028, 1032, 1030, 1038, 1039, 1050, 1051, 1052,
-                       1054, 1055, 1056, 1046, 1047, 1048, 1057, 1058, 1084, 1027, 1031, 1015,
-                       1041, 1042, 1061, 1029, 1018, 1053, 1085, 1060, 1059, 1062, 1063, 1064,
-                       1066, 1067, 1068, 1069, 1083, 1082, 1089, 1092, 1099};
-
-const wchar_t* NameOf(int controlId) { return kmx::Info(*kmx::FindSettingByControl(controlId)).name; }
 
 struct Switches {
     bool enabled;
@@ -58,82 +40,15 @@ bool Allows(kmx::Rule rule, const Switches& s) {
     return false;
 }
 
-class MainWindowFixture {
+class EnablingFixture : public kmx::maindialog::MainWindowDriver {
 protected:
     // A loadable directory, so that Save passes its checks.
     void ArrangeLogging(const Switches& s) {
-        ASSERT_TRUE(reg_.Ready());
+        ASSERT_TRUE(real_.Ready());
         ASSERT_TRUE(PutDword(L"Enabled", s.enabled));
         ASSERT_TRUE(PutDword(L"ThreadAllThreads", s.allThreads));
         ASSERT_TRUE(PutDword(L"EnableRoll", s.enableRoll));
         ASSERT_TRUE(PutString(L"FileName", L"C:\\windows\\kmx"));
-    }
-
-    bool PutDword(const wchar_t* name, DWORD value) {
-        return reg_.PutDword(kmx::kHkeyCurrentUser, kLogging, name, value);
-    }
-
-    bool PutString(const wchar_t* name, const std::wstring& text) {
-        const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-        return reg_.Put(kmx::kHkeyCurrentUser, kLogging, name, REG_SZ,
-                        std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t)));
-    }
-
-    // -1 when the value is missing or not a REG_DWORD.
-    long long StoredDword(const wchar_t* name) {
-        const auto value = reg_.Get(kmx::kHkeyCurrentUser, kLogging, name);
-        if (!value || value->type != REG_DWORD || value->bytes.size() != 4) return -1;
-        return value->bytes[0] | value->bytes[1] << 8 | value->bytes[2] << 16 |
-               static_cast<long long>(value->bytes[3]) << 24;
-    }
-
-    void Open() {
-        scope_ = std::make_unique<kmx::ScopedSystemRegistry>(reg_.Registry());
-        dlg_ = std::make_unique<CKMXLogCtlDlg>();
-        ASSERT_TRUE(dlg_->Create());
-    }
-
-    void Close() {
-        dlg_.reset();
-        scope_.reset();
-    }
-
-    HWND Item(int id) const { return GetDlgItem(dlg_->m_hWnd, id); }
-    void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
-    int Mark(int id) const { return static_cast<int>(SendMessageW(Item(id), BM_GETCHECK, 0, 0)); }
-    bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
-    void SetText(int id, const wchar_t* text) {
-        SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    }
-    std::wstring Text(int id) const {
-        wchar_t text[512] = L"<sentinel>";
-        GetWindowTextW(Item(id), text, 512);
-        return text;
-    }
-    RECT Rect(HWND window) const {
-        RECT rect = {-1, -1, -1, -1};
-        GetWindowRect(window, &rect);
-        return rect;
-    }
-
-    std::map<int, int> Marks() const {
-        std::map<int, int> marks;
-        for (int id : kBoxIds) marks[id] = Mark(id);
-        for (int id : {1000, 1044, 1091, 1019, 1040, 1086, 1023}) marks[id] = Mark(id);
-        return marks;
-    }
-
-    // Every child window's enabled state, the unnamed ones included.
-    std::map<HWND, bool> EnabledStates() const {
-        std::map<HWND, bool> states;
-        EnumChildWindows(
-            dlg_->m_hWnd,
-            [](HWND child, LPARAM out) {
-                (*reinterpret_cast<std::map<HWND, bool>*>(out))[child] = IsWindowEnabled(child) != FALSE;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&states));
-        return states;
     }
 
     // Every governed control against its rule, and the ungoverned ones usable.
@@ -147,16 +62,11 @@ protected:
         }
         for (int id : kAlwaysEnabledIds) EXPECT_TRUE(Enabled(id)) << "control " << id << " with " << s;
     }
-
-    kmx::PrivateRegistry reg_;
-    kmx::ScopedMessageBoxRecorder boxes_{IDOK};
-    std::unique_ptr<kmx::ScopedSystemRegistry> scope_;
-    std::unique_ptr<CKMXLogCtlDlg> dlg_;  // goes first: it closes its key through scope_
 };
 
 // ---- Enabled states as loaded ----
 
-class EnablingStatesTest : public MainWindowFixture, public ::testing::TestWithParam<Switches> {};
+class EnablingStatesTest : public EnablingFixture, public ::testing::TestWithParam<Switches> {};
 
 TEST_P(EnablingStatesTest, LoadedSwitchesDecideEveryGovernedControl) {
     ArrangeLogging(GetParam());
@@ -181,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(AllCombinations, EnablingStatesTest,
 
 // ---- Enabled states by clicks ----
 
-class EnablingTest : public MainWindowFixture, public ::testing::Test {};
+class EnablingTest : public EnablingFixture, public ::testing::Test {};
 
 // Every combination of the three switches is reached by clicks, each box
 // clicked only while it is usable; after each click the whole window matches
@@ -191,7 +101,7 @@ TEST_F(EnablingTest, ClicksOnTheThreeSwitchesWalkThroughEveryCombination) {
     ArrangeLogging({false, true, true});
     // Alternating marks in the single-thread boxes, so that a lost or
     // rewritten mark shows.
-    const int threads[] = {1026, 1037, 1096, 1098, 1028, 1032, 1030, 1038, 1039, 1050, 1051, 1052, 1054, 1055, 1056};
+    const std::vector<int>& threads = kSingleThreadIds;
     for (std::size_t i = 0; i < 15; ++i) ASSERT_TRUE(PutDword(NameOf(threads[i]), i % 2));
     Open();
     ExpectEnabledFor({false, true, true});
@@ -240,29 +150,29 @@ TEST_F(EnablingTest, SwitchingLoggingOffRevertsOnlyTheSingleFileSize) {
         ASSERT_TRUE(PutDword(L"MaxDirSizeMB", 400));
         Open();
         const std::wstring loadedText = std::to_wstring(loaded);
-        ASSERT_EQ(loadedText, Text(1003));
+        ASSERT_EQ(loadedText, ItemText(1003));
 
-        SetText(1003, L"50");
-        SetText(1009, L"800");
-        SetText(1014, L"12");
-        SetText(1007, L"33");
-        SetText(1022, L"abc");
+        Type(1003, L"50");
+        Type(1009, L"800");
+        Type(1014, L"12");
+        Type(1007, L"33");
+        Type(1022, L"abc");
         Click(1000);
 
         EXPECT_EQ(BST_UNCHECKED, Mark(1000));
-        EXPECT_EQ(loadedText, Text(1003));
+        EXPECT_EQ(loadedText, ItemText(1003));
         EXPECT_EQ(loadedText, dlg_->Model().text[kmx::kMaxFileSizeMB]);
-        EXPECT_EQ(L"800", Text(1009));
+        EXPECT_EQ(L"800", ItemText(1009));
         EXPECT_EQ(L"800", dlg_->Model().text[kmx::kMaxDirSizeMB]);
-        EXPECT_EQ(L"12", Text(1014));
-        EXPECT_EQ(L"33", Text(1007));
-        EXPECT_EQ(L"abc", Text(1022));
-        EXPECT_EQ(L"C:\\windows", Text(1002));
+        EXPECT_EQ(L"12", ItemText(1014));
+        EXPECT_EQ(L"33", ItemText(1007));
+        EXPECT_EQ(L"abc", ItemText(1022));
+        EXPECT_EQ(L"C:\\windows", ItemText(1002));
 
         Click(1000);
         EXPECT_EQ(BST_CHECKED, Mark(1000));
-        EXPECT_EQ(loadedText, Text(1003));
-        EXPECT_EQ(L"800", Text(1009));
+        EXPECT_EQ(loadedText, ItemText(1003));
+        EXPECT_EQ(L"800", ItemText(1009));
         Close();
     }
 }
@@ -303,7 +213,7 @@ TEST_F(EnablingTest, PlainCheckBoxClickAppliesNoRule) {
     SendMessageW(Item(1000), BM_SETCHECK, BST_UNCHECKED, 0);
     SendMessageW(Item(1044), BM_SETCHECK, BST_CHECKED, 0);
     SendMessageW(Item(1091), BM_SETCHECK, BST_UNCHECKED, 0);
-    SetText(1003, L"50");
+    Type(1003, L"50");
     const std::map<HWND, bool> enabled = EnabledStates();
     for (int id : {1026, 1082, 1089, 1019, 1040, 1086, 1046, 1084, 1060}) {
         SCOPED_TRACE(id);
@@ -313,7 +223,7 @@ TEST_F(EnablingTest, PlainCheckBoxClickAppliesNoRule) {
         EXPECT_EQ(1, dlg_->Model().value[kmx::kThreadAllThreads]);
         EXPECT_EQ(0, dlg_->Model().value[kmx::kEnableRoll]);
         EXPECT_EQ(enabled, EnabledStates());
-        EXPECT_EQ(L"50", Text(1003));
+        EXPECT_EQ(L"50", ItemText(1003));
     }
     ExpectEnabledFor({true, false, true});
 }
@@ -338,8 +248,13 @@ TEST_F(EnablingTest, CalendarTrackingClickReachesTheModelOnlyWithTheNextCopy) {
 
 // ---- Collapsed and expanded views ----
 
-class AdvancedViewTest : public MainWindowFixture, public ::testing::Test {
+class AdvancedViewTest : public EnablingFixture, public ::testing::Test {
 protected:
+    RECT Rect(HWND window) const {
+        RECT rect = {-1, -1, -1, -1};
+        GetWindowRect(window, &rect);
+        return rect;
+    }
     LONG Height(const RECT& r) const { return r.bottom - r.top; }
     LONG Width(const RECT& r) const { return r.right - r.left; }
 
@@ -350,7 +265,7 @@ protected:
         EXPECT_EQ(opened.left, window.left);
         EXPECT_EQ(opened.top, window.top);
         EXPECT_EQ(Width(opened), Width(window));
-        EXPECT_EQ(L"Advanced >>", Text(1080));
+        EXPECT_EQ(L"Advanced >>", ItemText(1080));
         EXPECT_EQ(1, dlg_->IsCollapsed());
     }
 
@@ -361,7 +276,7 @@ protected:
         EXPECT_EQ(opened.left, window.left);
         EXPECT_EQ(opened.top, window.top);
         EXPECT_EQ(Width(opened), Width(window));
-        EXPECT_EQ(L"<< Advanced", Text(1080));
+        EXPECT_EQ(L"<< Advanced", ItemText(1080));
         EXPECT_EQ(0, dlg_->IsCollapsed());
     }
 };
@@ -389,7 +304,7 @@ TEST_F(AdvancedViewTest, OpensCollapsedAndEachClickSwitchesTheView) {
     // The view only cuts controls off: none is hidden, disabled or changed.
     EXPECT_EQ(enabled, EnabledStates());
     EXPECT_EQ(marks, Marks());
-    for (int id : kBoxIds) EXPECT_TRUE(IsWindowVisible(Item(id))) << id;
+    for (int id : GroupBoxIds()) EXPECT_TRUE(IsWindowVisible(Item(id))) << id;
 }
 
 }  // namespace

@@ -23,7 +23,11 @@ using Texts = std::vector<std::wstring>;
 const wchar_t kKorvex[] = L"Software\\Korvex";
 const wchar_t kSuccess[] = L"GAL sync was initiated. It will start within next 10 seconds..";
 
-const std::vector<BYTE> kDwordOne = {1, 0, 0, 0};
+// Whether a trigger value under HKCU\Software\Korvex is the DWORD 1.
+bool IsDwordOne(PrivateRegistry& registry, const std::wstring& name) {
+    const auto value = registry.Get(kHkeyCurrentUser, kKorvex, name);
+    return value && value->type == REG_DWORD && value->bytes == std::vector<BYTE>{1, 0, 0, 0};
+}
 
 Texts Trigger(IRegistry& registry, const std::wstring& prefix) {
     Texts shown;
@@ -37,11 +41,6 @@ class GalSyncTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(reg_.Ready()); }
 
-    bool IsDwordOne(const std::wstring& name) {
-        const auto value = reg_.Get(kHkeyCurrentUser, kKorvex, name);
-        return value && value->type == REG_DWORD && value->bytes == kDwordOne;
-    }
-
     PrivateRegistry reg_;
 };
 
@@ -52,7 +51,7 @@ TEST_F(GalSyncTest, OutlookVariantCreatesTheKeyAndWritesOneValue) {
 
     EXPECT_EQ(std::vector<std::wstring>{L"ForceGalSync_Outlook.exe"},
               reg_.ValueNames(kHkeyCurrentUser, kKorvex));
-    EXPECT_TRUE(IsDwordOne(L"ForceGalSync_Outlook.exe"));
+    EXPECT_TRUE(IsDwordOne(reg_, L"ForceGalSync_Outlook.exe"));
     EXPECT_FALSE(reg_.KeyExists(kHkeyLocalMachine, kKorvex)) << "the flag is only read";
 }
 
@@ -62,8 +61,8 @@ TEST_F(GalSyncTest, BlackBerryServerVariantWritesBothHostsAndNoOutlookValue) {
     EXPECT_EQ(Texts{kSuccess}, Trigger(reg_.Registry(), kForceGalSyncDeltaPrefix));
 
     EXPECT_EQ(2u, reg_.ValueNames(kHkeyCurrentUser, kKorvex).size());
-    EXPECT_TRUE(IsDwordOne(L"ForceGalSyncDelta_BlackBerryMailStoreSrvr.exe"));
-    EXPECT_TRUE(IsDwordOne(L"ForceGalSyncDelta_BlackBerryAgent.exe"));
+    EXPECT_TRUE(IsDwordOne(reg_, L"ForceGalSyncDelta_BlackBerryMailStoreSrvr.exe"));
+    EXPECT_TRUE(IsDwordOne(reg_, L"ForceGalSyncDelta_BlackBerryAgent.exe"));
     EXPECT_FALSE(reg_.Get(kHkeyCurrentUser, kKorvex, L"ForceGalSyncDelta_Outlook.exe"));
 }
 
@@ -75,8 +74,8 @@ TEST_F(GalSyncTest, ExistingTriggerOfAnyTypeBecomesDwordOne) {
     EXPECT_EQ(Texts{kSuccess}, Trigger(reg_.Registry(), kForceGalSyncPrefix));
     EXPECT_EQ(Texts{kSuccess}, Trigger(reg_.Registry(), kForceGalSyncDeltaPrefix));
 
-    EXPECT_TRUE(IsDwordOne(L"ForceGalSync_Outlook.exe"));
-    EXPECT_TRUE(IsDwordOne(L"ForceGalSyncDelta_Outlook.exe"));
+    EXPECT_TRUE(IsDwordOne(reg_, L"ForceGalSync_Outlook.exe"));
+    EXPECT_TRUE(IsDwordOne(reg_, L"ForceGalSyncDelta_Outlook.exe"));
     EXPECT_EQ(3u, reg_.ValueNames(kHkeyCurrentUser, kKorvex).size());
 }
 
@@ -115,11 +114,6 @@ protected:
         }
     }
 
-    bool IsDwordOneIn(const std::wstring& name) {
-        const auto value = reg_.Get(kHkeyCurrentUser, kKorvex, name);
-        return value && value->type == REG_DWORD && value->bytes == kDwordOne;
-    }
-
     PrivateRegistry reg_;
 };
 
@@ -131,9 +125,9 @@ TEST_P(VariantFlagTest, AllReadersAgreeOnTheVariant) {
     EXPECT_EQ(expected, Korvex::Util::IsBESKMX() != 0);
 
     EXPECT_EQ(Texts{kSuccess}, Trigger(reg_.Registry(), kForceGalSyncPrefix));
-    EXPECT_EQ(expected, IsDwordOneIn(L"ForceGalSync_BlackBerryMailStoreSrvr.exe"));
-    EXPECT_EQ(expected, IsDwordOneIn(L"ForceGalSync_BlackBerryAgent.exe"));
-    EXPECT_EQ(!expected, IsDwordOneIn(L"ForceGalSync_Outlook.exe"));
+    EXPECT_EQ(expected, IsDwordOne(reg_, L"ForceGalSync_BlackBerryMailStoreSrvr.exe"));
+    EXPECT_EQ(expected, IsDwordOne(reg_, L"ForceGalSync_BlackBerryAgent.exe"));
+    EXPECT_EQ(!expected, IsDwordOne(reg_, L"ForceGalSync_Outlook.exe"));
 }
 
 std::string FlagCaseName(const ::testing::TestParamInfo<FlagCase>& info) { return info.param.name; }

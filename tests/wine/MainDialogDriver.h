@@ -17,10 +17,12 @@
 #include <vector>
 
 #include "framework/MessageBoxSeam.h"
+#include "settings/Catalogue.h"
 #include "settings/MemoryRegistry.h"
 #include "settings/SystemRegistry.h"
 #include "ui/KMXLogCtlDlg.h"
 #include "PrivateRegistry.h"
+#include "WindowQueries.h"
 
 namespace kmx {
 namespace maindialog {
@@ -71,28 +73,34 @@ inline std::wstring TempPath()
     return std::wstring(buffer, length);
 }
 
-inline std::wstring WindowText(HWND window)
+// The check boxes in groups: the 15 single threads, the 10 areas and the 16
+// details (5 functions, 11 comments), and the 4 output options.
+inline const std::vector<int> kSingleThreadIds = {1026, 1037, 1096, 1098, 1028, 1032, 1030, 1038,
+                                                  1039, 1050, 1051, 1052, 1054, 1055, 1056};
+inline const std::vector<int> kAreaIds = {1060, 1059, 1062, 1063, 1064, 1066, 1067, 1068, 1069, 1083};
+inline const std::vector<int> kFunctionIds = {1046, 1047, 1048, 1057, 1058};
+inline const std::vector<int> kCommentIds = {1084, 1027, 1031, 1015, 1041, 1042, 1061, 1029, 1018, 1053, 1085};
+inline const std::vector<int> kOutputIds = {1082, 1089, 1092, 1099};
+// The switches outside the groups, "All" threads (1044) aside.
+inline const std::vector<int> kOtherSwitchIds = {1000, 1091, 1019, 1040, 1086, 1023};
+
+// The 45 boxes of the groups above.
+inline std::vector<int> GroupBoxIds()
 {
-    wchar_t text[512] = L"sentinel";
-    GetWindowTextW(window, text, 512);
-    return text;
+    std::vector<int> ids;
+    for (const std::vector<int>* group : {&kSingleThreadIds, &kAreaIds, &kFunctionIds, &kCommentIds, &kOutputIds})
+        ids.insert(ids.end(), group->begin(), group->end());
+    return ids;
 }
 
-inline std::wstring ClassName(HWND window)
-{
-    wchar_t name[64] = L"";
-    GetClassNameW(window, name, 64);
-    return name;
-}
+// The value name of the setting a control shows.
+inline const wchar_t* NameOf(int controlId) { return Info(*FindSettingByControl(controlId)).name; }
 
-class MainDialogFixture : public ::testing::Test {
+// Opens the dialog over a registry, reads and sets its controls by message,
+// and arranges and inspects the logging key in the private registry. Not a
+// test itself, so that plain and parameterised fixtures can both build on it.
+class MainWindowDriver {
 protected:
-    void SetUp() override
-    {
-        InitCommonControls();
-        ASSERT_TRUE(real_.Ready());
-    }
-
     // Installs `registry` and opens the dialog over it, as the program does:
     // the constructor already reads from the registry.
     bool Open(IRegistry& registry)
@@ -102,6 +110,9 @@ protected:
         dlg_ = std::make_unique<CKMXLogCtlDlg>();
         return dlg_->Create() != FALSE;
     }
+
+    // Opens the dialog over the private registry.
+    void Open() { ASSERT_TRUE(Open(real_.Registry())); }
 
     // Destroys the dialog object (which closes its logging key), then puts
     // the previous registry back.
@@ -114,7 +125,11 @@ protected:
     CKMXLogCtlDlg& Dlg() { return *dlg_; }
     HWND Item(int id) const { return GetDlgItem(dlg_->m_hWnd, id); }
     std::wstring ItemText(int id) const { return WindowText(Item(id)); }
-    bool IsChecked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    int Mark(int id) const { return static_cast<int>(SendMessageW(Item(id), BM_GETCHECK, 0, 0)); }
+    bool IsChecked(int id) const { return Mark(id) == BST_CHECKED; }
+    // Sets a mark silently: no click, no handler.
+    void SetMark(int id, int mark) { SendMessageW(Item(id), BM_SETCHECK, mark, 0); }
+    bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
     void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
     void Type(int id, const std::wstring& text)
     {
@@ -128,6 +143,56 @@ protected:
     {
         return dlg_->HasEnded() && dlg_->GetEndResult() == result && dlg_->m_hWnd == nullptr;
     }
+
+    // The mark of every setting's check box.
+    std::map<int, int> Marks() const
+    {
+        std::map<int, int> marks;
+        for (const int id : GroupBoxIds()) marks[id] = Mark(id);
+        marks[1044] = Mark(1044);
+        for (const int id : kOtherSwitchIds) marks[id] = Mark(id);
+        return marks;
+    }
+
+    // Every child window's enabled state, the unnamed ones included.
+    std::map<HWND, bool> EnabledStates() const
+    {
+        std::map<HWND, bool> states;
+        EnumChildWindows(
+            dlg_->m_hWnd,
+            [](HWND child, LPARAM out) {
+                (*reinterpret_cast<std::map<HWND, bool>*>(out))[child] = IsWindowEnabled(child) != FALSE;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&states));
+        return states;
+    }
+
+    // The logging key and the variant flag in the private registry.
+    bool PutDword(const wchar_t* name, DWORD value)
+    {
+        return real_.PutDword(kHkeyCurrentUser, kLoggingPath, name, value);
+    }
+    bool PutString(const wchar_t* name, const std::wstring& text)
+    {
+        return real_.Put(kHkeyCurrentUser, kLoggingPath, name, REG_SZ, StringBytes(text));
+    }
+    bool PutVariant(DWORD isBes) { return real_.PutDword(kHkeyLocalMachine, kKorvexPath, L"isBES", isBes); }
+
+    // -1 when the value is missing or not a REG_DWORD.
+    long long StoredDword(const wchar_t* name)
+    {
+        const auto value = real_.Get(kHkeyCurrentUser, kLoggingPath, name);
+        if (!value || value->type != REG_DWORD || value->bytes.size() != 4) return -1;
+        return value->bytes[0] | value->bytes[1] << 8 | value->bytes[2] << 16 |
+               static_cast<long long>(value->bytes[3]) << 24;
+    }
+    std::wstring StoredString(const wchar_t* name)
+    {
+        const auto value = real_.Get(kHkeyCurrentUser, kLoggingPath, name);
+        if (!value || value->type != REG_SZ || value->bytes.size() < 2) return L"<missing>";
+        return std::wstring(reinterpret_cast<const wchar_t*>(value->bytes.data()), value->bytes.size() / 2 - 1);
+    }
     KeyContents StoredValues() { return ReadKey(real_, kHkeyCurrentUser, kLoggingPath); }
 
     PrivateRegistry real_;
@@ -136,6 +201,15 @@ protected:
     // Destroyed first: the dialog, then the registry it was opened over.
     std::unique_ptr<ScopedSystemRegistry> scope_;
     std::unique_ptr<CKMXLogCtlDlg> dlg_;
+};
+
+class MainDialogFixture : public ::testing::Test, public MainWindowDriver {
+protected:
+    void SetUp() override
+    {
+        InitCommonControls();
+        ASSERT_TRUE(real_.Ready());
+    }
 };
 
 }  // namespace maindialog

@@ -2,158 +2,51 @@
 // Reset on the real main window: which check marks they set, what they leave
 // alone (marks, model, enabled states, registry), and what Save and Cancel
 // make of them afterwards. Settings live in a private registry key.
-#include <windows.h>
+#include "MainDialogDriver.h"
 
-#include <gtest/gtest.h>
-
-#include <map>
-#include <memory>
 #include <ostream>
-#include <string>
-#include <utility>
-#include <vector>
 
-#include "PrivateRegistry.h"
-#include "framework/MessageBoxSeam.h"
-#include "settings/Catalogue.h"
 #include "settings/Presets.h"
-#include "settings/SystemRegistry.h"
 #include "ui/EnablingRules.h"
-#include "ui/KMXLogCtlDlg.h"
 
 namespace {
 
-const wchar_t kLogging[] = L"Software\\Korvex\\Logging";
-const wchar_t kKorvex[] = L"Software\\Korvex";
+using kmx::maindialog::GroupBoxIds;
+using kmx::maindialog::kAreaIds;
+using kmx::maindialog::kCommentIds;
+using kmx::maindialog::KeyContents;
+using kmx::maindialog::kOtherSwitchIds;
+using kmx::maindialog::kSingleThreadIds;
+using kmx::maindialog::NameOf;
 
-const int kSingleThreadIds[] = {1026, 1037, 1096, 1098, 1028, 1032, 1030, 1038,
-                                1039, 1050, 1051, 1052, 1054, 1055, 1056};
-const int kAreaIds[] = {1060, 1059, 1062, 1063, 1064, 1066, 1067, 1068, 1069, 1083};
-const int kFunctionIds[] = {1046, 1047, 1048, 1057, 1058};
-const int kCommentIds[] = {1084, 1027, 1031, 1015, 1041, 1042, 1061, 1029, 1018, 1053, 1085};
-const int kOutputIds[] = {1082, 1089, 1092, 1099};
-// The switches no preset or group button may touch.
-const int kOtherSwitchIds[] = {1000, 1091, 1019, 1040, 1086, 1023};
-
-using Snapshot = std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>>;
-
-const wchar_t* NameOf(int controlId) { return kmx::Info(*kmx::FindSettingByControl(controlId)).name; }
-
-// The 46 boxes presets act on: "All" (1044) and the four groups above.
+// The 46 boxes presets act on: "All" (1044) and the groups.
 std::vector<int> PresetBoxIds() {
     std::vector<int> ids = {1044};
-    ids.insert(ids.end(), std::begin(kSingleThreadIds), std::end(kSingleThreadIds));
-    ids.insert(ids.end(), std::begin(kAreaIds), std::end(kAreaIds));
-    ids.insert(ids.end(), std::begin(kFunctionIds), std::end(kFunctionIds));
-    ids.insert(ids.end(), std::begin(kCommentIds), std::end(kCommentIds));
-    ids.insert(ids.end(), std::begin(kOutputIds), std::end(kOutputIds));
+    const std::vector<int> groups = GroupBoxIds();
+    ids.insert(ids.end(), groups.begin(), groups.end());
     return ids;
 }
 
-class MainWindowFixture {
+class PresetsFixture : public kmx::maindialog::MainWindowDriver {
 protected:
     // Logging on or off, every one of the 46 preset boxes set to `boxes`, and
     // a directory that exists so that Save passes its checks.
     void Arrange(bool enabled, int boxes) {
-        ASSERT_TRUE(reg_.Ready());
+        ASSERT_TRUE(real_.Ready());
         ASSERT_TRUE(PutDword(L"Enabled", enabled));
         for (int id : PresetBoxIds()) ASSERT_TRUE(PutDword(NameOf(id), boxes));
         ASSERT_TRUE(PutString(L"FileName", L"C:\\windows\\kmx"));
     }
 
-    bool PutDword(const wchar_t* name, DWORD value) {
-        return reg_.PutDword(kmx::kHkeyCurrentUser, kLogging, name, value);
-    }
-
-    bool PutString(const wchar_t* name, const std::wstring& text) {
-        const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-        return reg_.Put(kmx::kHkeyCurrentUser, kLogging, name, REG_SZ,
-                        std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t)));
-    }
-
-    bool PutVariant(DWORD isBes) { return reg_.PutDword(kmx::kHkeyLocalMachine, kKorvex, L"isBES", isBes); }
-
-    // -1 when the value is missing or not a REG_DWORD.
-    long long StoredDword(const wchar_t* name) {
-        const auto value = reg_.Get(kmx::kHkeyCurrentUser, kLogging, name);
-        if (!value || value->type != REG_DWORD || value->bytes.size() != 4) return -1;
-        return value->bytes[0] | value->bytes[1] << 8 | value->bytes[2] << 16 |
-               static_cast<long long>(value->bytes[3]) << 24;
-    }
-
-    std::wstring StoredString(const wchar_t* name) {
-        const auto value = reg_.Get(kmx::kHkeyCurrentUser, kLogging, name);
-        if (!value || value->type != REG_SZ || value->bytes.size() < 2) return L"<missing>";
-        return std::wstring(reinterpret_cast<const wchar_t*>(value->bytes.data()), value->bytes.size() / 2 - 1);
-    }
-
-    Snapshot Stored() {
-        Snapshot all;
-        for (const std::wstring& name : reg_.ValueNames(kmx::kHkeyCurrentUser, kLogging)) {
-            const auto value = reg_.Get(kmx::kHkeyCurrentUser, kLogging, name);
-            if (value) all[name] = {value->type, value->bytes};
-        }
-        return all;
-    }
-
-    void Open() {
-        scope_ = std::make_unique<kmx::ScopedSystemRegistry>(reg_.Registry());
-        dlg_ = std::make_unique<CKMXLogCtlDlg>();
-        ASSERT_TRUE(dlg_->Create());
-    }
-
-    void Close() {
-        dlg_.reset();
-        scope_.reset();
-    }
-
-    HWND Item(int id) const { return GetDlgItem(dlg_->m_hWnd, id); }
-    void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
-    int Mark(int id) const { return static_cast<int>(SendMessageW(Item(id), BM_GETCHECK, 0, 0)); }
-    void SetMark(int id, int mark) { SendMessageW(Item(id), BM_SETCHECK, mark, 0); }
-    bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
-    void SetText(int id, const wchar_t* text) {
-        SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    }
-    std::wstring Text(int id) const {
-        wchar_t text[512] = L"<sentinel>";
-        GetWindowTextW(Item(id), text, 512);
-        return text;
-    }
-
-    std::map<int, int> Marks() const {
-        std::map<int, int> marks;
-        for (int id : PresetBoxIds()) marks[id] = Mark(id);
-        for (int id : kOtherSwitchIds) marks[id] = Mark(id);
-        return marks;
-    }
-
     std::map<int, std::wstring> Texts() const {
         std::map<int, std::wstring> texts;
-        for (int id : {1002, 1022, 1003, 1009, 1014, 1007, 1080}) texts[id] = Text(id);
+        for (int id : {1002, 1022, 1003, 1009, 1014, 1007, 1080}) texts[id] = ItemText(id);
         return texts;
-    }
-
-    std::map<HWND, bool> EnabledStates() const {
-        std::map<HWND, bool> states;
-        EnumChildWindows(
-            dlg_->m_hWnd,
-            [](HWND child, LPARAM out) {
-                (*reinterpret_cast<std::map<HWND, bool>*>(out))[child] = IsWindowEnabled(child) != FALSE;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&states));
-        return states;
     }
 
     void ExpectThreadBoxesEnabled(bool enabled) const {
         for (int id : kSingleThreadIds) EXPECT_EQ(enabled, Enabled(id)) << "thread box " << id;
     }
-
-    kmx::PrivateRegistry reg_;
-    kmx::ScopedMessageBoxRecorder boxes_{IDOK};
-    std::unique_ptr<kmx::ScopedSystemRegistry> scope_;
-    std::unique_ptr<CKMXLogCtlDlg> dlg_;  // goes first: it closes its key through scope_
 };
 
 // What a preset button does to a box according to the preset table: 1, 0,
@@ -207,7 +100,7 @@ std::vector<ColumnCase> AllColumnCases() {
     return cases;
 }
 
-class PresetColumnTest : public MainWindowFixture, public ::testing::TestWithParam<ColumnCase> {};
+class PresetColumnTest : public PresetsFixture, public ::testing::TestWithParam<ColumnCase> {};
 
 // From both extremes, so that a "left as it is" cell shows as either mark.
 // The model takes over only what the enabling handler copies: "All" as the
@@ -218,7 +111,7 @@ TEST_P(PresetColumnTest, SetsEachBoxOfItsColumnAndCopiesOnlyTheStateBefore) {
     Arrange(true, c.start);
     Open();
     SetMark(1023, BST_CHECKED);
-    SetText(1003, L"20");
+    Type(1003, L"20");
     const kmx::SettingsModel before = dlg_->Model();
     const std::map<int, int> marks = Marks();
     std::map<HWND, bool> enabled = EnabledStates();
@@ -253,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(AllPresets, PresetColumnTest, ::testing::ValuesIn(AllCo
 
 // ---- Single presets ----
 
-class PresetsDialogTest : public MainWindowFixture, public ::testing::Test {};
+class PresetsDialogTest : public PresetsFixture, public ::testing::Test {};
 
 // From "All" checked, "Spooler" leaves only its own thread box checked. With
 // logging on the thread boxes become usable; with logging off the marks of
@@ -353,15 +246,15 @@ TEST_F(PresetsDialogTest, SaveAfterAPresetStoresItsMarks) {
 TEST_F(PresetsDialogTest, CancelAfterPresetsWritesNothing) {
     Arrange(true, 0);
     Open();
-    const Snapshot opened = Stored();
+    const KeyContents opened = StoredValues();
     for (int button : kmx::kPresetButtonIds) Click(button);
     Click(1033);
-    EXPECT_EQ(opened, Stored()) << "presets and group buttons write nothing themselves";
+    EXPECT_EQ(opened, StoredValues()) << "presets and group buttons write nothing themselves";
     Click(IDCANCEL);
     ASSERT_TRUE(dlg_->HasEnded());
     EXPECT_EQ(IDCANCEL, dlg_->GetEndResult());
     dlg_.reset();
-    EXPECT_EQ(opened, Stored());
+    EXPECT_EQ(opened, StoredValues());
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
@@ -377,15 +270,14 @@ struct GroupCase {
 void PrintTo(const GroupCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<GroupCase> AllGroupCases() {
-    const auto list = [](const auto& ids) { return std::vector<int>(std::begin(ids), std::end(ids)); };
     return {
-        {"ThreadsAll", 1033, 1, list(kSingleThreadIds)}, {"ThreadsNone", 1034, 0, list(kSingleThreadIds)},
-        {"AreasAll", 1065, 1, list(kAreaIds)},           {"AreasNone", 1070, 0, list(kAreaIds)},
-        {"DetailAll", 1035, 1, list(kCommentIds)},       {"DetailNone", 1036, 0, list(kCommentIds)},
+        {"ThreadsAll", 1033, 1, kSingleThreadIds}, {"ThreadsNone", 1034, 0, kSingleThreadIds},
+        {"AreasAll", 1065, 1, kAreaIds},           {"AreasNone", 1070, 0, kAreaIds},
+        {"DetailAll", 1035, 1, kCommentIds},       {"DetailNone", 1036, 0, kCommentIds},
     };
 }
 
-class GroupButtonTest : public MainWindowFixture, public ::testing::TestWithParam<GroupCase> {};
+class GroupButtonTest : public PresetsFixture, public ::testing::TestWithParam<GroupCase> {};
 
 // Starting from the opposite mark everywhere ("All" of the threads and the
 // Function boxes included), with logging on and off: exactly the group's boxes
@@ -415,7 +307,7 @@ INSTANTIATE_TEST_SUITE_P(AllButtons, GroupButtonTest, ::testing::ValuesIn(AllGro
 
 // ---- Factory Reset ----
 
-class FactoryResetTest : public MainWindowFixture, public ::testing::Test {
+class FactoryResetTest : public PresetsFixture, public ::testing::Test {
 protected:
     // Everything away from its factory value, logging on and expanded.
     void OpenChanged() {
@@ -437,7 +329,7 @@ protected:
         Open();
         Click(1080);
         ASSERT_EQ(0, dlg_->IsCollapsed());
-        SetText(1003, L"50");
+        Type(1003, L"50");
     }
 
     void ResetThenSave(DWORD isBes);
@@ -461,7 +353,7 @@ TEST_F(FactoryResetTest, CancelChangesNothing) {
     const std::map<int, std::wstring> texts = Texts();
     const std::map<HWND, bool> enabled = EnabledStates();
     const kmx::SettingsModel before = dlg_->Model();
-    const Snapshot stored = Stored();
+    const KeyContents stored = StoredValues();
     boxes_.SetAnswer(IDCANCEL);
 
     Click(1094);
@@ -469,12 +361,12 @@ TEST_F(FactoryResetTest, CancelChangesNothing) {
     ExpectOneQuestion();
     EXPECT_EQ(marks, Marks());
     EXPECT_EQ(texts, Texts());
-    EXPECT_EQ(L"50", Text(1003));
+    EXPECT_EQ(L"50", ItemText(1003));
     EXPECT_EQ(enabled, EnabledStates());
     EXPECT_EQ(before.value, dlg_->Model().value);
     EXPECT_EQ(before.text, dlg_->Model().text);
     EXPECT_EQ(before.logDirectory, dlg_->Model().logDirectory);
-    EXPECT_EQ(stored, Stored());
+    EXPECT_EQ(stored, StoredValues());
     EXPECT_FALSE(dlg_->HasEnded());
 }
 
@@ -484,7 +376,7 @@ TEST_F(FactoryResetTest, CancelChangesNothing) {
 void FactoryResetTest::ResetThenSave(DWORD isBes) {
     ASSERT_TRUE(PutVariant(isBes));
     OpenChanged();
-    const Snapshot stored = Stored();
+    const KeyContents stored = StoredValues();
     RECT opened = {};
     GetWindowRect(dlg_->m_hWnd, &opened);
     wchar_t temp[MAX_PATH + 1] = L"";
@@ -494,12 +386,12 @@ void FactoryResetTest::ResetThenSave(DWORD isBes) {
 
     ExpectOneQuestion();
     EXPECT_EQ(BST_UNCHECKED, Mark(1000));
-    EXPECT_EQ(std::wstring(temp), Text(1002));
-    EXPECT_EQ(L"kmx", Text(1022));
-    EXPECT_EQ(L"10", Text(1003));
-    EXPECT_EQ(L"100", Text(1009));
-    EXPECT_EQ(L"7", Text(1014));
-    EXPECT_EQ(L"100", Text(1007));
+    EXPECT_EQ(std::wstring(temp), ItemText(1002));
+    EXPECT_EQ(L"kmx", ItemText(1022));
+    EXPECT_EQ(L"10", ItemText(1003));
+    EXPECT_EQ(L"100", ItemText(1009));
+    EXPECT_EQ(L"7", ItemText(1014));
+    EXPECT_EQ(L"100", ItemText(1007));
     for (const kmx::SettingInfo& info : kmx::kCatalogue) {
         if (info.kind != kmx::SettingKind::Switch) continue;
         const int expected = info.controlId == 1089 && isBes ? 0 : info.factoryDefault;
@@ -514,11 +406,11 @@ void FactoryResetTest::ResetThenSave(DWORD isBes) {
         EXPECT_TRUE(Enabled(id)) << "control " << id;
     }
     EXPECT_EQ(0, dlg_->IsCollapsed());
-    EXPECT_EQ(L"<< Advanced", Text(1080));
+    EXPECT_EQ(L"<< Advanced", ItemText(1080));
     RECT window = {};
     GetWindowRect(dlg_->m_hWnd, &window);
     EXPECT_EQ(opened.bottom, window.bottom);
-    EXPECT_EQ(stored, Stored()) << "nothing is written before Save";
+    EXPECT_EQ(stored, StoredValues()) << "nothing is written before Save";
 
     Click(IDOK);
     ASSERT_TRUE(dlg_->HasEnded());
@@ -545,7 +437,7 @@ TEST_F(FactoryResetTest, EnablingLoggingAfterwardsFollowsTheResetSwitches) {
     Click(1094);
     Click(1000);
     EXPECT_EQ(BST_CHECKED, Mark(1000));
-    EXPECT_EQ(L"10", Text(1003));
+    EXPECT_EQ(L"10", ItemText(1003));
     for (int id : {1044, 1082, 1046, 1084, 1060, 1086, 1014, 1091, 1019, 1040, 1009, 1002, 1003, 1007}) {
         EXPECT_TRUE(Enabled(id)) << id;
     }

@@ -14,8 +14,13 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "WindowQueries.h"
 
 namespace {
+
+using kmx::ChildrenInZOrder;
+using kmx::ClassName;
+using kmx::WindowText;
 
 // --- Expected layout ------------------------------------------------------
 
@@ -297,14 +302,19 @@ private:
     size_t pos_ = 0;
 };
 
-bool LoadRawDialog(int templateId, RawDialog& dialog) {
+const BYTE* LoadRawResource(LPCWSTR name, LPCWSTR type, DWORD& size) {
     HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5));  // RT_DIALOG
-    if (!found) return false;
-    HGLOBAL loaded = LoadResource(module, found);
-    const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    HRSRC found = FindResourceW(module, name, type);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    size = found ? SizeofResource(module, found) : 0;
+    return loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+}
+
+bool LoadRawDialog(int templateId, RawDialog& dialog) {
+    DWORD size = 0;
+    const BYTE* data = LoadRawResource(MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5), size);  // RT_DIALOG
     if (!data) return false;
-    TemplateReader reader(data, SizeofResource(module, found));
+    TemplateReader reader(data, size);
 
     dialog.version = reader.Read<WORD>();
     dialog.signature = reader.Read<WORD>();
@@ -418,18 +428,6 @@ public:
     DWORD error;
 };
 
-std::wstring WindowText(HWND hwnd) {
-    wchar_t text[256] = L"sentinel";
-    GetWindowTextW(hwnd, text, 256);
-    return text;
-}
-
-std::wstring ClassName(HWND hwnd) {
-    wchar_t name[64] = L"";
-    GetClassNameW(hwnd, name, 64);
-    return name;
-}
-
 // A control's position and size in pixels as the dialog manager computes them:
 // each dialog-unit value is scaled on its own, so width and height are mapped
 // as sizes, not derived from mapped edges.
@@ -446,13 +444,6 @@ DlgRect ClientRectOfChild(HWND dialog, HWND child) {
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
     return DlgRect{static_cast<short>(rect.left), static_cast<short>(rect.top),
                    static_cast<short>(rect.right - rect.left), static_cast<short>(rect.bottom - rect.top)};
-}
-
-std::vector<HWND> ChildrenInZOrder(HWND dialog) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
 }
 
 // Style bits that a control keeps as the template gives them. The edit control
@@ -540,14 +531,6 @@ struct GroupIconEntry {
     WORD iconId;
 };
 #pragma pack(pop)
-
-const BYTE* LoadRawResource(LPCWSTR name, LPCWSTR type, DWORD& size) {
-    HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC found = FindResourceW(module, name, type);
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    size = found ? SizeofResource(module, found) : 0;
-    return loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
-}
 
 TEST(AppIcon, GroupHoldsFourSizesAtEightAndThirtyTwoBits) {
     DWORD size = 0;
