@@ -1,5 +1,5 @@
 // A registry held in memory, with the byte-level behaviour of the Windows
-// registry as Wine 8 shows it, for tests and for running without Windows.
+// registry as Wine 8 shows it, for tests and the fuzzer.
 //
 // Only HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE exist (always). Key paths and
 // value names are case-insensitive (ASCII letters), keeping the case they were

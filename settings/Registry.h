@@ -2,8 +2,9 @@
 //
 // Everything speaks Windows terms: handles are pointer-sized numbers (the
 // predefined hives keep their Windows values), statuses are Win32 error codes,
-// types are the REG_* numbers. Two implementations exist: advapi32 (on
-// Windows/Wine) and an in-memory store with the same byte-level behaviour.
+// types are the REG_* numbers. The program uses advapi32 (on Windows/Wine);
+// tests and the fuzzer use an in-memory store with the same byte-level
+// behaviour.
 #pragma once
 
 #include <cstdint>

@@ -10,8 +10,8 @@
 namespace kmx {
 namespace {
 
-constexpr int kDirectoryEditId = 1002;
-constexpr int kDirSizeEditId = 1009;
+constexpr int kDirectoryEditId = kCatalogue[kFileName].controlId;
+constexpr int kDirSizeEditId = kCatalogue[kMaxDirSizeMB].controlId;
 
 bool AnythingChanged(const SettingsModel& model, const std::wstring& fileName) {
     for (std::size_t i = 0; i < kSettingCount; ++i) {

@@ -52,7 +52,8 @@ private:
 
 }  // namespace
 
-CKMXLogCtlDlg::CKMXLogCtlDlg(CWnd* pParent) : CDialog(IDD_KMXLOGCTL_DIALOG, pParent)
+CKMXLogCtlDlg::CKMXLogCtlDlg(CWnd* pParent)
+    : CDialog(IDD_KMXLOGCTL_DIALOG, pParent), m_registry(kmx::SystemRegistry())
 {
     ApplyFactoryDefaults();
     // Until a load succeeds, Save compares against the factory values.
@@ -64,7 +65,7 @@ CKMXLogCtlDlg::CKMXLogCtlDlg(CWnd* pParent) : CDialog(IDD_KMXLOGCTL_DIALOG, pPar
 CKMXLogCtlDlg::~CKMXLogCtlDlg()
 {
     if (m_loggingKey != 0)
-        kmx::SystemRegistry().CloseKey(m_loggingKey);
+        m_registry.CloseKey(m_loggingKey);
 }
 
 const MessageMap* CKMXLogCtlDlg::GetMessageMap() const
@@ -161,7 +162,7 @@ void CKMXLogCtlDlg::DoDataExchange(CDataExchange* pDX)
         DDX_Control(pDX, kmx::kGovernedControlIds[i], m_governed[i]);
 
     for (const int controlId : kmx::kExchangeOrder) {
-        if (controlId == IDC_LOG_DIRECTORY) {
+        if (controlId == kmx::Info(kmx::kFileName).controlId) {
             DDX_Text(pDX, controlId, m_model.logDirectory);
             continue;
         }
@@ -169,7 +170,10 @@ void CKMXLogCtlDlg::DoDataExchange(CDataExchange* pDX)
             DDX_Text(pDX, controlId, m_model.logFilePrefix);
             continue;
         }
-        const SettingId id = *kmx::FindSettingByControl(controlId);
+        const std::optional<SettingId> found = kmx::FindSettingByControl(controlId);
+        if (!found)
+            continue;  // every id of the order is in the catalogue (checked by a test)
+        const SettingId id = *found;
         if (kmx::Info(id).kind == kmx::SettingKind::Limit) {
             DDX_Text(pDX, controlId, m_model.text[id]);
             DDV_MaxChars(pDX, m_model.text[id], kmx::Info(id).maxChars);
@@ -183,7 +187,7 @@ void CKMXLogCtlDlg::ApplyFactoryDefaults()
 {
     std::wstring tempPath;
     // When the temporary-files path cannot be had, the directory stays empty
-    // and Save asks for one.
+    // and Save refuses it until the user enters one.
     kmx::GetTempPathText(tempPath);
     kmx::ApplyFactoryDefaults(m_model, tempPath, Korvex::Util::IsBESKMX());
 }
@@ -226,7 +230,7 @@ BOOL CKMXLogCtlDlg::OnInitDialog()
 
 void CKMXLogCtlDlg::LoadSettings()
 {
-    const kmx::LoadResult result = kmx::LoadSettings(kmx::SystemRegistry(), m_model);
+    const kmx::LoadResult result = kmx::LoadSettings(m_registry, m_model);
     m_loggingKey = result.loggingKey;
     m_oldSwitchRefused = result.oldSwitchRefused;
     if (result.appDumpBox != kmx::AppDumpBox::NotRead) {
@@ -241,7 +245,7 @@ void CKMXLogCtlDlg::OnSave()
 {
     const bool exchanged = UpdateData(TRUE) != FALSE;
     DialogSaveHooks hooks(*this);
-    const kmx::SaveOutcome outcome = kmx::SaveSettings(m_model, exchanged, kmx::SystemRegistry(),
+    const kmx::SaveOutcome outcome = kmx::SaveSettings(m_model, exchanged, m_registry,
                                                        m_loggingKey, m_oldSwitchRefused, hooks);
     switch (outcome.result) {
     case kmx::SaveResult::Unchanged:
@@ -285,13 +289,12 @@ HCURSOR CKMXLogCtlDlg::OnQueryDragIcon()
 
 // Enabling rules
 
-CWnd& CKMXLogCtlDlg::GovernedControl(int controlId)
+CWnd* CKMXLogCtlDlg::GovernedControl(int controlId)
 {
     for (std::size_t i = 0; i < m_governed.size(); ++i)
         if (kmx::kGovernedControlIds[i] == controlId)
-            return m_governed[i];
-    // Every id of the enabling steps is in kGovernedControlIds (checked by a test).
-    return m_governed[0];
+            return &m_governed[i];
+    return nullptr;
 }
 
 void CKMXLogCtlDlg::ApplyEnablingStep(const kmx::EnablingStep& step)
@@ -300,7 +303,8 @@ void CKMXLogCtlDlg::ApplyEnablingStep(const kmx::EnablingStep& step)
                                         m_model.value[kmx::kThreadAllThreads] != 0,
                                         m_model.value[kmx::kEnableRoll] != 0);
     for (const int controlId : step)
-        GovernedControl(controlId).EnableWindow(enable);
+        if (CWnd* control = GovernedControl(controlId))
+            control->EnableWindow(enable);
 }
 
 void CKMXLogCtlDlg::OnEnableLogging()
@@ -434,7 +438,7 @@ void CKMXLogCtlDlg::OnFactoryReset()
 
 void CKMXLogCtlDlg::TriggerGalSync(const std::wstring& prefix)
 {
-    kmx::TriggerGalSync(kmx::SystemRegistry(), prefix, [this](const std::wstring& text) {
+    kmx::TriggerGalSync(m_registry, prefix, [this](const std::wstring& text) {
         MessageBoxW(text, kmx::kGalSyncMessageTitle, MB_OK);
     });
 }

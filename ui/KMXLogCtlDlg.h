@@ -22,7 +22,7 @@ public:
     HCURSOR OnQueryDragIcon() override;
     const MessageMap* GetMessageMap() const override;
 
-    // Read access for tests and the proxy command.
+    // Read access for tests.
     const kmx::SettingsModel& Model() const { return m_model; }
     kmx::RegKey LoggingKey() const { return m_loggingKey; }
     bool OldSwitchRefused() const { return m_oldSwitchRefused; }
@@ -79,8 +79,11 @@ private:
     void ApplyGroupButton(int buttonId);
     void ApplyEnablingStep(const kmx::EnablingStep& step);
     void SetMark(int controlId, int mark);
-    CWnd& GovernedControl(int controlId);
+    CWnd* GovernedControl(int controlId);
 
+    // The registry of this dialog's whole life: the logging key is opened,
+    // written and closed through the same one.
+    kmx::IRegistry& m_registry;
     kmx::SettingsModel m_model;
     HICON m_hIcon = nullptr;
     int Collapsed = 1;

@@ -1,7 +1,7 @@
 #include "ui/ProxySettings.h"
 
 #include "framework/DataExchange.h"
-#include "resources/resource.h"
+#include "resource.h"
 #include "settings/Wtol.h"
 #include "ui/ReadIEProxyServer.h"
 
