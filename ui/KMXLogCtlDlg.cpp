@@ -276,9 +276,9 @@ void CKMXLogCtlDlg::OnPaint()
     const int cyIcon = ::GetSystemMetrics(SM_CYICON);
     RECT rect = {};
     GetClientRect(&rect);
-    const int x = (rect.right - rect.left - cxIcon + 1) / 2;
-    const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
-    ::DrawIcon(dc, x, y, m_hIcon);
+    const kmx::IconOrigin origin =
+        kmx::CentredIconOrigin(rect.right - rect.left, rect.bottom - rect.top, cxIcon, cyIcon);
+    ::DrawIcon(dc, origin.x, origin.y, m_hIcon);
     ::EndPaint(m_hWnd, &paint);
 }
 

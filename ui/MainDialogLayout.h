@@ -18,6 +18,18 @@ inline constexpr wchar_t kFactoryResetQuestion[] =
     L"directory.)\n\nContinue?";
 inline constexpr wchar_t kFactoryResetCaption[] = L"Confirm";
 
+struct IconOrigin {
+    int x;
+    int y;
+};
+
+// Where the minimised window draws its icon: centred in the client area,
+// rounding as signed 32-bit division does (toward zero).
+constexpr IconOrigin CentredIconOrigin(int clientWidth, int clientHeight, int iconWidth, int iconHeight)
+{
+    return {(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
+}
+
 struct SpinRange {
     int controlId;
     short lower;
