@@ -59,7 +59,7 @@ CKMXLogCtlDlg::CKMXLogCtlDlg(CWnd* pParent)
     // Until a load succeeds, Save compares against the factory values.
     kmx::RecordFactoryValues(m_model);
     m_hIcon = ::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
-    ProxyText = kmx::ReadIEProxyServer();
+    ProxyText = kmx::ReadIEProxyServer(m_registry);
 }
 
 CKMXLogCtlDlg::~CKMXLogCtlDlg()
@@ -204,7 +204,7 @@ BOOL CKMXLogCtlDlg::OnInitDialog()
                      SWP_NOSIZE | SWP_NOZORDER);
     }
 
-    if (kmx::IsBESFromRegistry())
+    if (kmx::IsBESFromRegistry(m_registry))
         SetWindowTextW(kmx::kBlackBerryTitle);
 
     SendMessageW(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
