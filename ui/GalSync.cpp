@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "settings/RegistryLayout.h"
 #include "settings/RegistryOps.h"
 #include "ui/IsBESFromRegistry.h"
 
@@ -10,7 +11,8 @@ namespace kmx {
 
 namespace {
 
-constexpr wchar_t kTriggerKeyPath[] = L"Software\\Korvex";
+// Under HKEY_CURRENT_USER: the same path as the variant flag's key, another hive.
+constexpr const wchar_t* kTriggerKeyPath = kKorvexKeyPath;
 
 // Host executables of the connector, per variant, in the order written.
 std::vector<std::wstring> ConnectorHosts(bool blackBerryServer) {
