@@ -8,8 +8,7 @@
 
 CKMXLogCtlApp::CKMXLogCtlApp() : CWinApp(nullptr) {}
 
-BOOL CKMXLogCtlApp::InitInstance()
-{
+BOOL CKMXLogCtlApp::InitInstance() {
     ::InitCommonControls();
     CWinApp::InitInstance();
     AfxEnableControlContainer();

@@ -2,7 +2,6 @@
 
 #include "framework/WinApp.h"
 
-int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow)
-{
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow) {
     return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
 }

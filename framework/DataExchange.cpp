@@ -6,51 +6,37 @@
 
 namespace {
 
-bool IsRadioButton(HWND window)
-{
+bool IsRadioButton(HWND window) {
     return (::SendMessageW(window, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
 }
 
 }  // namespace
 
 CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
-    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
-{
-}
+    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
 
-HWND CDataExchange::PrepareCtrl(int id)
-{
+HWND CDataExchange::PrepareCtrl(int id) {
     m_hWndLastControl = ::GetDlgItem(m_pDlgWnd->m_hWnd, id);
-    if (m_hWndLastControl == nullptr)
-        Fail();
+    if (m_hWndLastControl == nullptr) Fail();
     return m_hWndLastControl;
 }
 
-void CDataExchange::Fail()
-{
-    m_bFailed = true;
-}
+void CDataExchange::Fail() { m_bFailed = true; }
 
-void DDX_Check(CDataExchange* pDX, int id, int& value)
-{
-    if (pDX->m_bFailed)
-        return;
+void DDX_Check(CDataExchange* pDX, int id, int& value) {
+    if (pDX->m_bFailed) return;
     HWND control = pDX->PrepareCtrl(id);
-    if (control == nullptr)
-        return;
+    if (control == nullptr) return;
     if (pDX->m_bSaveAndValidate)
         value = ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
     else
         ::SendMessageW(control, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void DDX_Text(CDataExchange* pDX, int id, std::wstring& value)
-{
-    if (pDX->m_bFailed)
-        return;
+void DDX_Text(CDataExchange* pDX, int id, std::wstring& value) {
+    if (pDX->m_bFailed) return;
     HWND control = pDX->PrepareCtrl(id);
-    if (control == nullptr)
-        return;
+    if (control == nullptr) return;
     CWnd window(control);
     if (pDX->m_bSaveAndValidate)
         window.GetWindowTextW(value);
@@ -58,17 +44,14 @@ void DDX_Text(CDataExchange* pDX, int id, std::wstring& value)
         window.SetWindowTextW(value);
 }
 
-void DDV_MaxChars(CDataExchange* pDX, const std::wstring& value, int nChars)
-{
-    if (pDX->m_bFailed)
-        return;
+void DDV_MaxChars(CDataExchange* pDX, const std::wstring& value, int nChars) {
+    if (pDX->m_bFailed) return;
     HWND edit = pDX->m_hWndLastControl;
     if (!pDX->m_bSaveAndValidate) {
         ::SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(nChars), 0);
         return;
     }
-    if (value.size() <= static_cast<size_t>(nChars))
-        return;
+    if (value.size() <= static_cast<size_t>(nChars)) return;
 
     wchar_t text[64];
     std::swprintf(text, sizeof text / sizeof text[0], L"Enter no more than %d characters.", nChars);
@@ -80,25 +63,18 @@ void DDV_MaxChars(CDataExchange* pDX, const std::wstring& value, int nChars)
     pDX->Fail();
 }
 
-void DDX_Radio(CDataExchange* pDX, int firstId, int& value)
-{
-    if (pDX->m_bFailed)
-        return;
+void DDX_Radio(CDataExchange* pDX, int firstId, int& value) {
+    if (pDX->m_bFailed) return;
     HWND first = pDX->PrepareCtrl(firstId);
-    if (first == nullptr)
-        return;
+    if (first == nullptr) return;
 
-    if (pDX->m_bSaveAndValidate)
-        value = -1;
+    if (pDX->m_bSaveAndValidate) value = -1;
     int index = 0;
     for (HWND button = first; button != nullptr; button = ::GetWindow(button, GW_HWNDNEXT)) {
-        if (button != first && (::GetWindowLongW(button, GWL_STYLE) & WS_GROUP) != 0)
-            break;
-        if (!IsRadioButton(button))
-            continue;
+        if (button != first && (::GetWindowLongW(button, GWL_STYLE) & WS_GROUP) != 0) break;
+        if (!IsRadioButton(button)) continue;
         if (pDX->m_bSaveAndValidate) {
-            if (value == -1 && ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED)
-                value = index;
+            if (value == -1 && ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
         } else {
             ::SendMessageW(button, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
         }
@@ -106,11 +82,8 @@ void DDX_Radio(CDataExchange* pDX, int firstId, int& value)
     }
 }
 
-void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
-{
-    if (pDX->m_bFailed)
-        return;
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
+    if (pDX->m_bFailed) return;
     HWND window = pDX->PrepareCtrl(id);
-    if (window != nullptr)
-        control.m_hWnd = window;
+    if (window != nullptr) control.m_hWnd = window;
 }

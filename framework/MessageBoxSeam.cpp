@@ -6,29 +6,24 @@ namespace kmx {
 
 namespace {
 
-MessageBoxFunction& InstalledFunction()
-{
+MessageBoxFunction& InstalledFunction() {
     static MessageBoxFunction function;
     return function;
 }
 
 }  // namespace
 
-int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type)
-{
+int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
     const MessageBoxFunction& function = InstalledFunction();
-    if (function)
-        return function(owner, text, caption, type);
+    if (function) return function(owner, text, caption, type);
     return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
 }
 
-MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction function)
-{
+MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction function) {
     return std::exchange(InstalledFunction(), std::move(function));
 }
 
-ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer) : m_answer(answer)
-{
+ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer) : m_answer(answer) {
     m_previous = SetMessageBoxFunction(
         [this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
             m_boxes.push_back(Box{owner, text, caption, type});
@@ -36,9 +31,6 @@ ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer) : m_answer(answer
         });
 }
 
-ScopedMessageBoxRecorder::~ScopedMessageBoxRecorder()
-{
-    SetMessageBoxFunction(std::move(m_previous));
-}
+ScopedMessageBoxRecorder::~ScopedMessageBoxRecorder() { SetMessageBoxFunction(std::move(m_previous)); }
 
 }  // namespace kmx

@@ -25,9 +25,7 @@ struct MessageMapEntry {
     // Takes a handler of any class derived from CWnd.
     template <class Derived>
     constexpr MessageMapEntry(UINT id, UINT notifyCode, void (Derived::*handler)())
-        : nID(id), nCode(notifyCode), pfn(static_cast<AFX_PMSG>(handler))
-    {
-    }
+        : nID(id), nCode(notifyCode), pfn(static_cast<AFX_PMSG>(handler)) {}
 
     UINT nID;
     UINT nCode;
@@ -36,20 +34,15 @@ struct MessageMapEntry {
 
 struct MessageMap {
     constexpr MessageMap(const MessageMap* base, const MessageMapEntry* first, std::size_t count)
-        : pBaseMap(base), lpEntries(first), nCount(count)
-    {
-    }
+        : pBaseMap(base), lpEntries(first), nCount(count) {}
 
     template <std::size_t N>
     constexpr MessageMap(const MessageMap* base, const MessageMapEntry (&entries)[N])
-        : MessageMap(base, entries, N)
-    {
-    }
+        : MessageMap(base, entries, N) {}
 
     // The handler for (id, code) in this table or the first base table that
     // has one; nullptr when none does.
-    AFX_PMSG Find(UINT id, UINT code) const
-    {
+    AFX_PMSG Find(UINT id, UINT code) const {
         for (const MessageMap* map = this; map != nullptr; map = map->pBaseMap)
             for (std::size_t i = 0; i < map->nCount; ++i)
                 if (map->lpEntries[i].nID == id && map->lpEntries[i].nCode == code)

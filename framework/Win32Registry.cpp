@@ -8,8 +8,7 @@ namespace {
 // Windows the HKEY_* constants are those numbers sign-extended, while RegKey
 // holds them zero-extended; real handles are small and never in this range.
 bool IsPredefined(std::uintptr_t value) {
-    return static_cast<std::uint64_t>(value) >> 32 == 0 &&
-           (value & 0xF0000000u) == 0x80000000u;
+    return static_cast<std::uint64_t>(value) >> 32 == 0 && (value & 0xF0000000u) == 0x80000000u;
 }
 
 }  // namespace
@@ -54,8 +53,7 @@ HKEY Win32Registry::Target(RegKey key) const {
 RegStatus Win32Registry::OpenKey(RegKey parent, const std::wstring& path, std::uint32_t rights,
                                  RegKey* result) {
     HKEY opened = nullptr;
-    const LONG status =
-        RegOpenKeyExW(Target(parent), path.c_str(), 0, rights, result ? &opened : nullptr);
+    const LONG status = RegOpenKeyExW(Target(parent), path.c_str(), 0, rights, result ? &opened : nullptr);
     if (result) {
         *result = FromHkey(opened);
     }
@@ -66,10 +64,9 @@ RegStatus Win32Registry::CreateKey(RegKey parent, const std::wstring& path, std:
                                    RegKey* result, std::uint32_t* disposition) {
     HKEY created = nullptr;
     DWORD how = 0;
-    const LONG status = RegCreateKeyExW(Target(parent), path.c_str(), 0, nullptr,
-                                        REG_OPTION_NON_VOLATILE, rights, nullptr,
-                                        result ? &created : nullptr,
-                                        disposition ? &how : nullptr);
+    const LONG status =
+        RegCreateKeyExW(Target(parent), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, rights, nullptr,
+                        result ? &created : nullptr, disposition ? &how : nullptr);
     if (result) {
         *result = FromHkey(created);
     }
@@ -82,8 +79,8 @@ RegStatus Win32Registry::CreateKey(RegKey parent, const std::wstring& path, std:
 RegStatus Win32Registry::QueryValue(RegKey key, const std::wstring& name, std::uint8_t* data,
                                     std::uint32_t* size) {
     DWORD count = size ? *size : 0;
-    const LONG status = RegQueryValueExW(Target(key), name.c_str(), nullptr, nullptr, data,
-                                         size ? &count : nullptr);
+    const LONG status =
+        RegQueryValueExW(Target(key), name.c_str(), nullptr, nullptr, data, size ? &count : nullptr);
     if (size) {
         *size = count;
     }

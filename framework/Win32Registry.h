@@ -25,14 +25,13 @@ public:
     static HKEY ToHkey(RegKey key);
     static RegKey FromHkey(HKEY key);
 
-    RegStatus OpenKey(RegKey parent, const std::wstring& path, std::uint32_t rights,
-                      RegKey* result) override;
-    RegStatus CreateKey(RegKey parent, const std::wstring& path, std::uint32_t rights,
-                        RegKey* result, std::uint32_t* disposition) override;
+    RegStatus OpenKey(RegKey parent, const std::wstring& path, std::uint32_t rights, RegKey* result) override;
+    RegStatus CreateKey(RegKey parent, const std::wstring& path, std::uint32_t rights, RegKey* result,
+                        std::uint32_t* disposition) override;
     RegStatus QueryValue(RegKey key, const std::wstring& name, std::uint8_t* data,
                          std::uint32_t* size) override;
-    RegStatus SetValue(RegKey key, const std::wstring& name, std::uint32_t type,
-                       const std::uint8_t* data, std::uint32_t size) override;
+    RegStatus SetValue(RegKey key, const std::wstring& name, std::uint32_t type, const std::uint8_t* data,
+                       std::uint32_t size) override;
     RegStatus DeleteValue(RegKey key, const std::wstring& name) override;
     RegStatus CloseKey(RegKey key) override;
 

@@ -5,40 +5,24 @@
 
 CWnd::~CWnd() = default;
 
-HWND CWnd::GetSafeHwnd() const
-{
-    return m_hWnd;
-}
+HWND CWnd::GetSafeHwnd() const { return m_hWnd; }
 
-CWnd* CWnd::GetDlgItem(int id) const
-{
+CWnd* CWnd::GetDlgItem(int id) const {
     HWND child = ::GetDlgItem(m_hWnd, id);
-    if (child == nullptr)
-        return nullptr;
+    if (child == nullptr) return nullptr;
     std::unique_ptr<CWnd>& wrapper = m_children[id];
-    if (!wrapper)
-        wrapper = std::make_unique<CWnd>();
+    if (!wrapper) wrapper = std::make_unique<CWnd>();
     wrapper->m_hWnd = child;
     return wrapper.get();
 }
 
-BOOL CWnd::EnableWindow(BOOL enable)
-{
-    return ::EnableWindow(m_hWnd, enable);
-}
+BOOL CWnd::EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
 
-BOOL CWnd::ShowWindow(int showCommand)
-{
-    return ::ShowWindow(m_hWnd, showCommand);
-}
+BOOL CWnd::ShowWindow(int showCommand) { return ::ShowWindow(m_hWnd, showCommand); }
 
-BOOL CWnd::SetWindowTextW(const std::wstring& text)
-{
-    return ::SetWindowTextW(m_hWnd, text.c_str());
-}
+BOOL CWnd::SetWindowTextW(const std::wstring& text) { return ::SetWindowTextW(m_hWnd, text.c_str()); }
 
-int CWnd::GetWindowTextW(std::wstring& text) const
-{
+int CWnd::GetWindowTextW(std::wstring& text) const {
     // The length may be larger than the text (it can count a DBCS form), so
     // the buffer is cut to what was actually copied.
     int length = ::GetWindowTextLengthW(m_hWnd);
@@ -49,54 +33,36 @@ int CWnd::GetWindowTextW(std::wstring& text) const
     return copied;
 }
 
-BOOL CWnd::GetWindowRect(RECT* rect) const
-{
-    return ::GetWindowRect(m_hWnd, rect);
+BOOL CWnd::GetWindowRect(RECT* rect) const { return ::GetWindowRect(m_hWnd, rect); }
+
+BOOL CWnd::GetClientRect(RECT* rect) const { return ::GetClientRect(m_hWnd, rect); }
+
+BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) {
+    return ::SetWindowPos(m_hWnd, insertAfter != nullptr ? insertAfter->m_hWnd : nullptr, x, y, cx, cy,
+                          flags);
 }
 
-BOOL CWnd::GetClientRect(RECT* rect) const
-{
-    return ::GetClientRect(m_hWnd, rect);
-}
-
-BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags)
-{
-    return ::SetWindowPos(m_hWnd, insertAfter != nullptr ? insertAfter->m_hWnd : nullptr, x, y, cx, cy, flags);
-}
-
-LRESULT CWnd::SendMessageW(UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CWnd::SendMessageW(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
-int CWnd::MessageBoxW(const std::wstring& text, const std::wstring& caption, UINT type)
-{
+int CWnd::MessageBoxW(const std::wstring& text, const std::wstring& caption, UINT type) {
     return kmx::ShowMessageBox(m_hWnd, text, caption, type);
 }
 
-HWND CWnd::SetFocus()
-{
-    return ::SetFocus(m_hWnd);
-}
+HWND CWnd::SetFocus() { return ::SetFocus(m_hWnd); }
 
-BOOL CWnd::IsIconic() const
-{
-    return ::IsIconic(m_hWnd);
-}
+BOOL CWnd::IsIconic() const { return ::IsIconic(m_hWnd); }
 
-BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
-{
+BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
     CDataExchange dx(this, bSaveAndValidate);
     DoDataExchange(&dx);
     return dx.m_bFailed ? FALSE : TRUE;
 }
 
-const MessageMap* CWnd::GetMessageMap() const
-{
+const MessageMap* CWnd::GetMessageMap() const {
     static const MessageMap map(nullptr, nullptr, 0);
     return &map;
 }
 
-void CWnd::DoDataExchange(CDataExchange*)
-{
-}
+void CWnd::DoDataExchange(CDataExchange*) {}

@@ -46,8 +46,8 @@ const wchar_t kKorvexPath[] = L"HKLM\\Software\\Korvex";
 const wchar_t kTempPath[] = L"C:\\Temp\\";
 const wchar_t kDefaultFileName[] = L"C:\\Temp\\kmx";
 
-constexpr std::uint32_t kTypes[8] = {kRegNone,  kRegSz,             kRegExpandSz, kRegBinary,
-                                     kRegDword, kRegDwordBigEndian, kRegMultiSz,  kRegQword};
+constexpr std::uint32_t kTypes[8] = {kRegNone,           kRegSz,      kRegExpandSz, kRegBinary, kRegDword,
+                                     kRegDwordBigEndian, kRegMultiSz, kRegQword};
 const wchar_t* const kUnknownNames[4] = {L"", L"Unknown", L"Enabled ", L"FileName2"};
 constexpr std::size_t kMaxDataLength = 1100;
 
@@ -186,7 +186,8 @@ void CheckLoad(const Values& before, const MemoryRegistry& registry, std::size_t
         Require(registry.SetLog().size() == writesBefore, "nothing written without the logging key");
         Require(Flatten(registry) == expected, "registry unchanged without the logging key");
         Require(model.value == factory.value && model.text == factory.text &&
-                    model.logDirectory == factory.logDirectory && model.logFilePrefix == factory.logFilePrefix,
+                    model.logDirectory == factory.logDirectory &&
+                    model.logFilePrefix == factory.logFilePrefix,
                 "model keeps the factory defaults without the logging key");
         return;
     }
@@ -208,7 +209,8 @@ void CheckLoad(const Values& before, const MemoryRegistry& registry, std::size_t
         if (info.kind == SettingKind::FileName) {
             const bool readable = stored && stored->bytes.size() <= kFileNameCapacityBytes;
             const std::wstring fileName =
-                readable ? TextFromUtf16LeBytes(stored->bytes.data(), stored->bytes.size()) : kDefaultFileName;
+                readable ? TextFromUtf16LeBytes(stored->bytes.data(), stored->bytes.size())
+                         : kDefaultFileName;
             if (!readable) {
                 expected[Slot(kLoggingPath, info.name)] = String(fileName);
                 ++expectedWrites;
@@ -216,12 +218,14 @@ void CheckLoad(const Values& before, const MemoryRegistry& registry, std::size_t
             Require(model.recordedFileName == fileName, "recorded FileName is the string read or written");
             const auto p = fileName.rfind(L'\\');
             if (p == std::wstring::npos) {
-                Require(model.logDirectory == factory.logDirectory && model.logFilePrefix == factory.logFilePrefix,
+                Require(model.logDirectory == factory.logDirectory &&
+                            model.logFilePrefix == factory.logFilePrefix,
                         "FileName without a backslash leaves directory and prefix as they were");
                 continue;
             }
-            Require(model.logDirectory == fileName.substr(0, p) && model.logFilePrefix == fileName.substr(p + 1),
-                    "FileName splits at its last backslash");
+            Require(
+                model.logDirectory == fileName.substr(0, p) && model.logFilePrefix == fileName.substr(p + 1),
+                "FileName splits at its last backslash");
             if (p == 0 || fileName[p - 1] != L'\\') {
                 Require(ComposeFileNameForSave(model.logDirectory, model.logFilePrefix) == fileName,
                         "a FileName in canonical form composes back to itself");
@@ -248,8 +252,10 @@ void CheckLoad(const Values& before, const MemoryRegistry& registry, std::size_t
         }
     }
     Require(Flatten(registry) == expected,
-            "loading writes only the defaults of unreadable values and EnableAppDump, and deletes only the old switch");
-    Require(registry.SetLog().size() - writesBefore == expectedWrites, "loading writes each value at most once");
+            "loading writes only the defaults of unreadable values and EnableAppDump, and deletes only the "
+            "old switch");
+    Require(registry.SetLog().size() - writesBefore == expectedWrites,
+            "loading writes each value at most once");
 }
 
 // ---- The dialog's copy of the controls into the model ----
@@ -263,7 +269,8 @@ bool Exchange(SettingsModel& model) {
         Require(id.has_value(), "every exchanged control shows a setting");
         const SettingInfo& info = Info(*id);
         if (info.kind == SettingKind::Switch) model.value[*id] = model.value[*id] != 0 ? 1 : 0;
-        if (info.kind == SettingKind::Limit && model.text[*id].size() > static_cast<std::size_t>(info.maxChars)) {
+        if (info.kind == SettingKind::Limit &&
+            model.text[*id].size() > static_cast<std::size_t>(info.maxChars)) {
             return false;
         }
     }
@@ -302,8 +309,8 @@ std::wstring WithoutTrailingBackslashes(std::wstring directory) {
 
 struct SaveExpectation {
     SaveResult result;
-    std::wstring fileName;                 // as Save composes it
-    std::int32_t numbers[kSettingCount];   // what Save writes for the limits
+    std::wstring fileName;                // as Save composes it
+    std::int32_t numbers[kSettingCount];  // what Save writes for the limits
 };
 
 SaveExpectation ExpectSave(const SettingsModel& model, bool exchangeOk, RegKey key) {
@@ -349,12 +356,15 @@ void CheckSave(const SettingsModel& before, const SettingsModel& after, const Sa
     const std::size_t writes = log.size() - writesBefore;
 
     if (expected.result != SaveResult::Written && expected.result != SaveResult::WriteFailed) {
-        Require(writes == 0 && Flatten(registry) == registryBefore, "a Save that does not write changes nothing");
+        Require(writes == 0 && Flatten(registry) == registryBefore,
+                "a Save that does not write changes nothing");
         if (expected.result == SaveResult::Refused) {
             const bool directoryMissing = WithoutTrailingBackslashes(before.logDirectory).empty();
-            Require(hooks.messages.size() == 1 && hooks.focus.size() == 1, "a refused Save shows one message");
+            Require(hooks.messages.size() == 1 && hooks.focus.size() == 1,
+                    "a refused Save shows one message");
             Require(hooks.messages[0].text == (directoryMissing ? kDirectoryMissingText : kSizeRuleText) &&
-                        hooks.messages[0].caption == kErrorCaption && hooks.messages[0].style == kErrorBoxStyle &&
+                        hooks.messages[0].caption == kErrorCaption &&
+                        hooks.messages[0].style == kErrorBoxStyle &&
                         hooks.focus[0] == (directoryMissing ? 1002 : 1009),
                     "a refused Save names the first failed check");
         } else {

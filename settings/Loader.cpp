@@ -46,7 +46,8 @@ void ReadOrWriteDefault(IRegistry& registry, RegKey key, SettingsModel& model, S
 // model's two texts. Returns the string as read or written.
 std::wstring LoadFileName(IRegistry& registry, RegKey key, SettingsModel& model) {
     std::wstring fileName = ComposeMissingFileName(model.logDirectory, model.logFilePrefix);
-    if (ReadStringFixed(registry, key, Info(kFileName).name, kFileNameCapacityBytes, &fileName) != kErrorSuccess) {
+    if (ReadStringFixed(registry, key, Info(kFileName).name, kFileNameCapacityBytes, &fileName) !=
+        kErrorSuccess) {
         WriteString(registry, key, Info(kFileName).name, fileName);
     }
     SplitFileName(fileName, model.logDirectory, model.logFilePrefix);
@@ -61,7 +62,8 @@ LoadResult LoadSettings(IRegistry& registry, SettingsModel& model) {
 
     RegKey key = 0;
     std::uint32_t disposition = 0;
-    if (CreateForReadWrite(registry, kHkeyCurrentUser, kLoggingKeyPath, &key, &disposition) != kErrorSuccess) {
+    if (CreateForReadWrite(registry, kHkeyCurrentUser, kLoggingKeyPath, &key, &disposition) !=
+        kErrorSuccess) {
         return result;
     }
     result.loggingKey = key;
@@ -76,12 +78,8 @@ LoadResult LoadSettings(IRegistry& registry, SettingsModel& model) {
     std::wstring fileName;
     for (SettingId id : kLoadOrder) {
         switch (Info(id).kind) {
-            case SettingKind::FileName:
-                fileName = LoadFileName(registry, key, model);
-                break;
-            case SettingKind::Switch:
-                ReadOrWriteDefault(registry, key, model, id);
-                break;
+            case SettingKind::FileName: fileName = LoadFileName(registry, key, model); break;
+            case SettingKind::Switch: ReadOrWriteDefault(registry, key, model, id); break;
             case SettingKind::Limit:
                 ReadOrWriteDefault(registry, key, model, id);
                 // Corrected in the model only; the registry keeps what it holds.

@@ -23,7 +23,9 @@ std::wstring Fold(const std::wstring& text) {
     return folded;
 }
 
-bool IsStringType(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
+bool IsStringType(std::uint32_t type) {
+    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
 
 std::uint16_t UnitAt(const std::uint8_t* data, std::uint32_t index) {
     return static_cast<std::uint16_t>(data[2 * index] | (data[2 * index + 1] << 8));
@@ -64,10 +66,10 @@ struct MemoryRegistry::Node {
         std::wstring name;
         StoredValue value;
     };
-    std::wstring path;    // as displayed: first-given case
-    std::wstring folded;  // as compared
+    std::wstring path;                                       // as displayed: first-given case
+    std::wstring folded;                                     // as compared
     std::map<std::wstring, std::unique_ptr<Node>> children;  // by folded name
-    std::map<std::wstring, NamedValue> values;              // by folded name
+    std::map<std::wstring, NamedValue> values;               // by folded name
 
     Node(std::wstring displayPath) : path(std::move(displayPath)), folded(Fold(path)) {}
 
@@ -245,7 +247,7 @@ RegStatus MemoryRegistry::SetValue(RegKey key, const std::wstring& name, std::ui
     if (const Fault* fault = MatchFault(Op::Set, node->folded, name)) return finish(fault->status);
     if ((rights & kKeySetValue) == 0) return finish(kErrorAccessDenied);
     node->SetValue(name, StoredValue{type, data ? std::vector<std::uint8_t>(data, data + stored)
-                                               : std::vector<std::uint8_t>()});
+                                                : std::vector<std::uint8_t>()});
     return finish(kErrorSuccess);
 }
 
@@ -305,7 +307,8 @@ bool MemoryRegistry::PutDword(const std::wstring& keyPath, const std::wstring& n
                 static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
 }
 
-bool MemoryRegistry::PutString(const std::wstring& keyPath, const std::wstring& name, const std::wstring& text) {
+bool MemoryRegistry::PutString(const std::wstring& keyPath, const std::wstring& name,
+                               const std::wstring& text) {
     return Put(keyPath, name, kRegSz, ToUtf16LeBytes(text, true));
 }
 
@@ -324,14 +327,17 @@ std::optional<MemoryRegistry::StoredValue> MemoryRegistry::Get(const std::wstrin
     return *value;
 }
 
-std::optional<std::uint32_t> MemoryRegistry::GetDword(const std::wstring& keyPath, const std::wstring& name) const {
+std::optional<std::uint32_t> MemoryRegistry::GetDword(const std::wstring& keyPath,
+                                                      const std::wstring& name) const {
     const auto value = Get(keyPath, name);
     if (!value || value->type != kRegDword || value->bytes.size() != 4) return std::nullopt;
     const auto& b = value->bytes;
-    return std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24;
+    return std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
+           std::uint32_t{b[3]} << 24;
 }
 
-std::optional<std::wstring> MemoryRegistry::GetString(const std::wstring& keyPath, const std::wstring& name) const {
+std::optional<std::wstring> MemoryRegistry::GetString(const std::wstring& keyPath,
+                                                      const std::wstring& name) const {
     const auto value = Get(keyPath, name);
     if (!value || value->type != kRegSz) return std::nullopt;
     return TextFromUtf16LeBytes(value->bytes.data(), value->bytes.size());

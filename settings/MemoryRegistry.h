@@ -53,7 +53,8 @@ public:
     RegStatus OpenKey(RegKey parent, const std::wstring& path, std::uint32_t rights, RegKey* result) override;
     RegStatus CreateKey(RegKey parent, const std::wstring& path, std::uint32_t rights, RegKey* result,
                         std::uint32_t* disposition) override;
-    RegStatus QueryValue(RegKey key, const std::wstring& name, std::uint8_t* data, std::uint32_t* size) override;
+    RegStatus QueryValue(RegKey key, const std::wstring& name, std::uint8_t* data,
+                         std::uint32_t* size) override;
     // Like the real registry, a REG_SZ/REG_EXPAND_SZ/REG_MULTI_SZ whose size
     // leaves out the terminator looks at the unit right after the counted
     // bytes, so the caller's buffer must hold one.
@@ -107,7 +108,7 @@ private:
     struct Fault {
         Op op;
         RegStatus status;
-        std::wstring keyPath;  // folded, empty = any
+        std::wstring keyPath;    // folded, empty = any
         std::wstring valueName;  // folded, empty = any
         int nth;
         int seen;

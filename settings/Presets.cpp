@@ -18,15 +18,9 @@ Preset BuildPreset(std::size_t column) {
         const char c = MarkAt(row, column);
         if (c == '-') continue;
         switch (row.group) {
-            case BoxGroup::AllThreads:
-                preset.allThreadsMark = c == '1' ? 1 : 0;
-                break;
-            case BoxGroup::Output:
-                preset.setsOutputOptions = true;
-                break;
-            default:
-                preset.boxMarks.push_back({row.setting, c == '1' ? 1 : 0});
-                break;
+            case BoxGroup::AllThreads: preset.allThreadsMark = c == '1' ? 1 : 0; break;
+            case BoxGroup::Output: preset.setsOutputOptions = true; break;
+            default: preset.boxMarks.push_back({row.setting, c == '1' ? 1 : 0}); break;
         }
     }
     return preset;

@@ -40,6 +40,7 @@ inline constexpr std::array<int, 8> kPresetButtonIds = {1072, 1073, 1078, 1079, 
 
 // Columns: F Full (1072), D Default (1073), C Changes (1078), S Spooler (1079),
 // U UI Thread (1093), H HTTP Only (1076), M Main Sync (1074), G GAL Sync (1075).
+// clang-format off
 inline constexpr std::array<PresetRow, 46> kPresetTable = {{
     //                                                     F D C S U H M G
     {BoxGroup::AllThreads,   kThreadAllThreads,          "1 1 1 0 0 1 0 0"},
@@ -89,11 +90,12 @@ inline constexpr std::array<PresetRow, 46> kPresetTable = {{
     {BoxGroup::Output,       kIndentCallDepth,           "- 1 - - - - - -"},
     {BoxGroup::Output,       kPrettyPrint,               "- 0 - - - - - -"},
 }};
+// clang-format on
 
 // The order in which a preset sets the output options (its last step), which
 // is not the table's.
-inline constexpr std::array<SettingId, 4> kOutputOptionOrder = {
-    kThreadLanes, kIndentCallDepth, kPrettyPrint, kLogToDbgWin};
+inline constexpr std::array<SettingId, 4> kOutputOptionOrder = {kThreadLanes, kIndentCallDepth, kPrettyPrint,
+                                                                kLogToDbgWin};
 
 struct PresetMark {
     SettingId setting;
@@ -134,6 +136,7 @@ struct GroupButton {
     int mark;
 };
 
+// clang-format off
 inline constexpr std::array<GroupButton, 6> kGroupButtons = {{
     {1033, BoxGroup::SingleThread, 1},
     {1034, BoxGroup::SingleThread, 0},
@@ -142,6 +145,7 @@ inline constexpr std::array<GroupButton, 6> kGroupButtons = {{
     {1035, BoxGroup::Comment,      1},
     {1036, BoxGroup::Comment,      0},
 }};
+// clang-format on
 
 std::optional<GroupButton> FindGroupButton(int buttonId);
 

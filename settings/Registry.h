@@ -12,8 +12,8 @@
 
 namespace kmx {
 
-using RegKey = std::uintptr_t;   // 0 is "no key"
-using RegStatus = long;          // Win32 error code, 0 = success
+using RegKey = std::uintptr_t;  // 0 is "no key"
+using RegStatus = long;         // Win32 error code, 0 = success
 
 constexpr RegKey kHkeyCurrentUser = 0x80000001u;
 constexpr RegKey kHkeyLocalMachine = 0x80000002u;
@@ -49,8 +49,8 @@ public:
                               RegKey* result) = 0;
     // RegCreateKeyExW(parent, path, 0, no class, REG_OPTION_NON_VOLATILE, rights,
     // default security, result, disposition)
-    virtual RegStatus CreateKey(RegKey parent, const std::wstring& path, std::uint32_t rights,
-                                RegKey* result, std::uint32_t* disposition) = 0;
+    virtual RegStatus CreateKey(RegKey parent, const std::wstring& path, std::uint32_t rights, RegKey* result,
+                                std::uint32_t* disposition) = 0;
     // RegQueryValueExW(key, name, reserved, no type, data, size); data may be null.
     virtual RegStatus QueryValue(RegKey key, const std::wstring& name, std::uint8_t* data,
                                  std::uint32_t* size) = 0;

@@ -14,8 +14,8 @@ RegStatus OpenForReadWrite(IRegistry& registry, RegKey parent, const std::wstrin
     return registry.OpenKey(parent, path, kKeyQueryValue | kKeySetValue, key);
 }
 
-RegStatus CreateForReadWrite(IRegistry& registry, RegKey parent, const std::wstring& path,
-                             RegKey* key, std::uint32_t* disposition) {
+RegStatus CreateForReadWrite(IRegistry& registry, RegKey parent, const std::wstring& path, RegKey* key,
+                             std::uint32_t* disposition) {
     return registry.CreateKey(parent, path, kKeyQueryValue | kKeySetValue, key, disposition);
 }
 

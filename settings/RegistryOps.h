@@ -19,8 +19,8 @@ RegStatus OpenForReadWrite(IRegistry& registry, RegKey parent, const std::wstrin
 
 // RegCreateKeyExW(parent, path, 0, no class, REG_OPTION_NON_VOLATILE, 0x0003,
 // default security, key, disposition): 1 = new key, 2 = existing key.
-RegStatus CreateForReadWrite(IRegistry& registry, RegKey parent, const std::wstring& path,
-                             RegKey* key, std::uint32_t* disposition);
+RegStatus CreateForReadWrite(IRegistry& registry, RegKey parent, const std::wstring& path, RegKey* key,
+                             std::uint32_t* disposition);
 
 // A 4-byte read, type not asked for. *value is in and out: data shorter than 4
 // bytes replaces only its first (lowest) bytes; a failed read (missing value,

@@ -83,14 +83,13 @@ SaveOutcome SaveSettings(SettingsModel& model, bool exchangeOk, IRegistry& regis
         RegStatus status = kErrorSuccess;
         switch (Info(id).kind) {
             case SettingKind::Switch:
-                status = WriteDword(registry, key, Info(id).name, static_cast<std::uint32_t>(model.value[id]));
+                status =
+                    WriteDword(registry, key, Info(id).name, static_cast<std::uint32_t>(model.value[id]));
                 break;
             case SettingKind::Limit:
                 status = WriteDword(registry, key, Info(id).name, static_cast<std::uint32_t>(numbers[id]));
                 break;
-            case SettingKind::FileName:
-                status = WriteString(registry, key, Info(id).name, fileName);
-                break;
+            case SettingKind::FileName: status = WriteString(registry, key, Info(id).name, fileName); break;
         }
         if (status != kErrorSuccess && outcome.failedValue.empty()) {
             outcome.failedValue = Info(id).name;

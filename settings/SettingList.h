@@ -14,6 +14,7 @@
 // depth, 32-41 the areas, 42-57 the detail levels.
 #pragma once
 
+// clang-format off
 #define KMX_SETTING_LIST(X)                          \
     X(Enabled,                Switch,   0,   1000, 0) \
     X(FileName,               FileName, 0,   1002, 0) \
@@ -72,3 +73,4 @@
     X(DetailCmntMsgInfo,      Switch,   0,   1018, 0) \
     X(DetailCmntRestrictions, Switch,   0,   1053, 0) \
     X(DetailCmntParam,        Switch,   1,   1085, 0)
+// clang-format on

@@ -10,6 +10,7 @@ namespace kmx {
 // Control ids in the order the dialog's data exchange visits them; the first
 // over-long limit text stops the exchange, so this order decides which fields
 // keep their earlier values. FileName appears twice (1002, then 1022).
+// clang-format off
 inline constexpr std::array<int, kSettingCount + 1> kExchangeOrder = {
     1000, 1002, 1022, 1003, 1091, 1019, 1040, 1009, 1086, 1014, 1007, 1023,
     // threads
@@ -21,9 +22,11 @@ inline constexpr std::array<int, kSettingCount + 1> kExchangeOrder = {
     // output options
     1082, 1089, 1092, 1099,
 };
+// clang-format on
 
 // The order in which loading reads the values (and writes the defaults of the
 // ones it cannot read).
+// clang-format off
 inline constexpr std::array<SettingId, kSettingCount> kLoadOrder = {
     kEnabled, kFileName,
     kEnableRoll, kMaxFileSizeMB, kKeepLogging, kEnableMaxDirSize, kMaxDirSizeMB, kEnableMaxAge,
@@ -41,9 +44,11 @@ inline constexpr std::array<SettingId, kSettingCount> kLoadOrder = {
     kDetailCmntParam, kDetailCmntIUnknown, kDetailCmntSAX,
     kEnableAppDump,
 };
+// clang-format on
 
 // The order in which Save writes the values. The old-switch message, when due,
 // comes between the last two writes.
+// clang-format off
 inline constexpr std::array<SettingId, kSettingCount> kSaveOrder = {
     kEnabled, kFileName, kEnableRoll, kMaxFileSizeMB, kMaxDirSizeMB, kMaxAgeDays,
     kThreadAllThreads, kThreadMain, kThreadMainSync, kThreadDSDISync, kThreadOnNotify,
@@ -60,5 +65,6 @@ inline constexpr std::array<SettingId, kSettingCount> kSaveOrder = {
     kKeepLogging, kEnableMaxDirSize, kEnableMaxAge, kEnableAppDump,
     kMaxCallDepth,
 };
+// clang-format on
 
 }  // namespace kmx

@@ -28,12 +28,8 @@ void ApplyFactoryDefaults(SettingsModel& model, const std::wstring& tempPath, in
     for (std::size_t i = 0; i < kSettingCount; ++i) {
         const SettingId id = static_cast<SettingId>(i);
         switch (kCatalogue[i].kind) {
-            case SettingKind::Switch:
-                model.value[id] = kCatalogue[i].factoryDefault;
-                break;
-            case SettingKind::Limit:
-                model.SetLimit(id, kCatalogue[i].factoryDefault);
-                break;
+            case SettingKind::Switch: model.value[id] = kCatalogue[i].factoryDefault; break;
+            case SettingKind::Limit: model.SetLimit(id, kCatalogue[i].factoryDefault); break;
             case SettingKind::FileName:
                 model.logDirectory = tempPath;
                 model.logFilePrefix = L"kmx";

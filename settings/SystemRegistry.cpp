@@ -16,7 +16,8 @@ public:
     RegStatus QueryValue(RegKey, const std::wstring&, std::uint8_t*, std::uint32_t*) override {
         return kErrorInvalidHandle;
     }
-    RegStatus SetValue(RegKey, const std::wstring&, std::uint32_t, const std::uint8_t*, std::uint32_t) override {
+    RegStatus SetValue(RegKey, const std::wstring&, std::uint32_t, const std::uint8_t*,
+                       std::uint32_t) override {
         return kErrorInvalidHandle;
     }
     RegStatus DeleteValue(RegKey, const std::wstring&) override { return kErrorInvalidHandle; }

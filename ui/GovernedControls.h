@@ -9,23 +9,19 @@
 
 namespace kmx {
 
-constexpr std::size_t CountGovernedControls()
-{
+constexpr std::size_t CountGovernedControls() {
     std::size_t count = 0;
-    for (const EnablingStep& step : kEnablingSteps)
-        count += step.count;
+    for (const EnablingStep& step : kEnablingSteps) count += step.count;
     return count;
 }
 
 inline constexpr std::size_t kGovernedControlCount = CountGovernedControls();
 
-constexpr std::array<int, kGovernedControlCount> ListGovernedControls()
-{
+constexpr std::array<int, kGovernedControlCount> ListGovernedControls() {
     std::array<int, kGovernedControlCount> ids{};
     std::size_t next = 0;
     for (const EnablingStep& step : kEnablingSteps)
-        for (const int id : step)
-            ids[next++] = id;
+        for (const int id : step) ids[next++] = id;
     return ids;
 }
 

@@ -31,18 +31,14 @@ class DialogSaveHooks : public kmx::SaveHooks {
 public:
     explicit DialogSaveHooks(CWnd& dialog) : m_dialog(dialog) {}
 
-    bool DirectoryExists(const std::wstring& directory) override
-    {
+    bool DirectoryExists(const std::wstring& directory) override {
         const DWORD attributes = kmx::GetFileAttributesOf(directory);
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
-    void FocusControl(int controlId) override
-    {
-        if (CWnd* control = m_dialog.GetDlgItem(controlId))
-            control->SetFocus();
+    void FocusControl(int controlId) override {
+        if (CWnd* control = m_dialog.GetDlgItem(controlId)) control->SetFocus();
     }
-    void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override
-    {
+    void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override {
         m_dialog.MessageBoxW(text, caption, style);
     }
 
@@ -53,8 +49,7 @@ private:
 }  // namespace
 
 CKMXLogCtlDlg::CKMXLogCtlDlg(CWnd* pParent)
-    : CDialog(IDD_KMXLOGCTL_DIALOG, pParent), m_registry(kmx::SystemRegistry())
-{
+    : CDialog(IDD_KMXLOGCTL_DIALOG, pParent), m_registry(kmx::SystemRegistry()) {
     ApplyFactoryDefaults();
     // Until a load succeeds, Save compares against the factory values.
     kmx::RecordFactoryValues(m_model);
@@ -62,14 +57,11 @@ CKMXLogCtlDlg::CKMXLogCtlDlg(CWnd* pParent)
     ProxyText = kmx::ReadIEProxyServer(m_registry);
 }
 
-CKMXLogCtlDlg::~CKMXLogCtlDlg()
-{
-    if (m_loggingKey != 0)
-        m_registry.CloseKey(m_loggingKey);
+CKMXLogCtlDlg::~CKMXLogCtlDlg() {
+    if (m_loggingKey != 0) m_registry.CloseKey(m_loggingKey);
 }
 
-const MessageMap* CKMXLogCtlDlg::GetMessageMap() const
-{
+const MessageMap* CKMXLogCtlDlg::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
         {IDOK, BN_CLICKED, &CKMXLogCtlDlg::OnSave},
         {IDC_ENABLE_LOGGING, BN_CLICKED, &CKMXLogCtlDlg::OnEnableLogging},
@@ -147,14 +139,12 @@ const MessageMap* CKMXLogCtlDlg::GetMessageMap() const
         // GAL commands and the (hidden) proxy button
         {IDC_FORCE_GAL_RESET, BN_CLICKED, &CKMXLogCtlDlg::OnForceGalReset},
         {IDC_FORCE_GAL_UPDATE, BN_CLICKED, &CKMXLogCtlDlg::OnForceGalUpdate},
-        {IDC_CONFIGURE_PROXY, BN_CLICKED, &CKMXLogCtlDlg::OnConfigureProxySettings},
-    };
+        {IDC_CONFIGURE_PROXY, BN_CLICKED, &CKMXLogCtlDlg::OnConfigureProxySettings}};
     static const MessageMap map(CDialog::GetMessageMap(), entries);
     return &map;
 }
 
-void CKMXLogCtlDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CKMXLogCtlDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     // Attached first, so that a failing limit further down cannot leave a
     // control object unattached.
@@ -171,8 +161,7 @@ void CKMXLogCtlDlg::DoDataExchange(CDataExchange* pDX)
             continue;
         }
         const std::optional<SettingId> found = kmx::FindSettingByControl(controlId);
-        if (!found)
-            continue;  // every id of the order is in the catalogue (checked by a test)
+        if (!found) continue;  // every id of the order is in the catalogue (checked by a test)
         const SettingId id = *found;
         if (kmx::Info(id).kind == kmx::SettingKind::Limit) {
             DDX_Text(pDX, controlId, m_model.text[id]);
@@ -183,8 +172,7 @@ void CKMXLogCtlDlg::DoDataExchange(CDataExchange* pDX)
     }
 }
 
-void CKMXLogCtlDlg::ApplyFactoryDefaults()
-{
+void CKMXLogCtlDlg::ApplyFactoryDefaults() {
     std::wstring tempPath;
     // When the temporary-files path cannot be had, the directory stays empty
     // and Save refuses it until the user enters one.
@@ -192,8 +180,7 @@ void CKMXLogCtlDlg::ApplyFactoryDefaults()
     kmx::ApplyFactoryDefaults(m_model, tempPath, Korvex::Util::IsBESKMX());
 }
 
-BOOL CKMXLogCtlDlg::OnInitDialog()
-{
+BOOL CKMXLogCtlDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
     // Beside Outlook's main window, when there is one.
@@ -204,8 +191,7 @@ BOOL CKMXLogCtlDlg::OnInitDialog()
                      SWP_NOSIZE | SWP_NOZORDER);
     }
 
-    if (kmx::IsBESFromRegistry(m_registry))
-        SetWindowTextW(kmx::kBlackBerryTitle);
+    if (kmx::IsBESFromRegistry(m_registry)) SetWindowTextW(kmx::kBlackBerryTitle);
 
     SendMessageW(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -220,16 +206,14 @@ BOOL CKMXLogCtlDlg::OnInitDialog()
             control->SendMessageW(UDM_SETRANGE, 0, MAKELPARAM(spin.upper, spin.lower));
     }
 
-    if (CWnd* proxyButton = GetDlgItem(IDC_CONFIGURE_PROXY))
-        proxyButton->ShowWindow(SW_HIDE);
+    if (CWnd* proxyButton = GetDlgItem(IDC_CONFIGURE_PROXY)) proxyButton->ShowWindow(SW_HIDE);
 
     LoadSettings();
     OnEnableLogging();
     return TRUE;
 }
 
-void CKMXLogCtlDlg::LoadSettings()
-{
+void CKMXLogCtlDlg::LoadSettings() {
     const kmx::LoadResult result = kmx::LoadSettings(m_registry, m_model);
     m_loggingKey = result.loggingKey;
     m_oldSwitchRefused = result.oldSwitchRefused;
@@ -237,34 +221,28 @@ void CKMXLogCtlDlg::LoadSettings()
         if (CWnd* box = GetDlgItem(IDC_ENABLE_CALENDAR_TRACKING))
             box->ShowWindow(result.appDumpBox == kmx::AppDumpBox::Shown ? SW_SHOWNORMAL : SW_HIDE);
     }
-    if (result.loaded)
-        UpdateData(FALSE);
+    if (result.loaded) UpdateData(FALSE);
 }
 
-void CKMXLogCtlDlg::OnSave()
-{
+void CKMXLogCtlDlg::OnSave() {
     const bool exchanged = UpdateData(TRUE) != FALSE;
     DialogSaveHooks hooks(*this);
-    const kmx::SaveOutcome outcome = kmx::SaveSettings(m_model, exchanged, m_registry,
-                                                       m_loggingKey, m_oldSwitchRefused, hooks);
+    const kmx::SaveOutcome outcome =
+        kmx::SaveSettings(m_model, exchanged, m_registry, m_loggingKey, m_oldSwitchRefused, hooks);
     switch (outcome.result) {
-    case kmx::SaveResult::Unchanged:
-    case kmx::SaveResult::Written:
-        CDialog::OnOK();
-        return;
-    case kmx::SaveResult::WriteFailed:
-        // Every value was attempted; the window stays open so the user knows
-        // the settings are not (all) saved and can retry or cancel.
-        MessageBoxW(kmx::WriteFailedText(outcome.failedValue), kmx::kErrorCaption, kmx::kErrorBoxStyle);
-        return;
-    case kmx::SaveResult::ExchangeFailed:
-    case kmx::SaveResult::Refused:
-        return;
+        case kmx::SaveResult::Unchanged:
+        case kmx::SaveResult::Written: CDialog::OnOK(); return;
+        case kmx::SaveResult::WriteFailed:
+            // Every value was attempted; the window stays open so the user knows
+            // the settings are not (all) saved and can retry or cancel.
+            MessageBoxW(kmx::WriteFailedText(outcome.failedValue), kmx::kErrorCaption, kmx::kErrorBoxStyle);
+            return;
+        case kmx::SaveResult::ExchangeFailed:
+        case kmx::SaveResult::Refused: return;
     }
 }
 
-void CKMXLogCtlDlg::OnPaint()
-{
+void CKMXLogCtlDlg::OnPaint() {
     if (!IsIconic()) {
         Default();
         return;
@@ -282,63 +260,48 @@ void CKMXLogCtlDlg::OnPaint()
     ::EndPaint(m_hWnd, &paint);
 }
 
-HCURSOR CKMXLogCtlDlg::OnQueryDragIcon()
-{
-    return static_cast<HCURSOR>(m_hIcon);
-}
+HCURSOR CKMXLogCtlDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 
 // Enabling rules
 
-CWnd* CKMXLogCtlDlg::GovernedControl(int controlId)
-{
+CWnd* CKMXLogCtlDlg::GovernedControl(int controlId) {
     for (std::size_t i = 0; i < m_governed.size(); ++i)
-        if (kmx::kGovernedControlIds[i] == controlId)
-            return &m_governed[i];
+        if (kmx::kGovernedControlIds[i] == controlId) return &m_governed[i];
     return nullptr;
 }
 
-void CKMXLogCtlDlg::ApplyEnablingStep(const kmx::EnablingStep& step)
-{
-    const BOOL enable = kmx::RuleAllows(step.rule, m_model.value[kmx::kEnabled] != 0,
-                                        m_model.value[kmx::kThreadAllThreads] != 0,
-                                        m_model.value[kmx::kEnableRoll] != 0);
+void CKMXLogCtlDlg::ApplyEnablingStep(const kmx::EnablingStep& step) {
+    const BOOL enable =
+        kmx::RuleAllows(step.rule, m_model.value[kmx::kEnabled] != 0,
+                        m_model.value[kmx::kThreadAllThreads] != 0, m_model.value[kmx::kEnableRoll] != 0);
     for (const int controlId : step)
-        if (CWnd* control = GovernedControl(controlId))
-            control->EnableWindow(enable);
+        if (CWnd* control = GovernedControl(controlId)) control->EnableWindow(enable);
 }
 
-void CKMXLogCtlDlg::OnEnableLogging()
-{
+void CKMXLogCtlDlg::OnEnableLogging() {
     UpdateData(TRUE);
     if (m_model.value[kmx::kEnabled] == 0) {
         m_model.text[kmx::kMaxFileSizeMB] = m_model.recordedText[kmx::kMaxFileSizeMB];
         UpdateData(FALSE);
     }
-    for (const kmx::EnablingStep& step : kmx::kEnablingSteps)
-        ApplyEnablingStep(step);
+    for (const kmx::EnablingStep& step : kmx::kEnablingSteps) ApplyEnablingStep(step);
 }
 
-void CKMXLogCtlDlg::OnAllThreads()
-{
+void CKMXLogCtlDlg::OnAllThreads() {
     UpdateData(TRUE);
     ApplyEnablingStep(kmx::kThreadStep);
 }
 
-void CKMXLogCtlDlg::OnEnableRoll()
-{
+void CKMXLogCtlDlg::OnEnableRoll() {
     UpdateData(TRUE);
     ApplyEnablingStep(kmx::kRollingStep);
 }
 
-void CKMXLogCtlDlg::OnSettingClicked()
-{
-    UpdateData(TRUE);
-}
+void CKMXLogCtlDlg::OnSettingClicked() { UpdateData(TRUE); }
 
 // Advanced view
 
-void CKMXLogCtlDlg::OnAdvanced()
-{
+void CKMXLogCtlDlg::OnAdvanced() {
     Collapsed = Collapsed == 0 ? 1 : 0;
     if (Collapsed != 0)
         CollapseDialog();
@@ -346,47 +309,40 @@ void CKMXLogCtlDlg::OnAdvanced()
         ExpandDialog();
 }
 
-void CKMXLogCtlDlg::CollapseDialog()
-{
+void CKMXLogCtlDlg::CollapseDialog() {
     ResizeToMarker(IDC_MARKER_COLLAPSED, kmx::kAdvancedCollapsedCaption,
                    [](const RECT& window, const RECT& marker) { return marker.top - window.top + 4; });
 }
 
-void CKMXLogCtlDlg::ExpandDialog()
-{
-    ResizeToMarker(IDC_MARKER_EXPANDED, kmx::kAdvancedExpandedCaption, [](const RECT& window, const RECT& marker) {
-        return (marker.bottom - window.top) + (marker.bottom - marker.top);
-    });
+void CKMXLogCtlDlg::ExpandDialog() {
+    ResizeToMarker(IDC_MARKER_EXPANDED, kmx::kAdvancedExpandedCaption,
+                   [](const RECT& window, const RECT& marker) {
+                       return (marker.bottom - window.top) + (marker.bottom - marker.top);
+                   });
 }
 
 void CKMXLogCtlDlg::ResizeToMarker(int markerId, const wchar_t* advancedCaption,
-                                   LONG (*height)(const RECT& window, const RECT& marker))
-{
+                                   LONG (*height)(const RECT& window, const RECT& marker)) {
     CWnd* marker = GetDlgItem(markerId);
-    if (marker == nullptr)
-        return;
+    if (marker == nullptr) return;
     RECT window = {};
     RECT mark = {};
     GetWindowRect(&window);
     marker->GetWindowRect(&mark);
     SetWindowPos(nullptr, 0, 0, window.right - window.left, height(window, mark), SWP_NOMOVE | SWP_NOZORDER);
-    if (CWnd* button = GetDlgItem(IDC_ADVANCED))
-        button->SetWindowTextW(advancedCaption);
+    if (CWnd* button = GetDlgItem(IDC_ADVANCED)) button->SetWindowTextW(advancedCaption);
 }
 
 // Presets, group buttons and factory reset: marks only, never the registry.
 
-void CKMXLogCtlDlg::SetMark(int controlId, int mark)
-{
+void CKMXLogCtlDlg::SetMark(int controlId, int mark) {
     if (CWnd* box = GetDlgItem(controlId))
         box->SendMessageW(BM_SETCHECK, mark != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void CKMXLogCtlDlg::ApplyPreset(int buttonId)
-{
+void CKMXLogCtlDlg::ApplyPreset(int buttonId) {
     const kmx::Preset* preset = kmx::FindPreset(buttonId);
-    if (preset == nullptr)
-        return;
+    if (preset == nullptr) return;
     SetMark(IDC_THREAD_ALL_THREADS, preset->allThreadsMark);
     OnAllThreads();
     for (const kmx::PresetMark& mark : preset->boxMarks)
@@ -406,11 +362,9 @@ void CKMXLogCtlDlg::OnPresetChanges() { ApplyPreset(IDC_PRESET_CHANGES); }
 void CKMXLogCtlDlg::OnPresetSpooler() { ApplyPreset(IDC_PRESET_SPOOLER); }
 void CKMXLogCtlDlg::OnPresetUiThread() { ApplyPreset(IDC_PRESET_UI_THREAD); }
 
-void CKMXLogCtlDlg::ApplyGroupButton(int buttonId)
-{
+void CKMXLogCtlDlg::ApplyGroupButton(int buttonId) {
     const std::optional<kmx::GroupButton> group = kmx::FindGroupButton(buttonId);
-    if (!group)
-        return;
+    if (!group) return;
     for (const SettingId setting : kmx::BoxesOf(group->boxes))
         SetMark(kmx::Info(setting).controlId, group->mark);
 }
@@ -422,22 +376,18 @@ void CKMXLogCtlDlg::OnAreasSelectNone() { ApplyGroupButton(IDC_AREAS_NONE); }
 void CKMXLogCtlDlg::OnDetailSelectAll() { ApplyGroupButton(IDC_DETAIL_ALL); }
 void CKMXLogCtlDlg::OnDetailSelectNone() { ApplyGroupButton(IDC_DETAIL_NONE); }
 
-void CKMXLogCtlDlg::OnFactoryReset()
-{
-    if (MessageBoxW(kmx::kFactoryResetQuestion, kmx::kFactoryResetCaption, MB_OKCANCEL) != IDOK)
-        return;
+void CKMXLogCtlDlg::OnFactoryReset() {
+    if (MessageBoxW(kmx::kFactoryResetQuestion, kmx::kFactoryResetCaption, MB_OKCANCEL) != IDOK) return;
     ApplyFactoryDefaults();
     UpdateData(FALSE);
     // Leave no control enabled while the reset model has logging off; the
     // recorded single-file size is not put back (that would undo the reset).
-    for (const kmx::EnablingStep& step : kmx::kEnablingSteps)
-        ApplyEnablingStep(step);
+    for (const kmx::EnablingStep& step : kmx::kEnablingSteps) ApplyEnablingStep(step);
 }
 
 // GAL commands and the proxy dialog
 
-void CKMXLogCtlDlg::TriggerGalSync(const std::wstring& prefix)
-{
+void CKMXLogCtlDlg::TriggerGalSync(const std::wstring& prefix) {
     kmx::TriggerGalSync(m_registry, prefix, [this](const std::wstring& text) {
         MessageBoxW(text, kmx::kGalSyncMessageTitle, MB_OK);
     });
@@ -446,8 +396,7 @@ void CKMXLogCtlDlg::TriggerGalSync(const std::wstring& prefix)
 void CKMXLogCtlDlg::OnForceGalReset() { TriggerGalSync(kmx::kForceGalSyncPrefix); }
 void CKMXLogCtlDlg::OnForceGalUpdate() { TriggerGalSync(kmx::kForceGalSyncDeltaPrefix); }
 
-void CKMXLogCtlDlg::OnConfigureProxySettings()
-{
+void CKMXLogCtlDlg::OnConfigureProxySettings() {
     CProxySettings dialog(this);
     dialog.DoModal();
     ProxyText = dialog.ProxyText;

@@ -25,8 +25,7 @@ struct IconOrigin {
 
 // Where the minimised window draws its icon: centred in the client area,
 // rounding as signed 32-bit division does (toward zero).
-constexpr IconOrigin CentredIconOrigin(int clientWidth, int clientHeight, int iconWidth, int iconHeight)
-{
+constexpr IconOrigin CentredIconOrigin(int clientWidth, int clientHeight, int iconWidth, int iconHeight) {
     return {(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
 }
 

@@ -21,8 +21,7 @@ const MessageMap* CProxySettings::GetMessageMap() const {
         {IDC_PROXY_IE, BN_CLICKED, &CProxySettings::OnIEProxySettings},
         {IDC_PROXY_MANUAL, BN_CLICKED, &CProxySettings::OnManualProxySettings},
         {IDC_PROXY_DIRECT, BN_CLICKED, &CProxySettings::OnDirectConnection},
-        {IDOK, BN_CLICKED, &CProxySettings::OnProxyOk},
-    };
+        {IDOK, BN_CLICKED, &CProxySettings::OnProxyOk}};
     static const MessageMap map(CDialog::GetMessageMap(), entries);
     return &map;
 }

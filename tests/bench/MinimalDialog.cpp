@@ -8,8 +8,7 @@
 
 namespace {
 
-INT_PTR CALLBACK MinimalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
+INT_PTR CALLBACK MinimalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, IDCANCEL);
         return TRUE;
@@ -19,8 +18,7 @@ INT_PTR CALLBACK MinimalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
-{
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     // The template's spin controls are common controls.
     InitCommonControls();
     DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_KMXLOGCTL_DIALOG), nullptr, MinimalDialogProc, 0);

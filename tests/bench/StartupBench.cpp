@@ -28,8 +28,7 @@ namespace {
 constexpr DWORD kPatienceMs = 10000;
 constexpr wchar_t kLoggingKey[] = L"Software\\Korvex\\Logging";
 
-std::wstring OwnDirectory()
-{
+std::wstring OwnDirectory() {
     wchar_t buffer[MAX_PATH] = L"";
     const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
     std::wstring path(buffer, length);
@@ -42,8 +41,7 @@ struct FoundWindow {
     HWND window;
 };
 
-BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM param)
-{
+BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM param) {
     auto* found = reinterpret_cast<FoundWindow*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
@@ -54,18 +52,17 @@ BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM param)
     return TRUE;
 }
 
-HWND VisibleWindowOf(DWORD pid)
-{
+HWND VisibleWindowOf(DWORD pid) {
     FoundWindow found{pid, nullptr};
     EnumWindows(FindVisibleWindowOf, reinterpret_cast<LPARAM>(&found));
     return found.window;
 }
 
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
+double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
 }
 
 struct Run {
@@ -77,8 +74,7 @@ struct Run {
 
 // Starts `exe`, times it until its window is visible and the process idle,
 // reads its peak working set while the window is open, then closes it.
-Run StartAndClose(const std::wstring& exe)
-{
+Run StartAndClose(const std::wstring& exe) {
     Run run;
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW startup = {};
@@ -95,8 +91,7 @@ Run StartAndClose(const std::wstring& exe)
     HWND window = nullptr;
     for (DWORD waited = 0; window == nullptr && waited < kPatienceMs; waited += 1) {
         window = VisibleWindowOf(process.dwProcessId);
-        if (window == nullptr)
-            Sleep(1);
+        if (window == nullptr) Sleep(1);
     }
     LARGE_INTEGER shown;
     QueryPerformanceCounter(&shown);
@@ -123,8 +118,7 @@ Run StartAndClose(const std::wstring& exe)
     return run;
 }
 
-double Median(std::vector<double> values)
-{
+double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
@@ -133,31 +127,32 @@ double Median(std::vector<double> values)
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // The names of the DLLs in the PE import directory of `path`.
-std::optional<std::vector<std::string>> ImportedDlls(const std::wstring& path)
-{
+std::optional<std::vector<std::string>> ImportedDlls(const std::wstring& path) {
     std::ifstream file(Narrow(path), std::ios::binary);
-    if (!file)
-        return std::nullopt;
+    if (!file) return std::nullopt;
     const std::vector<char> image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    auto at = [&](size_t offset, size_t size) { return offset + size <= image.size() ? &image[offset] : nullptr; };
+    auto at = [&](size_t offset, size_t size) {
+        return offset + size <= image.size() ? &image[offset] : nullptr;
+    };
 
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(at(0, sizeof(IMAGE_DOS_HEADER)));
-    if (dos == nullptr || dos->e_magic != IMAGE_DOS_SIGNATURE)
-        return std::nullopt;
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS64)));
+    if (dos == nullptr || dos->e_magic != IMAGE_DOS_SIGNATURE) return std::nullopt;
+    const auto* nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS64*>(at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS64)));
     if (nt == nullptr || nt->Signature != IMAGE_NT_SIGNATURE ||
         nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
         return std::nullopt;
-    const size_t sectionsAt = static_cast<size_t>(dos->e_lfanew) + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
+    const size_t sectionsAt = static_cast<size_t>(dos->e_lfanew) +
+                              offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
                               nt->FileHeader.SizeOfOptionalHeader;
     const auto* sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
         at(sectionsAt, sizeof(IMAGE_SECTION_HEADER) * nt->FileHeader.NumberOfSections));
-    if (sections == nullptr)
-        return std::nullopt;
+    if (sections == nullptr) return std::nullopt;
     auto fileOffset = [&](DWORD rva) -> std::optional<size_t> {
         for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
             const IMAGE_SECTION_HEADER& s = sections[i];
-            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + std::max(s.Misc.VirtualSize, s.SizeOfRawData))
+            if (rva >= s.VirtualAddress &&
+                rva < s.VirtualAddress + std::max(s.Misc.VirtualSize, s.SizeOfRawData))
                 return static_cast<size_t>(rva - s.VirtualAddress) + s.PointerToRawData;
         }
         return std::nullopt;
@@ -165,36 +160,30 @@ std::optional<std::vector<std::string>> ImportedDlls(const std::wstring& path)
 
     std::vector<std::string> dlls;
     const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (directory.VirtualAddress == 0)
-        return dlls;
+    if (directory.VirtualAddress == 0) return dlls;
     const auto first = fileOffset(directory.VirtualAddress);
-    if (!first)
-        return std::nullopt;
+    if (!first) return std::nullopt;
     for (size_t offset = *first;; offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        const auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(offset, sizeof(IMAGE_IMPORT_DESCRIPTOR)));
-        if (entry == nullptr)
-            return std::nullopt;
-        if (entry->Name == 0)
-            break;
+        const auto* entry =
+            reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(offset, sizeof(IMAGE_IMPORT_DESCRIPTOR)));
+        if (entry == nullptr) return std::nullopt;
+        if (entry->Name == 0) break;
         const auto name = fileOffset(entry->Name);
-        if (!name || at(*name, 1) == nullptr)
-            return std::nullopt;
+        if (!name || at(*name, 1) == nullptr) return std::nullopt;
         dlls.emplace_back(&image[*name], strnlen(&image[*name], image.size() - *name));
     }
     return dlls;
 }
 
 // A system DLL is one the system directory provides.
-bool IsSystemDll(const std::string& name)
-{
+bool IsSystemDll(const std::string& name) {
     wchar_t system[MAX_PATH] = L"";
     GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring path = std::wstring(system) + L"\\" + std::wstring(name.begin(), name.end());
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-DWORD ValueCount(HKEY hive, const wchar_t* path)
-{
+DWORD ValueCount(HKEY hive, const wchar_t* path) {
     HKEY key = nullptr;
     DWORD count = 0;
     if (RegOpenKeyExW(hive, path, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
@@ -205,8 +194,7 @@ DWORD ValueCount(HKEY hive, const wchar_t* path)
     return count;
 }
 
-int RunsWanted()
-{
+int RunsWanted() {
     const char* text = std::getenv("KMX_BENCH_RUNS");
     const int runs = text != nullptr ? std::atoi(text) : 0;
     return runs > 0 ? runs : 10;
@@ -214,8 +202,7 @@ int RunsWanted()
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv)
-{
+int wmain(int argc, wchar_t** argv) {
     const std::wstring program = OwnDirectory() + L"KMXLogCtl.exe";
     const std::wstring minimal = OwnDirectory() + L"minimal_dialog.exe";
 
@@ -226,17 +213,17 @@ int wmain(int argc, wchar_t** argv)
         if (showAppDump && RegOpenKeyExW(HKEY_CURRENT_USER, kLoggingKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                                          &key) == ERROR_SUCCESS) {
             const DWORD one = 1;
-            added = RegQueryValueExW(key, L"ShowAppDump", nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
-            RegSetValueExW(key, L"ShowAppDump", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
+            added =
+                RegQueryValueExW(key, L"ShowAppDump", nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
+            RegSetValueExW(key, L"ShowAppDump", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                           sizeof(one));
         }
         const Run run = StartAndClose(program);
         if (key != nullptr) {
-            if (added)
-                RegDeleteValueW(key, L"ShowAppDump");
+            if (added) RegDeleteValueW(key, L"ShowAppDump");
             RegCloseKey(key);
         }
-        if (!run.ok)
-            std::printf("KMXLogCtl.exe: %s\n", run.problem.c_str());
+        if (!run.ok) std::printf("KMXLogCtl.exe: %s\n", run.problem.c_str());
         return run.ok ? 0 : 1;
     }
 
@@ -249,8 +236,7 @@ int wmain(int argc, wchar_t** argv)
             return 1;
         }
     }
-    std::printf("logging key before the runs: %lu values\n",
-                ValueCount(HKEY_CURRENT_USER, kLoggingKey));
+    std::printf("logging key before the runs: %lu values\n", ValueCount(HKEY_CURRENT_USER, kLoggingKey));
 
     const int runs = RunsWanted();
     std::vector<double> programMs, minimalMs;
@@ -261,7 +247,8 @@ int wmain(int argc, wchar_t** argv)
             const bool isProgram = (i + k) % 2 == 0;
             const Run run = StartAndClose(isProgram ? program : minimal);
             if (!run.ok) {
-                std::printf("%s: %s\n", isProgram ? "KMXLogCtl.exe" : "minimal_dialog.exe", run.problem.c_str());
+                std::printf("%s: %s\n", isProgram ? "KMXLogCtl.exe" : "minimal_dialog.exe",
+                            run.problem.c_str());
                 return 1;
             }
             (isProgram ? programMs : minimalMs).push_back(run.startMs);
@@ -280,14 +267,16 @@ int wmain(int argc, wchar_t** argv)
     std::printf("  minimal_dialog.exe  %8.1f ms  (min %.1f, max %.1f)\n", minimalMedian,
                 *std::min_element(minimalMs.begin(), minimalMs.end()),
                 *std::max_element(minimalMs.begin(), minimalMs.end()));
-    std::printf("  ratio               %8.2f    (target <= 1.10: %s)\n", ratio, ratio <= 1.10 ? "met" : "MISSED");
+    std::printf("  ratio               %8.2f    (target <= 1.10: %s)\n", ratio,
+                ratio <= 1.10 ? "met" : "MISSED");
 
     std::printf("peak working set with the window open: KMXLogCtl.exe %zu KiB, minimal_dialog.exe %zu KiB\n",
                 programPeak / 1024, minimalPeak / 1024);
 
     WIN32_FILE_ATTRIBUTE_DATA attributes = {};
     if (GetFileAttributesExW(program.c_str(), GetFileExInfoStandard, &attributes)) {
-        const unsigned long long size = attributes.nFileSizeLow + (static_cast<unsigned long long>(attributes.nFileSizeHigh) << 32);
+        const unsigned long long size =
+            attributes.nFileSizeLow + (static_cast<unsigned long long>(attributes.nFileSizeHigh) << 32);
         std::printf("KMXLogCtl.exe size: %llu bytes (target < 1 MiB: %s)\n", size,
                     size < 1024ull * 1024 ? "met" : "MISSED");
     }

@@ -30,23 +30,62 @@ struct NamedDword {
 };
 
 // Every 32-bit setting with its factory value, on the Outlook variant.
-const NamedDword kFactoryDwords[] = {
-    {L"Enabled", 0}, {L"EnableRoll", 1}, {L"MaxFileSizeMB", 10}, {L"KeepLogging", 1},
-    {L"EnableMaxDirSize", 0}, {L"MaxDirSizeMB", 100}, {L"EnableMaxAge", 1}, {L"MaxAgeDays", 7},
-    {L"EnableAppDump", 0}, {L"ThreadAllThreads", 1}, {L"ThreadMain", 1}, {L"ThreadMainSync", 1},
-    {L"ThreadDSDISync", 1}, {L"ThreadOnNotify", 1}, {L"ThreadGALSync", 1}, {L"ThreadOthers", 1},
-    {L"ThreadHTTPCallback", 0}, {L"ThreadKeywordUpdater", 1}, {L"ThreadConnState", 1},
-    {L"ThreadSpooler", 1}, {L"ThreadReaper", 1}, {L"ThreadSync1Msg", 1}, {L"ThreadTrackedMail", 1},
-    {L"ThreadWaitRqst", 1}, {L"ThreadIPSrch", 1}, {L"LogToDbgWin", 0}, {L"ThreadLanes", 1},
-    {L"IndentCallDepth", 1}, {L"PrettyPrint", 0}, {L"MaxCallDepth", 100}, {L"AreaChanges", 1},
-    {L"AreaAddins", 1}, {L"AreaMAPI", 1}, {L"AreaSync", 1}, {L"AreaSAX", 0}, {L"AreaStream", 0},
-    {L"AreaConn", 1}, {L"AreaProg", 0}, {L"AreaGen", 1}, {L"AreaMsgMpr", 0}, {L"DetailFnAPI", 1},
-    {L"DetailFnInternal", 1}, {L"DetailFnDetailed", 0}, {L"DetailFnIUnknown", 0},
-    {L"DetailFnCtorDtor", 0}, {L"DetailCmntGen", 1}, {L"DetailCmntProps", 1}, {L"DetailCmntRows", 0},
-    {L"DetailCmntHTTP", 1}, {L"DetailCmntIUnknown", 0}, {L"DetailCmntSAX", 0},
-    {L"DetailCmntStoreInfo", 0}, {L"DetailCmntFolderInfo", 0}, {L"DetailCmntMsgInfo", 0},
-    {L"DetailCmntRestrictions", 0}, {L"DetailCmntParam", 1},
-};
+const NamedDword kFactoryDwords[] = {{L"Enabled", 0},
+                                     {L"EnableRoll", 1},
+                                     {L"MaxFileSizeMB", 10},
+                                     {L"KeepLogging", 1},
+                                     {L"EnableMaxDirSize", 0},
+                                     {L"MaxDirSizeMB", 100},
+                                     {L"EnableMaxAge", 1},
+                                     {L"MaxAgeDays", 7},
+                                     {L"EnableAppDump", 0},
+                                     {L"ThreadAllThreads", 1},
+                                     {L"ThreadMain", 1},
+                                     {L"ThreadMainSync", 1},
+                                     {L"ThreadDSDISync", 1},
+                                     {L"ThreadOnNotify", 1},
+                                     {L"ThreadGALSync", 1},
+                                     {L"ThreadOthers", 1},
+                                     {L"ThreadHTTPCallback", 0},
+                                     {L"ThreadKeywordUpdater", 1},
+                                     {L"ThreadConnState", 1},
+                                     {L"ThreadSpooler", 1},
+                                     {L"ThreadReaper", 1},
+                                     {L"ThreadSync1Msg", 1},
+                                     {L"ThreadTrackedMail", 1},
+                                     {L"ThreadWaitRqst", 1},
+                                     {L"ThreadIPSrch", 1},
+                                     {L"LogToDbgWin", 0},
+                                     {L"ThreadLanes", 1},
+                                     {L"IndentCallDepth", 1},
+                                     {L"PrettyPrint", 0},
+                                     {L"MaxCallDepth", 100},
+                                     {L"AreaChanges", 1},
+                                     {L"AreaAddins", 1},
+                                     {L"AreaMAPI", 1},
+                                     {L"AreaSync", 1},
+                                     {L"AreaSAX", 0},
+                                     {L"AreaStream", 0},
+                                     {L"AreaConn", 1},
+                                     {L"AreaProg", 0},
+                                     {L"AreaGen", 1},
+                                     {L"AreaMsgMpr", 0},
+                                     {L"DetailFnAPI", 1},
+                                     {L"DetailFnInternal", 1},
+                                     {L"DetailFnDetailed", 0},
+                                     {L"DetailFnIUnknown", 0},
+                                     {L"DetailFnCtorDtor", 0},
+                                     {L"DetailCmntGen", 1},
+                                     {L"DetailCmntProps", 1},
+                                     {L"DetailCmntRows", 0},
+                                     {L"DetailCmntHTTP", 1},
+                                     {L"DetailCmntIUnknown", 0},
+                                     {L"DetailCmntSAX", 0},
+                                     {L"DetailCmntStoreInfo", 0},
+                                     {L"DetailCmntFolderInfo", 0},
+                                     {L"DetailCmntMsgInfo", 0},
+                                     {L"DetailCmntRestrictions", 0},
+                                     {L"DetailCmntParam", 1}};
 
 struct Box {
     const wchar_t* name;
@@ -54,43 +93,59 @@ struct Box {
 };
 
 // The 42 check boxes of the "Threads", "Areas" and "Detail Level" groups.
-const Box kGroupBoxes[] = {
-    {L"ThreadAllThreads", IDC_THREAD_ALL_THREADS}, {L"ThreadMain", IDC_THREAD_MAIN},
-    {L"ThreadMainSync", IDC_THREAD_MAIN_SYNC}, {L"ThreadDSDISync", IDC_THREAD_DSDI_SYNC},
-    {L"ThreadOnNotify", IDC_THREAD_ON_NOTIFY}, {L"ThreadGALSync", IDC_THREAD_GAL_SYNC},
-    {L"ThreadOthers", IDC_THREAD_OTHERS}, {L"ThreadHTTPCallback", IDC_THREAD_HTTP_CALLBACK},
-    {L"ThreadKeywordUpdater", IDC_THREAD_KEYWORD_UPDATER}, {L"ThreadConnState", IDC_THREAD_CONN_STATE},
-    {L"ThreadSpooler", IDC_THREAD_SPOOLER}, {L"ThreadReaper", IDC_THREAD_REAPER},
-    {L"ThreadSync1Msg", IDC_THREAD_SYNC_1MSG}, {L"ThreadTrackedMail", IDC_THREAD_TRACKED_MAIL},
-    {L"ThreadWaitRqst", IDC_THREAD_WAIT_RQST}, {L"ThreadIPSrch", IDC_THREAD_IP_SRCH},
-    {L"AreaChanges", IDC_AREA_CHANGES}, {L"AreaAddins", IDC_AREA_ADDINS}, {L"AreaMAPI", IDC_AREA_MAPI},
-    {L"AreaSync", IDC_AREA_SYNC}, {L"AreaSAX", IDC_AREA_SAX}, {L"AreaStream", IDC_AREA_STREAM},
-    {L"AreaConn", IDC_AREA_CONN}, {L"AreaProg", IDC_AREA_PROG}, {L"AreaGen", IDC_AREA_GEN},
-    {L"AreaMsgMpr", IDC_AREA_MSG_MPR}, {L"DetailFnAPI", IDC_DETAIL_FN_API},
-    {L"DetailFnInternal", IDC_DETAIL_FN_INTERNAL}, {L"DetailFnDetailed", IDC_DETAIL_FN_DETAILED},
-    {L"DetailFnIUnknown", IDC_DETAIL_FN_IUNKNOWN}, {L"DetailFnCtorDtor", IDC_DETAIL_FN_CTOR_DTOR},
-    {L"DetailCmntGen", IDC_DETAIL_CMNT_GEN}, {L"DetailCmntProps", IDC_DETAIL_CMNT_PROPS},
-    {L"DetailCmntRows", IDC_DETAIL_CMNT_ROWS}, {L"DetailCmntHTTP", IDC_DETAIL_CMNT_HTTP},
-    {L"DetailCmntIUnknown", IDC_DETAIL_CMNT_IUNKNOWN}, {L"DetailCmntSAX", IDC_DETAIL_CMNT_SAX},
-    {L"DetailCmntStoreInfo", IDC_DETAIL_CMNT_STORE_INFO},
-    {L"DetailCmntFolderInfo", IDC_DETAIL_CMNT_FOLDER_INFO},
-    {L"DetailCmntMsgInfo", IDC_DETAIL_CMNT_MSG_INFO},
-    {L"DetailCmntRestrictions", IDC_DETAIL_CMNT_RESTRICTIONS}, {L"DetailCmntParam", IDC_DETAIL_CMNT_PARAM},
-};
+const Box kGroupBoxes[] = {{L"ThreadAllThreads", IDC_THREAD_ALL_THREADS},
+                           {L"ThreadMain", IDC_THREAD_MAIN},
+                           {L"ThreadMainSync", IDC_THREAD_MAIN_SYNC},
+                           {L"ThreadDSDISync", IDC_THREAD_DSDI_SYNC},
+                           {L"ThreadOnNotify", IDC_THREAD_ON_NOTIFY},
+                           {L"ThreadGALSync", IDC_THREAD_GAL_SYNC},
+                           {L"ThreadOthers", IDC_THREAD_OTHERS},
+                           {L"ThreadHTTPCallback", IDC_THREAD_HTTP_CALLBACK},
+                           {L"ThreadKeywordUpdater", IDC_THREAD_KEYWORD_UPDATER},
+                           {L"ThreadConnState", IDC_THREAD_CONN_STATE},
+                           {L"ThreadSpooler", IDC_THREAD_SPOOLER},
+                           {L"ThreadReaper", IDC_THREAD_REAPER},
+                           {L"ThreadSync1Msg", IDC_THREAD_SYNC_1MSG},
+                           {L"ThreadTrackedMail", IDC_THREAD_TRACKED_MAIL},
+                           {L"ThreadWaitRqst", IDC_THREAD_WAIT_RQST},
+                           {L"ThreadIPSrch", IDC_THREAD_IP_SRCH},
+                           {L"AreaChanges", IDC_AREA_CHANGES},
+                           {L"AreaAddins", IDC_AREA_ADDINS},
+                           {L"AreaMAPI", IDC_AREA_MAPI},
+                           {L"AreaSync", IDC_AREA_SYNC},
+                           {L"AreaSAX", IDC_AREA_SAX},
+                           {L"AreaStream", IDC_AREA_STREAM},
+                           {L"AreaConn", IDC_AREA_CONN},
+                           {L"AreaProg", IDC_AREA_PROG},
+                           {L"AreaGen", IDC_AREA_GEN},
+                           {L"AreaMsgMpr", IDC_AREA_MSG_MPR},
+                           {L"DetailFnAPI", IDC_DETAIL_FN_API},
+                           {L"DetailFnInternal", IDC_DETAIL_FN_INTERNAL},
+                           {L"DetailFnDetailed", IDC_DETAIL_FN_DETAILED},
+                           {L"DetailFnIUnknown", IDC_DETAIL_FN_IUNKNOWN},
+                           {L"DetailFnCtorDtor", IDC_DETAIL_FN_CTOR_DTOR},
+                           {L"DetailCmntGen", IDC_DETAIL_CMNT_GEN},
+                           {L"DetailCmntProps", IDC_DETAIL_CMNT_PROPS},
+                           {L"DetailCmntRows", IDC_DETAIL_CMNT_ROWS},
+                           {L"DetailCmntHTTP", IDC_DETAIL_CMNT_HTTP},
+                           {L"DetailCmntIUnknown", IDC_DETAIL_CMNT_IUNKNOWN},
+                           {L"DetailCmntSAX", IDC_DETAIL_CMNT_SAX},
+                           {L"DetailCmntStoreInfo", IDC_DETAIL_CMNT_STORE_INFO},
+                           {L"DetailCmntFolderInfo", IDC_DETAIL_CMNT_FOLDER_INFO},
+                           {L"DetailCmntMsgInfo", IDC_DETAIL_CMNT_MSG_INFO},
+                           {L"DetailCmntRestrictions", IDC_DETAIL_CMNT_RESTRICTIONS},
+                           {L"DetailCmntParam", IDC_DETAIL_CMNT_PARAM}};
 
-std::wstring TempPath()
-{
+std::wstring TempPath() {
     wchar_t buffer[MAX_PATH] = L"";
     const DWORD length = GetTempPathW(MAX_PATH, buffer);
     return std::wstring(buffer, length);
 }
 
 // The logging key as the program's first start leaves it.
-KeyContents FactoryKey()
-{
+KeyContents FactoryKey() {
     KeyContents key;
-    for (const NamedDword& setting : kFactoryDwords)
-        key[setting.name] = Dword(setting.value);
+    for (const NamedDword& setting : kFactoryDwords) key[setting.name] = Dword(setting.value);
     key[L"FileName"] = String(TempPath() + L"kmx");
     return key;
 }
@@ -101,13 +156,11 @@ KeyContents LoggingKey() { return ReadKey(HKEY_CURRENT_USER, kLoggingPath); }
 // can take seconds; pay for it once here rather than inside a test's waits.
 class DesktopEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
+    void SetUp() override {
         const DWORD begin = GetTickCount();
         GetDesktopWindow();
         const DWORD took = GetTickCount() - begin;
-        if (took > 1000)
-            printf("(the desktop took %lu ms to start)\n", static_cast<unsigned long>(took));
+        if (took > 1000) printf("(the desktop took %lu ms to start)\n", static_cast<unsigned long>(took));
     }
 };
 ::testing::Environment* const kDesktop = ::testing::AddGlobalTestEnvironment(new DesktopEnvironment);
@@ -116,55 +169,46 @@ class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override { ForgetProgramState(); }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         if (program_ && program_->Kill())
             ADD_FAILURE() << "the program was still running at the end of the test; it was killed";
         program_.reset();
         ForgetProgramState();
     }
 
-    ::testing::AssertionResult Launch()
-    {
+    ::testing::AssertionResult Launch() {
         if (program_ && program_->Kill())
             return ::testing::AssertionFailure() << "the previous run was still going; it was killed";
         program_ = std::make_unique<ProgramDriver>();
         std::wstring problem;
-        if (!program_->Start(&problem))
-            return ::testing::AssertionFailure() << WideToUtf8(problem);
+        if (!program_->Start(&problem)) return ::testing::AssertionFailure() << WideToUtf8(problem);
         return ::testing::AssertionSuccess();
     }
 
-    ::testing::AssertionResult Ends()
-    {
+    ::testing::AssertionResult Ends() {
         std::wstring problem;
-        if (!program_->WaitForEnd(&problem))
-            return ::testing::AssertionFailure() << WideToUtf8(problem);
+        if (!program_->WaitForEnd(&problem)) return ::testing::AssertionFailure() << WideToUtf8(problem);
         return ::testing::AssertionSuccess();
     }
 
     // Waits for the next box, checks its caption and text, and presses `button`.
-    ::testing::AssertionResult Answer(const std::wstring& caption, const std::wstring& text, int button)
-    {
+    ::testing::AssertionResult Answer(const std::wstring& caption, const std::wstring& text, int button) {
         const auto box = program_->WaitForBox();
-        if (!box)
-            return ::testing::AssertionFailure() << "no message box appeared";
+        if (!box) return ::testing::AssertionFailure() << "no message box appeared";
         if (box->caption != caption || box->text != text) {
             program_->Answer(*box, button);
-            return ::testing::AssertionFailure() << "box \"" << WideToUtf8(box->caption) << "\": \""
-                                                 << WideToUtf8(box->text) << "\"";
+            return ::testing::AssertionFailure()
+                   << "box \"" << WideToUtf8(box->caption) << "\": \"" << WideToUtf8(box->text) << "\"";
         }
-        if (!program_->Answer(*box, button))
-            return ::testing::AssertionFailure() << "the box did not close";
+        if (!program_->Answer(*box, button)) return ::testing::AssertionFailure() << "the box did not close";
         return ::testing::AssertionSuccess();
     }
 
-    ::testing::AssertionResult NoFurtherBox()
-    {
+    ::testing::AssertionResult NoFurtherBox() {
         if (const auto box = program_->WaitForBox(kQuietPeriod)) {
             program_->Answer(*box, IDOK);
-            return ::testing::AssertionFailure()
-                   << "a further box: \"" << WideToUtf8(box->caption) << "\": \"" << WideToUtf8(box->text) << "\"";
+            return ::testing::AssertionFailure() << "a further box: \"" << WideToUtf8(box->caption)
+                                                 << "\": \"" << WideToUtf8(box->text) << "\"";
         }
         return ::testing::AssertionSuccess();
     }
@@ -174,8 +218,7 @@ protected:
     std::unique_ptr<ProgramDriver> program_;
 };
 
-TEST_F(ProgramTest, FirstStartThenFullPresetSavedAndShownAgainOnRestart)
-{
+TEST_F(ProgramTest, FirstStartThenFullPresetSavedAndShownAgainOnRestart) {
     ASSERT_TRUE(Launch());
     EXPECT_EQ(kOutlookTitle, P().Title());
     EXPECT_EQ("", Difference(FactoryKey(), LoggingKey())) << "the first start writes every default";
@@ -194,8 +237,7 @@ TEST_F(ProgramTest, FirstStartThenFullPresetSavedAndShownAgainOnRestart)
     EXPECT_TRUE(P().IsEnabled(IDC_LOG_DIRECTORY));
     EXPECT_FALSE(P().IsEnabled(IDC_THREAD_MAIN)) << "\"All\" threads is checked";
     P().Click(IDC_PRESET_FULL);
-    for (const Box& box : kGroupBoxes)
-        EXPECT_TRUE(P().IsChecked(box.id)) << WideToUtf8(box.name);
+    for (const Box& box : kGroupBoxes) EXPECT_TRUE(P().IsChecked(box.id)) << WideToUtf8(box.name);
     EXPECT_EQ("", Difference(FactoryKey(), LoggingKey())) << "nothing is written before Save";
 
     P().PostClick(IDOK);
@@ -203,14 +245,12 @@ TEST_F(ProgramTest, FirstStartThenFullPresetSavedAndShownAgainOnRestart)
 
     KeyContents saved = FactoryKey();
     saved[L"Enabled"] = Dword(1);
-    for (const Box& box : kGroupBoxes)
-        saved[box.name] = Dword(1);
+    for (const Box& box : kGroupBoxes) saved[box.name] = Dword(1);
     EXPECT_EQ("", Difference(saved, LoggingKey()));
 
     ASSERT_TRUE(Launch());
     EXPECT_TRUE(P().IsChecked(IDC_ENABLE_LOGGING));
-    for (const Box& box : kGroupBoxes)
-        EXPECT_TRUE(P().IsChecked(box.id)) << WideToUtf8(box.name);
+    for (const Box& box : kGroupBoxes) EXPECT_TRUE(P().IsChecked(box.id)) << WideToUtf8(box.name);
     EXPECT_FALSE(P().IsChecked(IDC_LOG_TO_DBGWIN)) << "\"Full\" leaves the output options alone";
     EXPECT_TRUE(P().IsChecked(IDC_THREAD_LANES));
     EXPECT_TRUE(P().IsEnabled(IDC_THREAD_ALL_THREADS));
@@ -221,8 +261,7 @@ TEST_F(ProgramTest, FirstStartThenFullPresetSavedAndShownAgainOnRestart)
     EXPECT_EQ("", Difference(saved, LoggingKey()));
 }
 
-TEST_F(ProgramTest, RefusedSavesKeepTheWindowOpenAndWriteNothingUntilCorrected)
-{
+TEST_F(ProgramTest, RefusedSavesKeepTheWindowOpenAndWriteNothingUntilCorrected) {
     ASSERT_TRUE(Launch());
     const KeyContents loaded = LoggingKey();
     // Logging on, so that the edits that get the focus are enabled (a
@@ -262,8 +301,7 @@ TEST_F(ProgramTest, RefusedSavesKeepTheWindowOpenAndWriteNothingUntilCorrected)
     EXPECT_EQ("", Difference(saved, LoggingKey()));
 }
 
-TEST_F(ProgramTest, FactoryResetAskedTwiceThenSavedGivesTheFactoryKey)
-{
+TEST_F(ProgramTest, FactoryResetAskedTwiceThenSavedGivesTheFactoryKey) {
     // Every setting away from its factory value.
     KeyContents custom;
     for (const NamedDword& setting : kFactoryDwords)
@@ -307,8 +345,7 @@ TEST_F(ProgramTest, FactoryResetAskedTwiceThenSavedGivesTheFactoryKey)
     EXPECT_EQ("", Difference(FactoryKey(), LoggingKey()));
 }
 
-TEST_F(ProgramTest, AdvancedButtonGrowsAndShrinksTheWindow)
-{
+TEST_F(ProgramTest, AdvancedButtonGrowsAndShrinksTheWindow) {
     ASSERT_TRUE(Launch());
     const KeyContents loaded = LoggingKey();
     const RECT collapsed = P().WindowRect(P().Main());
@@ -337,21 +374,22 @@ TEST_F(ProgramTest, AdvancedButtonGrowsAndShrinksTheWindow)
     EXPECT_EQ("", Difference(loaded, LoggingKey()));
 }
 
-TEST_F(ProgramTest, GalButtonsWriteTheOutlookTriggers)
-{
+TEST_F(ProgramTest, GalButtonsWriteTheOutlookTriggers) {
     ASSERT_TRUE(Launch());
     const KeyContents loaded = LoggingKey();
 
     P().PostClick(IDC_FORCE_GAL_RESET);
     ASSERT_TRUE(Answer(L"KMX Logging Control", kGalSuccessText, IDOK));
     EXPECT_TRUE(NoFurtherBox());
-    EXPECT_EQ("", Difference({{L"ForceGalSync_Outlook.exe", Dword(1)}}, ReadKey(HKEY_CURRENT_USER, kKorvexPath)));
+    EXPECT_EQ("",
+              Difference({{L"ForceGalSync_Outlook.exe", Dword(1)}}, ReadKey(HKEY_CURRENT_USER, kKorvexPath)));
 
     P().PostClick(IDC_FORCE_GAL_UPDATE);
     ASSERT_TRUE(Answer(L"KMX Logging Control", kGalSuccessText, IDOK));
     EXPECT_TRUE(NoFurtherBox());
-    EXPECT_EQ("", Difference({{L"ForceGalSync_Outlook.exe", Dword(1)}, {L"ForceGalSyncDelta_Outlook.exe", Dword(1)}},
-                             ReadKey(HKEY_CURRENT_USER, kKorvexPath)));
+    EXPECT_EQ("", Difference(
+                      {{L"ForceGalSync_Outlook.exe", Dword(1)}, {L"ForceGalSyncDelta_Outlook.exe", Dword(1)}},
+                      ReadKey(HKEY_CURRENT_USER, kKorvexPath)));
     EXPECT_TRUE(P().IsOpen()) << "the GAL buttons do not close the window";
 
     P().PostClick(IDCANCEL);
@@ -359,8 +397,7 @@ TEST_F(ProgramTest, GalButtonsWriteTheOutlookTriggers)
     EXPECT_EQ("", Difference(loaded, LoggingKey())) << "no logging setting is written";
 }
 
-TEST_F(ProgramTest, GalButtonsWriteTheBlackBerryTriggersWhenIsBesIsSet)
-{
+TEST_F(ProgramTest, GalButtonsWriteTheBlackBerryTriggersWhenIsBesIsSet) {
     ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kKorvexPath, L"isBES", 1));
     ASSERT_TRUE(Launch());
     EXPECT_EQ(kBlackBerryTitle, P().Title());
@@ -381,8 +418,7 @@ TEST_F(ProgramTest, GalButtonsWriteTheBlackBerryTriggersWhenIsBesIsSet)
     ASSERT_TRUE(Ends());
 }
 
-TEST_F(ProgramTest, CancelAfterChangesLeavesTheRegistryAsItWas)
-{
+TEST_F(ProgramTest, CancelAfterChangesLeavesTheRegistryAsItWas) {
     ASSERT_TRUE(Launch());
     P().PostClick(IDCANCEL);
     ASSERT_TRUE(Ends());
@@ -412,8 +448,7 @@ TEST_F(ProgramTest, CancelAfterChangesLeavesTheRegistryAsItWas)
 // the user is told which value failed and the window stays open.
 class UnwritableKey {
 public:
-    UnwritableKey()
-    {
+    UnwritableKey() {
         HKEY key = nullptr;
         if (RegCreateKeyExW(HKEY_CURRENT_USER, kLoggingPath, 0, nullptr, REG_OPTION_NON_VOLATILE, WRITE_DAC,
                             nullptr, &key, nullptr) != ERROR_SUCCESS)
@@ -421,8 +456,7 @@ public:
         ok_ = SetAccess(key, KEY_READ | WRITE_DAC | DELETE);
         RegCloseKey(key);
     }
-    ~UnwritableKey()
-    {
+    ~UnwritableKey() {
         HKEY key = nullptr;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, kLoggingPath, 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
             SetAccess(key, KEY_ALL_ACCESS);
@@ -433,8 +467,7 @@ public:
 
 private:
     // Everyone gets exactly `rights`; nothing is inherited.
-    static bool SetAccess(HKEY key, DWORD rights)
-    {
+    static bool SetAccess(HKEY key, DWORD rights) {
         SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
         PSID everyone = nullptr;
         if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
@@ -454,8 +487,7 @@ private:
     bool ok_ = false;
 };
 
-TEST_F(ProgramTest, SaveThatCannotWriteSaysSoAndKeepsTheWindowOpen)
-{
+TEST_F(ProgramTest, SaveThatCannotWriteSaysSoAndKeepsTheWindowOpen) {
     UnwritableKey unwritable;
     ASSERT_TRUE(unwritable.Ok());
     ASSERT_FALSE(WriteDword(HKEY_CURRENT_USER, kLoggingPath, L"Probe", 1)) << "the key is still writable";

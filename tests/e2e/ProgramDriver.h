@@ -28,8 +28,7 @@ inline constexpr int kBoxTextId = 0xFFFF;
 // Handles what other processes send to this thread's windows (Wine gives a
 // thread windows of its own, and a start-up broadcast waits for each of them
 // to answer).
-inline void PumpMessages()
-{
+inline void PumpMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
@@ -39,25 +38,20 @@ inline void PumpMessages()
 
 // Polls `ready` until it holds or `timeout` has passed.
 template <typename Condition>
-bool WaitUntil(Condition ready, Millis timeout = kPatience)
-{
+bool WaitUntil(Condition ready, Millis timeout = kPatience) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         PumpMessages();
-        if (ready())
-            return true;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
+        if (ready()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
 
 // KMX_PROGRAM when set, otherwise KMXLogCtl.exe beside this test program.
-inline std::wstring ProgramPath()
-{
+inline std::wstring ProgramPath() {
     wchar_t buffer[MAX_PATH] = L"";
-    if (GetEnvironmentVariableW(L"KMX_PROGRAM", buffer, MAX_PATH) > 0)
-        return buffer;
+    if (GetEnvironmentVariableW(L"KMX_PROGRAM", buffer, MAX_PATH) > 0) return buffer;
     const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
     std::wstring path(buffer, length);
     path.erase(path.find_last_of(L"\\/") + 1);
@@ -65,20 +59,18 @@ inline std::wstring ProgramPath()
 }
 
 // Text of a window of any process (WM_GETTEXT is marshalled across processes).
-inline std::wstring TextOf(HWND window)
-{
+inline std::wstring TextOf(HWND window) {
     wchar_t text[1024] = L"";
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                             5000, &copied))
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                             &copied))
         return L"<no answer>";
     return std::wstring(text, copied);
 }
 
-inline std::string WideToUtf8(const std::wstring& text)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                         0, nullptr, nullptr);
+inline std::string WideToUtf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
     std::string out(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr,
                         nullptr);
@@ -97,19 +89,15 @@ public:
     ProgramDriver(const ProgramDriver&) = delete;
     ProgramDriver& operator=(const ProgramDriver&) = delete;
 
-    ~ProgramDriver()
-    {
+    ~ProgramDriver() {
         Kill();
-        if (process_.hProcess)
-            CloseHandle(process_.hProcess);
-        if (process_.hThread)
-            CloseHandle(process_.hThread);
+        if (process_.hProcess) CloseHandle(process_.hProcess);
+        if (process_.hThread) CloseHandle(process_.hThread);
     }
 
     // Starts the program and waits until its main window is shown. On
     // failure, `problem` says what went wrong (and a started process is killed).
-    bool Start(std::wstring* problem)
-    {
+    bool Start(std::wstring* problem) {
         const std::wstring exe = ProgramPath();
         if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
             *problem = L"program not found: " + exe;
@@ -126,7 +114,8 @@ public:
         // Idle and showing its window; polled, so that this thread keeps
         // answering what the starting program sends it.
         const auto shown = [&] {
-            return WaitForInputIdle(process_.hProcess, 0) != WAIT_TIMEOUT && (main_ = FindMainWindow()) != nullptr;
+            return WaitForInputIdle(process_.hProcess, 0) != WAIT_TIMEOUT &&
+                   (main_ = FindMainWindow()) != nullptr;
         };
         if (!WaitUntil([&] { return shown() || HasEnded(); })) {
             *problem = L"no main window within 10 s (its windows:" + DescribeWindows() +
@@ -150,8 +139,7 @@ public:
     void PostClick(int id) const { PostMessageW(Item(id), BM_CLICK, 0, 0); }
     void Close() const { PostMessageW(main_, WM_CLOSE, 0, 0); }
 
-    void Type(int id, const std::wstring& text) const
-    {
+    void Type(int id, const std::wstring& text) const {
         Send(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
     std::wstring Text(int id) const { return TextOf(Item(id)); }
@@ -161,15 +149,13 @@ public:
     bool IsVisible(int id) const { return IsWindowVisible(Item(id)) != FALSE; }
     bool IsOpen() const { return !HasEnded() && IsWindow(main_); }
 
-    RECT WindowRect(HWND window) const
-    {
+    RECT WindowRect(HWND window) const {
         RECT rect = {};
         GetWindowRect(window, &rect);
         return rect;
     }
 
-    HWND FocusedWindow() const
-    {
+    HWND FocusedWindow() const {
         GUITHREADINFO info = {};
         info.cbSize = sizeof(info);
         GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info);
@@ -177,22 +163,18 @@ public:
     }
 
     // The program's message box currently shown, if any.
-    std::optional<MessageBoxWindow> CurrentBox() const
-    {
+    std::optional<MessageBoxWindow> CurrentBox() const {
         HWND box = nullptr;
         while ((box = FindWindowExW(nullptr, box, kDialogClass, nullptr)) != nullptr) {
-            if (box == main_ || !IsWindowVisible(box) || OwnerPid(box) != process_.dwProcessId)
-                continue;
+            if (box == main_ || !IsWindowVisible(box) || OwnerPid(box) != process_.dwProcessId) continue;
             HWND text = GetDlgItem(box, kBoxTextId);
-            if (text == nullptr)
-                continue;
+            if (text == nullptr) continue;
             return MessageBoxWindow{box, TextOf(box), TextOf(text)};
         }
         return std::nullopt;
     }
 
-    std::optional<MessageBoxWindow> WaitForBox(Millis timeout = kPatience) const
-    {
+    std::optional<MessageBoxWindow> WaitForBox(Millis timeout = kPatience) const {
         std::optional<MessageBoxWindow> box;
         WaitUntil([&] { return (box = CurrentBox()).has_value() || HasEnded(); }, timeout);
         return box;
@@ -200,26 +182,21 @@ public:
 
     // Presses the box's button `buttonId` (IDOK, IDCANCEL) and waits until the
     // box has gone.
-    bool Answer(const MessageBoxWindow& box, int buttonId) const
-    {
+    bool Answer(const MessageBoxWindow& box, int buttonId) const {
         HWND button = GetDlgItem(box.window, buttonId);
-        if (button == nullptr)
-            return false;
+        if (button == nullptr) return false;
         PostMessageW(button, BM_CLICK, 0, 0);
         return WaitUntil([&] { return !IsWindow(box.window); });
     }
 
-    bool HasEnded() const
-    {
+    bool HasEnded() const {
         return process_.hProcess == nullptr || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
     }
 
     // Waits for the process to end; otherwise kills it and says why it was
     // still running (a box that is open, or no answer at all).
-    bool WaitForEnd(std::wstring* problem, Millis timeout = kPatience)
-    {
-        if (WaitUntil([&] { return HasEnded(); }, timeout))
-            return true;
+    bool WaitForEnd(std::wstring* problem, Millis timeout = kPatience) {
+        if (WaitUntil([&] { return HasEnded(); }, timeout)) return true;
         *problem = L"the program did not end within " + std::to_wstring(timeout.count()) + L" ms";
         if (const auto box = CurrentBox())
             *problem += L"; a box was open: \"" + box->caption + L"\": \"" + box->text + L"\"";
@@ -229,38 +206,32 @@ public:
     }
 
     // Ends a program that is still running. True when it had to.
-    bool Kill()
-    {
-        if (HasEnded())
-            return false;
+    bool Kill() {
+        if (HasEnded()) return false;
         TerminateProcess(process_.hProcess, 99);
         WaitForSingleObject(process_.hProcess, 5000);
         return true;
     }
 
 private:
-    static DWORD OwnerPid(HWND window)
-    {
+    static DWORD OwnerPid(HWND window) {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
         return pid;
     }
 
-    LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const
-    {
+    LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
         DWORD_PTR result = 0;
         SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
         return static_cast<LRESULT>(result);
     }
 
     // Class, title and visibility of each top-level window of the program.
-    std::wstring DescribeWindows() const
-    {
+    std::wstring DescribeWindows() const {
         std::wstring list;
         HWND window = nullptr;
         while ((window = FindWindowExW(nullptr, window, nullptr, nullptr)) != nullptr) {
-            if (OwnerPid(window) != process_.dwProcessId)
-                continue;
+            if (OwnerPid(window) != process_.dwProcessId) continue;
             wchar_t className[64] = L"";
             GetClassNameW(window, className, 64);
             list += L" [" + std::wstring(className) + L" \"" + TextOf(window) + L"\"" +
@@ -269,13 +240,11 @@ private:
         return list.empty() ? L" none" : list;
     }
 
-    HWND FindMainWindow() const
-    {
+    HWND FindMainWindow() const {
         for (const wchar_t* title : {kOutlookTitle, kBlackBerryTitle}) {
             HWND window = nullptr;
             while ((window = FindWindowExW(nullptr, window, kDialogClass, title)) != nullptr) {
-                if (OwnerPid(window) == process_.dwProcessId && IsWindowVisible(window))
-                    return window;
+                if (OwnerPid(window) == process_.dwProcessId && IsWindowVisible(window)) return window;
             }
         }
         return nullptr;

@@ -37,28 +37,24 @@ struct StoredValue {
 // Name -> value; empty when the key does not exist.
 using KeyContents = std::map<std::wstring, StoredValue>;
 
-inline KeyContents ReadKey(HKEY hive, const wchar_t* path)
-{
+inline KeyContents ReadKey(HKEY hive, const wchar_t* path) {
     KeyContents contents;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(hive, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return contents;
+    if (RegOpenKeyExW(hive, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return contents;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
         DWORD nameLength = 256;
         DWORD type = 0;
         BYTE data[4096];
         DWORD size = sizeof(data);
-        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
-            break;
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
         contents[std::wstring(name, nameLength)] = StoredValue{type, std::vector<BYTE>(data, data + size)};
     }
     RegCloseKey(key);
     return contents;
 }
 
-inline std::optional<DWORD> ReadDword(HKEY hive, const wchar_t* path, const wchar_t* name)
-{
+inline std::optional<DWORD> ReadDword(HKEY hive, const wchar_t* path, const wchar_t* name) {
     DWORD value = 0xDEADBEEF;
     DWORD size = sizeof(value);
     if (RegGetValueW(hive, path, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
@@ -66,8 +62,7 @@ inline std::optional<DWORD> ReadDword(HKEY hive, const wchar_t* path, const wcha
     return value;
 }
 
-inline std::optional<std::wstring> ReadString(HKEY hive, const wchar_t* path, const wchar_t* name)
-{
+inline std::optional<std::wstring> ReadString(HKEY hive, const wchar_t* path, const wchar_t* name) {
     wchar_t text[1024] = L"sentinel";
     DWORD size = sizeof(text);
     if (RegGetValueW(hive, path, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
@@ -76,8 +71,7 @@ inline std::optional<std::wstring> ReadString(HKEY hive, const wchar_t* path, co
 }
 
 inline bool WriteValue(HKEY hive, const wchar_t* path, const wchar_t* name, DWORD type, const void* data,
-                       DWORD size)
-{
+                       DWORD size) {
     HKEY key = nullptr;
     if (RegCreateKeyExW(hive, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
@@ -87,48 +81,39 @@ inline bool WriteValue(HKEY hive, const wchar_t* path, const wchar_t* name, DWOR
     return status == ERROR_SUCCESS;
 }
 
-inline bool WriteDword(HKEY hive, const wchar_t* path, const wchar_t* name, DWORD value)
-{
+inline bool WriteDword(HKEY hive, const wchar_t* path, const wchar_t* name, DWORD value) {
     return WriteValue(hive, path, name, REG_DWORD, &value, sizeof(value));
 }
 
-inline bool WriteString(HKEY hive, const wchar_t* path, const wchar_t* name, const std::wstring& text)
-{
+inline bool WriteString(HKEY hive, const wchar_t* path, const wchar_t* name, const std::wstring& text) {
     return WriteValue(hive, path, name, REG_SZ, text.c_str(),
                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
-inline void DeleteValue(HKEY hive, const wchar_t* path, const wchar_t* name)
-{
+inline void DeleteValue(HKEY hive, const wchar_t* path, const wchar_t* name) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(hive, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return;
+    if (RegOpenKeyExW(hive, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
     RegDeleteValueW(key, name);
     RegCloseKey(key);
 }
 
 // Removes everything the program reads or writes, so that each test starts
 // from a machine on which it never ran.
-inline void ForgetProgramState()
-{
+inline void ForgetProgramState() {
     RegDeleteTreeW(HKEY_CURRENT_USER, kLoggingPath);
     RegDeleteKeyW(HKEY_CURRENT_USER, kLoggingPath);
-    for (const wchar_t* name : kGalTriggerNames)
-        DeleteValue(HKEY_CURRENT_USER, kKorvexPath, name);
+    for (const wchar_t* name : kGalTriggerNames) DeleteValue(HKEY_CURRENT_USER, kKorvexPath, name);
     DeleteValue(HKEY_LOCAL_MACHINE, kKorvexPath, L"isBES");
     DeleteValue(HKEY_LOCAL_MACHINE, kKorvexPath, L"verboseLogging");
 }
 
-inline std::string Narrow(const std::wstring& text)
-{
+inline std::string Narrow(const std::wstring& text) {
     std::string out;
-    for (const wchar_t unit : text)
-        out += unit < 0x80 ? static_cast<char>(unit) : '?';
+    for (const wchar_t unit : text) out += unit < 0x80 ? static_cast<char>(unit) : '?';
     return out;
 }
 
-inline std::string Describe(const StoredValue& value)
-{
+inline std::string Describe(const StoredValue& value) {
     std::ostringstream out;
     out << "type " << value.type << ":";
     if (value.type == REG_DWORD && value.bytes.size() == 4) {
@@ -137,14 +122,12 @@ inline std::string Describe(const StoredValue& value)
         out << ' ' << number;
         return out.str();
     }
-    for (const BYTE byte : value.bytes)
-        out << ' ' << std::hex << int(byte) << std::dec;
+    for (const BYTE byte : value.bytes) out << ' ' << std::hex << int(byte) << std::dec;
     return out.str();
 }
 
 // Empty when both are equal; otherwise one line per value that differs.
-inline std::string Difference(const KeyContents& expected, const KeyContents& actual)
-{
+inline std::string Difference(const KeyContents& expected, const KeyContents& actual) {
     std::string lines;
     for (const auto& [name, value] : expected) {
         const auto found = actual.find(name);
@@ -154,19 +137,16 @@ inline std::string Difference(const KeyContents& expected, const KeyContents& ac
             lines += Narrow(name) + ": " + Describe(found->second) + " (expected " + Describe(value) + ")\n";
     }
     for (const auto& [name, value] : actual) {
-        if (expected.count(name) == 0)
-            lines += Narrow(name) + ": unexpected " + Describe(value) + "\n";
+        if (expected.count(name) == 0) lines += Narrow(name) + ": unexpected " + Describe(value) + "\n";
     }
     return lines;
 }
 
-inline StoredValue Dword(std::uint32_t value)
-{
+inline StoredValue Dword(std::uint32_t value) {
     return StoredValue{REG_DWORD, {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)}};
 }
 
-inline StoredValue String(const std::wstring& text)
-{
+inline StoredValue String(const std::wstring& text) {
     StoredValue value{REG_SZ, {}};
     for (const wchar_t unit : text) {
         value.bytes.push_back(BYTE(unit));

@@ -30,8 +30,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 const wchar_t kStoredFileName[] = L"D:\\Logs\\kmx";
 
-const std::uint32_t kTypes[] = {kRegNone,  kRegSz,             kRegExpandSz, kRegBinary,
-                                kRegDword, kRegDwordBigEndian, kRegMultiSz,  kRegQword};
+const std::uint32_t kTypes[] = {kRegNone,           kRegSz,      kRegExpandSz, kRegBinary, kRegDword,
+                                kRegDwordBigEndian, kRegMultiSz, kRegQword};
 const std::size_t kSizes[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 13};
 const std::size_t kHuge = 1 << 20;
 
@@ -56,7 +56,9 @@ Bytes Make(Pattern pattern, std::size_t size) {
             case Pattern::Rising: bytes[i] = static_cast<std::uint8_t>(0x31 + i % 0x4F); break;
             case Pattern::High: bytes[i] = static_cast<std::uint8_t>(0xF1 + i % 0x0E); break;
             case Pattern::Zeros: bytes[i] = 0; break;
-            case Pattern::Holed: bytes[i] = (i == 2 || i == 3) ? 0 : static_cast<std::uint8_t>(0x31 + i % 0x4F); break;
+            case Pattern::Holed:
+                bytes[i] = (i == 2 || i == 3) ? 0 : static_cast<std::uint8_t>(0x31 + i % 0x4F);
+                break;
             case Pattern::Path: bytes[i] = i % 2 ? 0 : static_cast<std::uint8_t>(kPath[(i / 2) % 12]); break;
         }
     }
@@ -153,7 +155,9 @@ void StoreCompleteKey(MemoryRegistry& registry) {
 // building it anew for each of thousands of cases would take most of the time.
 class CompleteStore {
 public:
-    explicit CompleteStore(bool korvexRefusesWriting = false) : refusesWriting_(korvexRefusesWriting) { Rebuild(); }
+    explicit CompleteStore(bool korvexRefusesWriting = false) : refusesWriting_(korvexRefusesWriting) {
+        Rebuild();
+    }
 
     MemoryRegistry& Registry() { return *registry_; }
     const Contents& Base() const { return base_; }
@@ -203,7 +207,8 @@ struct ExpectedLoad {
 
     ExpectedLoad() {
         for (std::size_t i = 0; i < kSettingCount; ++i) {
-            if (kCatalogue[i].kind != SettingKind::FileName) SetNumber(static_cast<SettingId>(i), CompleteKeyValue(kCatalogue[i]));
+            if (kCatalogue[i].kind != SettingKind::FileName)
+                SetNumber(static_cast<SettingId>(i), CompleteKeyValue(kCatalogue[i]));
         }
     }
     void SetNumber(SettingId id, std::int32_t number) {
@@ -272,8 +277,10 @@ TEST(BadDataSweepTest, EachSettingTakesWhatFitsInFourBytesOrGetsItsDefaultBack) 
                 if (data.size() <= 520) {
                     expected.fileName = TextOf(data);
                     const std::size_t slash = expected.fileName.rfind(L'\\');
-                    expected.directory = slash == std::wstring::npos ? kTempPath : expected.fileName.substr(0, slash);
-                    expected.prefix = slash == std::wstring::npos ? L"kmx" : expected.fileName.substr(slash + 1);
+                    expected.directory =
+                        slash == std::wstring::npos ? kTempPath : expected.fileName.substr(0, slash);
+                    expected.prefix =
+                        slash == std::wstring::npos ? L"kmx" : expected.fileName.substr(slash + 1);
                 } else {
                     expected.fileName = L"C:\\Temp\\kmx";
                     expected.directory = L"C:\\Temp";
@@ -324,7 +331,8 @@ TEST(BadDataSweepTest, ShowAppDumpAndTheOldSwitchAreJudgedByTheirFirstFourBytes)
         // the key refuses writing it stays and the refusal is remembered.
         for (CompleteStore* store : {&writable, &refusing}) {
             const bool refuses = store == &refusing;
-            const std::string where = Label(L"verboseLogging", shape) + (refuses ? ", key refuses writing" : "");
+            const std::string where =
+                Label(L"verboseLogging", shape) + (refuses ? ", key refuses writing" : "");
             const int failedBefore = mismatches.Count();
             MemoryRegistry& registry = store->Registry();
             registry.Put(kKorvexMachine, L"verboseLogging", shape.type, data);

@@ -74,7 +74,9 @@ TEST(CatalogueTest, LoadAndSaveOrdersNameEverySettingOnce) {
 
 // Where the two orders leave catalogue order, which is where a slip hides.
 TEST(CatalogueTest, OrdersDepartFromTheCatalogueWhereTheDesignSays) {
-    const auto in = [](const auto& order, SettingId id) { return std::find(order.begin(), order.end(), id) - order.begin(); };
+    const auto in = [](const auto& order, SettingId id) {
+        return std::find(order.begin(), order.end(), id) - order.begin();
+    };
     EXPECT_LT(in(kLoadOrder, kAreaProg), in(kLoadOrder, kAreaConn));
     EXPECT_LT(in(kLoadOrder, kDetailCmntRestrictions), in(kLoadOrder, kDetailCmntHTTP));
     EXPECT_EQ(in(kLoadOrder, kPrettyPrint) + 1, in(kLoadOrder, kMaxCallDepth));
@@ -97,12 +99,16 @@ TEST(CatalogueTest, ExchangeOrderCoversEveryControlAndKeepsTheGroupsTogether) {
     EXPECT_EQ(58u, kExchangeOrder.size());
     EXPECT_EQ(expected, seen);
 
-    const auto at = [](int id) { return std::find(kExchangeOrder.begin(), kExchangeOrder.end(), id) - kExchangeOrder.begin(); };
+    const auto at = [](int id) {
+        return std::find(kExchangeOrder.begin(), kExchangeOrder.end(), id) - kExchangeOrder.begin();
+    };
     EXPECT_EQ(at(1002) + 1, at(kPrefixEditId));
     EXPECT_LT(at(1007), at(1023)) << "call depth is exchanged among the limits";
     EXPECT_EQ(11, at(1023));
 
-    const auto slice = [](int from, int to) { return std::set<int>(kExchangeOrder.begin() + from, kExchangeOrder.begin() + to); };
+    const auto slice = [](int from, int to) {
+        return std::set<int>(kExchangeOrder.begin() + from, kExchangeOrder.begin() + to);
+    };
     EXPECT_EQ(ControlsOfRows(11, 26), slice(12, 28)) << "threads";
     EXPECT_EQ(ControlsOfRows(32, 41), slice(28, 38)) << "areas";
     EXPECT_EQ(ControlsOfRows(42, 57), slice(38, 54)) << "detail levels";

@@ -50,8 +50,9 @@ struct Fault {
         return op == o && key == k && value == v;
     }
     std::string Label() const {
-        return std::string(kOpNames[static_cast<int>(op)]) + " " + Narrow(key) + (value.empty() ? "" : " \\ " + Narrow(value)) +
-               " #" + std::to_string(nth) + " -> " + std::to_string(status);
+        return std::string(kOpNames[static_cast<int>(op)]) + " " + Narrow(key) +
+               (value.empty() ? "" : " \\ " + Narrow(value)) + " #" + std::to_string(nth) + " -> " +
+               std::to_string(status);
     }
 };
 
@@ -76,7 +77,8 @@ public:
         unclosed_[key] = path;
     }
 
-    RegStatus OpenKey(RegKey parent, const std::wstring& path, std::uint32_t rights, RegKey* result) override {
+    RegStatus OpenKey(RegKey parent, const std::wstring& path, std::uint32_t rights,
+                      RegKey* result) override {
         const std::wstring full = PathOf(parent) + L"\\" + path;
         calls_.push_back({Op::Open, full, L""});
         const RegStatus status = store_.OpenKey(parent, path, rights, result);
@@ -91,7 +93,8 @@ public:
         if (status == kErrorSuccess) Adopt(*result, full);
         return status;
     }
-    RegStatus QueryValue(RegKey key, const std::wstring& name, std::uint8_t* data, std::uint32_t* size) override {
+    RegStatus QueryValue(RegKey key, const std::wstring& name, std::uint8_t* data,
+                         std::uint32_t* size) override {
         calls_.push_back({Op::Query, PathOf(key), name});
         return store_.QueryValue(key, name, data, size);
     }
@@ -158,8 +161,8 @@ int InjectEveryFault(const Make& make, Mismatches& mismatches, const Check& chec
     for (const auto& target : targets) {
         for (int nth = 1; nth <= target.second; ++nth) {
             for (RegStatus status : kStatuses) {
-                const Fault fault{std::get<0>(target.first), std::get<1>(target.first), std::get<2>(target.first),
-                                  nth, status};
+                const Fault fault{std::get<0>(target.first), std::get<1>(target.first),
+                                  std::get<2>(target.first), nth, status};
                 MemoryRegistry store;
                 auto scenario = make();
                 scenario.Arrange(store);
@@ -234,11 +237,13 @@ struct LoadScenario {
             const SettingInfo& info = kCatalogue[i];
             const bool unreadable = logging == LoggingKey::Mixed && i % 2 == 1;
             if (info.kind == SettingKind::FileName) {
-                store.PutString(kLogging, info.name, unreadable ? L"D:\\" + std::wstring(300, L'x') : L"D:\\Logs\\kmx");
+                store.PutString(kLogging, info.name,
+                                unreadable ? L"D:\\" + std::wstring(300, L'x') : L"D:\\Logs\\kmx");
             } else if (unreadable) {
                 store.Put(kLogging, info.name, i % 4 == 1 ? kRegQword : kRegSz, {1, 0, 0, 0, 0, 0, 0, 0});
             } else {
-                const std::int32_t v = info.kind == SettingKind::Limit ? info.factoryDefault + 5 : !info.factoryDefault;
+                const std::int32_t v =
+                    info.kind == SettingKind::Limit ? info.factoryDefault + 5 : !info.factoryDefault;
                 store.PutDword(kLogging, info.name, static_cast<std::uint32_t>(v));
             }
         }
@@ -338,7 +343,8 @@ void CompareLoads(const LoadRun& expected, const LoadRun& got, const Fault& faul
     mismatches.Check(e.oldSwitchRefused == g.oldSwitchRefused, fault, "wrong old-switch flag");
     mismatches.Check(e.appDumpBox == g.appDumpBox, fault, "wrong calendar tracking box state");
     for (std::size_t i = 0; i < kSettingCount; ++i) {
-        const bool same = expected.model.value[i] == got.model.value[i] && expected.model.text[i] == got.model.text[i] &&
+        const bool same = expected.model.value[i] == got.model.value[i] &&
+                          expected.model.text[i] == got.model.text[i] &&
                           expected.model.recordedValue[i] == got.model.recordedValue[i] &&
                           expected.model.recordedText[i] == got.model.recordedText[i];
         mismatches.Check(same, fault, [&] {
@@ -357,10 +363,11 @@ TEST(FaultMatrixTest, LoadingNeverLosesAValueOrReportsAFailureItDidNotHave) {
     Mismatches mismatches;
     int injected = 0;
     for (LoggingKey logging : {LoggingKey::Complete, LoggingKey::Missing, LoggingKey::Mixed}) {
-        injected += InjectEveryFault([logging] { return LoadScenario{logging}; }, mismatches,
-                                     [&](const Fault& fault, const Contents& before, const LoadRun& clean, const LoadRun& got) {
-                                         CompareLoads(ExpectedLoad(fault, before, clean), got, fault, mismatches);
-                                     });
+        injected += InjectEveryFault(
+            [logging] { return LoadScenario{logging}; }, mismatches,
+            [&](const Fault& fault, const Contents& before, const LoadRun& clean, const LoadRun& got) {
+                CompareLoads(ExpectedLoad(fault, before, clean), got, fault, mismatches);
+            });
     }
     mismatches.Finish("faults", "loading", "injected_faults", injected, "faults injected");
 }
@@ -410,7 +417,8 @@ struct SaveScenario {
     SaveRun Run(MemoryRegistry& store, CallRecorder& registry) {
         registry.Adopt(key, kLogging);
         RecordingHooks hooks;
-        SaveRun run{SaveSettings(model, true, registry, key, true, hooks), hooks.shown, store.SetLog().size(), {}};
+        SaveRun run{
+            SaveSettings(model, true, registry, key, true, hooks), hooks.shown, store.SetLog().size(), {}};
         CloseKey(registry, key);
         run.contents = store.Snapshot();
         return run;
@@ -422,7 +430,8 @@ TEST(FaultMatrixTest, SaveWritesEveryValueAndNamesTheFirstThatFailed) {
     const int injected = InjectEveryFault(
         [] { return SaveScenario{}; }, mismatches,
         [&](const Fault& fault, const Contents& before, const SaveRun& clean, const SaveRun& got) {
-            mismatches.Check(clean.outcome.result == SaveResult::Written, fault, "the clean save did not write");
+            mismatches.Check(clean.outcome.result == SaveResult::Written, fault,
+                             "the clean save did not write");
             SaveRun expected = clean;
             if (fault.op == Op::Set) {
                 expected.outcome.result = SaveResult::WriteFailed;
@@ -434,13 +443,12 @@ TEST(FaultMatrixTest, SaveWritesEveryValueAndNamesTheFirstThatFailed) {
                                  expected.outcome.failedValue == got.outcome.failedValue &&
                                  expected.outcome.failedStatus == got.outcome.failedStatus,
                              fault, [&] {
-                                 return "outcome " + std::to_string(static_cast<int>(got.outcome.result)) + " naming \"" +
-                                        Narrow(got.outcome.failedValue) + "\" with " +
+                                 return "outcome " + std::to_string(static_cast<int>(got.outcome.result)) +
+                                        " naming \"" + Narrow(got.outcome.failedValue) + "\" with " +
                                         std::to_string(got.outcome.failedStatus);
                              });
-            mismatches.Check(got.attempts == kSettingCount, fault, [&] {
-                return std::to_string(got.attempts) + " writes attempted";
-            });
+            mismatches.Check(got.attempts == kSettingCount, fault,
+                             [&] { return std::to_string(got.attempts) + " writes attempted"; });
             mismatches.CheckTexts(expected.messages, got.messages, fault, "messages");
             mismatches.CheckStore(expected.contents, got.contents, fault);
         });
@@ -481,12 +489,16 @@ TEST(FaultMatrixTest, GalTriggersShowExactlyOneMessageNamingWhatFailed) {
     for (bool blackBerryServer : {false, true}) {
         for (const wchar_t* prefix : {kForceGalSyncPrefix, kForceGalSyncDeltaPrefix}) {
             injected += InjectEveryFault(
-                [&] { return GalScenario{blackBerryServer, prefix}; }, mismatches,
+                [&] {
+                    return GalScenario{blackBerryServer, prefix};
+                },
+                mismatches,
                 [&](const Fault& fault, const Contents& before, const GalRun&, const GalRun& got) {
                     // An unreadable flag means the Outlook variant.
                     const bool flagRead = fault.key != kKorvexMachine || fault.op == Op::Close;
                     Texts hosts = {L"Outlook.exe"};
-                    if (blackBerryServer && flagRead) hosts = {L"BlackBerryMailStoreSrvr.exe", L"BlackBerryAgent.exe"};
+                    if (blackBerryServer && flagRead)
+                        hosts = {L"BlackBerryMailStoreSrvr.exe", L"BlackBerryAgent.exe"};
 
                     Contents expected = before;
                     Texts shown = {kGalSuccess};
@@ -529,17 +541,13 @@ struct ReaderScenario {
     ReadRun Run(MemoryRegistry& store, CallRecorder& registry) const {
         ReadRun run;
         switch (reader) {
-            case FlagByTool:
-                run.text = IsBESFromRegistry(registry) ? L"BES" : L"Outlook";
-                break;
+            case FlagByTool: run.text = IsBESFromRegistry(registry) ? L"BES" : L"Outlook"; break;
             case FlagByConnector: {
                 ScopedSystemRegistry installed(registry);
                 run.text = Korvex::Util::IsBESKMX() != 0 ? L"BES" : L"Outlook";
                 break;
             }
-            case Proxy:
-                run.text = ReadIEProxyServer(registry);
-                break;
+            case Proxy: run.text = ReadIEProxyServer(registry); break;
         }
         run.contents = store.Snapshot();
         return run;

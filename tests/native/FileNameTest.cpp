@@ -7,14 +7,16 @@ namespace kmx {
 namespace {
 
 TEST(FileNameTest, SplitsAtTheLastBackslash) {
-    struct Case { const wchar_t* stored; const wchar_t* directory; const wchar_t* prefix; };
-    const Case cases[] = {
-        {L"C:\\Logs\\kmx", L"C:\\Logs", L"kmx"},
-        {L"C:\\Logs\\", L"C:\\Logs", L""},
-        {L"C:\\a\\b\\c", L"C:\\a\\b", L"c"},
-        {L"\\kmx", L"", L"kmx"},
-        {L"D:\\Logs\\\\\\kmx", L"D:\\Logs\\\\", L"kmx"},
+    struct Case {
+        const wchar_t* stored;
+        const wchar_t* directory;
+        const wchar_t* prefix;
     };
+    const Case cases[] = {{L"C:\\Logs\\kmx", L"C:\\Logs", L"kmx"},
+                          {L"C:\\Logs\\", L"C:\\Logs", L""},
+                          {L"C:\\a\\b\\c", L"C:\\a\\b", L"c"},
+                          {L"\\kmx", L"", L"kmx"},
+                          {L"D:\\Logs\\\\\\kmx", L"D:\\Logs\\\\", L"kmx"}};
     for (const Case& c : cases) {
         std::wstring directory = L"old", prefix = L"old";
         EXPECT_TRUE(SplitFileName(c.stored, directory, prefix)) << c.stored;

@@ -41,8 +41,7 @@ protected:
             std::uint32_t v = info.factoryDefault == 0 ? 1 : 0;
             if (info.kind == SettingKind::Limit) v = static_cast<std::uint32_t>(info.factoryDefault) + 5;
             if (info.kind != SettingKind::FileName) {
-                registry_.Put(kLogging, info.name, kRegBinary,
-                              {static_cast<std::uint8_t>(v), 0, 0, 0});
+                registry_.Put(kLogging, info.name, kRegBinary, {static_cast<std::uint8_t>(v), 0, 0, 0});
             }
         }
         registry_.PutString(kLogging, L"FileName", L"D:\\Logs\\kmx");
@@ -70,7 +69,8 @@ TEST_F(LoaderTest, FirstStartWritesEveryDefault) {
 
     for (const SettingInfo& info : kCatalogue) {
         if (info.kind == SettingKind::FileName) continue;
-        EXPECT_EQ(static_cast<std::uint32_t>(info.factoryDefault), registry_.GetDword(kLogging, info.name)) << info.name;
+        EXPECT_EQ(static_cast<std::uint32_t>(info.factoryDefault), registry_.GetDword(kLogging, info.name))
+            << info.name;
     }
     EXPECT_EQ(L"C:\\Temp\\kmx", registry_.GetString(kLogging, L"FileName"));
     EXPECT_EQ(L"C:\\Temp", model_.logDirectory);
@@ -95,8 +95,10 @@ TEST_F(LoaderTest, CompleteKeyIsReadWithoutWritingWhateverTheType) {
     EXPECT_EQ(before, registry_.Snapshot());
     for (std::size_t i = 0; i < kSettingCount; ++i) {
         const SettingInfo& info = kCatalogue[i];
-        if (info.kind == SettingKind::Switch) EXPECT_EQ(info.factoryDefault == 0 ? 1 : 0, model_.value[i]) << info.name;
-        if (info.kind == SettingKind::Limit) EXPECT_EQ(std::to_wstring(info.factoryDefault + 5), model_.text[i]) << info.name;
+        if (info.kind == SettingKind::Switch)
+            EXPECT_EQ(info.factoryDefault == 0 ? 1 : 0, model_.value[i]) << info.name;
+        if (info.kind == SettingKind::Limit)
+            EXPECT_EQ(std::to_wstring(info.factoryDefault + 5), model_.text[i]) << info.name;
     }
     EXPECT_EQ(model_.value, model_.recordedValue);
     EXPECT_EQ(model_.text, model_.recordedText);
@@ -104,13 +106,16 @@ TEST_F(LoaderTest, CompleteKeyIsReadWithoutWritingWhateverTheType) {
 }
 
 TEST_F(LoaderTest, ShowAppDumpDecidesTheBoxAndTheEnableAppDumpReset) {
-    struct Case { std::optional<std::uint32_t> showAppDump; AppDumpBox box; std::int32_t enableAppDump; bool written; };
-    const Case cases[] = {
-        {1u, AppDumpBox::Shown, 1, false},
-        {std::nullopt, AppDumpBox::Hidden, 0, true},
-        {0u, AppDumpBox::Hidden, 0, true},
-        {0xFFFFFFFFu, AppDumpBox::Hidden, 1, false},
+    struct Case {
+        std::optional<std::uint32_t> showAppDump;
+        AppDumpBox box;
+        std::int32_t enableAppDump;
+        bool written;
     };
+    const Case cases[] = {{1u, AppDumpBox::Shown, 1, false},
+                          {std::nullopt, AppDumpBox::Hidden, 0, true},
+                          {0u, AppDumpBox::Hidden, 0, true},
+                          {0xFFFFFFFFu, AppDumpBox::Hidden, 1, false}};
     for (const Case& c : cases) {
         MemoryRegistry registry;
         SettingsModel model;
@@ -121,7 +126,8 @@ TEST_F(LoaderTest, ShowAppDumpDecidesTheBoxAndTheEnableAppDumpReset) {
         const std::uint32_t shown = c.showAppDump.value_or(0xDEAD);
         EXPECT_EQ(c.box, result.appDumpBox) << shown;
         EXPECT_EQ(c.enableAppDump, model.value[kEnableAppDump]) << shown;
-        EXPECT_EQ(static_cast<std::uint32_t>(c.enableAppDump), registry.GetDword(kLogging, L"EnableAppDump")) << shown;
+        EXPECT_EQ(static_cast<std::uint32_t>(c.enableAppDump), registry.GetDword(kLogging, L"EnableAppDump"))
+            << shown;
         EXPECT_EQ(c.written, registry.SetLog().front().name == L"EnableAppDump") << shown;
         EXPECT_EQ(c.showAppDump, registry.GetDword(kLogging, L"ShowAppDump")) << "never written";
         CloseKey(registry, result.loggingKey);
@@ -129,16 +135,19 @@ TEST_F(LoaderTest, ShowAppDumpDecidesTheBoxAndTheEnableAppDumpReset) {
 }
 
 TEST_F(LoaderTest, FileNameSplitsAtTheLastBackslashAndTooLongIsReplaced) {
-    struct Case { std::wstring stored; std::wstring directory; std::wstring prefix; std::wstring recorded; };
+    struct Case {
+        std::wstring stored;
+        std::wstring directory;
+        std::wstring prefix;
+        std::wstring recorded;
+    };
     const std::wstring fits = L"C:\\" + std::wstring(256, L'd');  // 259 characters
     const std::wstring tooLong = fits + L"x";
-    const Case cases[] = {
-        {L"C:\\Logs\\kmx", L"C:\\Logs", L"kmx", L"C:\\Logs\\kmx"},
-        {L"C:\\Logs\\", L"C:\\Logs", L"", L"C:\\Logs\\"},
-        {L"kmx", L"C:\\Temp\\", L"kmx", L"kmx"},
-        {fits, L"C:", fits.substr(3), fits},
-        {tooLong, L"C:\\Temp", L"kmx", L"C:\\Temp\\kmx"},
-    };
+    const Case cases[] = {{L"C:\\Logs\\kmx", L"C:\\Logs", L"kmx", L"C:\\Logs\\kmx"},
+                          {L"C:\\Logs\\", L"C:\\Logs", L"", L"C:\\Logs\\"},
+                          {L"kmx", L"C:\\Temp\\", L"kmx", L"kmx"},
+                          {fits, L"C:", fits.substr(3), fits},
+                          {tooLong, L"C:\\Temp", L"kmx", L"C:\\Temp\\kmx"}};
     for (const Case& c : cases) {
         MemoryRegistry registry;
         SettingsModel model;
@@ -175,7 +184,7 @@ TEST_F(LoaderTest, OnlyTheSingleFileSizeIsCorrectedAndOnlyInTheModel) {
 TEST_F(LoaderTest, UnreadableValuesGetTheirDefaultAndUnknownOnesAreLeftAlone) {
     StoreCompleteKey();
     registry_.Put(kLogging, L"Enabled", kRegQword, {1, 0, 0, 0, 0, 0, 0, 0});
-    registry_.PutString(kLogging, L"KeepLogging", L"no");  // 6 bytes
+    registry_.PutString(kLogging, L"KeepLogging", L"no");                // 6 bytes
     registry_.Put(kLogging, L"MaxCallDepth", kRegBinary, {0x2C, 0x01});  // 2 bytes: read as 300
     registry_.PutString(kLogging, L"Unrelated", L"keep me");
     registry_.PutDword(kLogging, L"ShowAppDump", 1);
@@ -188,15 +197,23 @@ TEST_F(LoaderTest, UnreadableValuesGetTheirDefaultAndUnknownOnesAreLeftAlone) {
 }
 
 TEST_F(LoaderTest, OldSwitchIsDeletedWhenReadableAndRefusalIsRemembered) {
-    struct Case { const char* what; std::function<void(MemoryRegistry&)> arrange; bool refused; bool remains; };
+    struct Case {
+        const char* what;
+        std::function<void(MemoryRegistry&)> arrange;
+        bool refused;
+        bool remains;
+    };
     const Case cases[] = {
         {"deletable", [](MemoryRegistry&) {}, false, false},
         {"denied by the key", [](MemoryRegistry& r) { r.DenyRights(kKorvex, kKeySetValue); }, true, true},
-        {"delete refused", [](MemoryRegistry& r) { r.InjectFault(MemoryRegistry::Op::Delete, kErrorAccessDenied); }, true, true},
-        {"delete fails otherwise", [](MemoryRegistry& r) { r.InjectFault(MemoryRegistry::Op::Delete, 1450); }, false, true},
-        {"longer than 4 bytes", [](MemoryRegistry& r) { r.PutString(kKorvex, L"verboseLogging", L"on"); }, false, true},
-        {"unreadable key", [](MemoryRegistry& r) { r.DenyRights(kKorvex, kKeyQueryValue); }, false, true},
-    };
+        {"delete refused",
+         [](MemoryRegistry& r) { r.InjectFault(MemoryRegistry::Op::Delete, kErrorAccessDenied); }, true,
+         true},
+        {"delete fails otherwise", [](MemoryRegistry& r) { r.InjectFault(MemoryRegistry::Op::Delete, 1450); },
+         false, true},
+        {"longer than 4 bytes", [](MemoryRegistry& r) { r.PutString(kKorvex, L"verboseLogging", L"on"); },
+         false, true},
+        {"unreadable key", [](MemoryRegistry& r) { r.DenyRights(kKorvex, kKeyQueryValue); }, false, true}};
     for (const Case& c : cases) {
         MemoryRegistry registry;
         SettingsModel model;

@@ -5,8 +5,7 @@
 namespace kmx {
 namespace {
 
-TEST(MainDialogLayoutTest, MinimisedIconIsCentredRoundingTowardZero)
-{
+TEST(MainDialogLayoutTest, MinimisedIconIsCentredRoundingTowardZero) {
     const IconOrigin usual = CentredIconOrigin(100, 60, 32, 32);
     EXPECT_EQ(34, usual.x);
     EXPECT_EQ(14, usual.y);

@@ -20,7 +20,8 @@ TEST(MemoryRegistryTest, KeyPathsParseAsTheRegistryDoes) {
     std::uint32_t disposition = 0;
     EXPECT_EQ(161, registry.CreateKey(kHkeyCurrentUser, L"\\Software", 3, &key, &disposition));
     EXPECT_EQ(0u, key);
-    ASSERT_EQ(kErrorSuccess, registry.CreateKey(kHkeyCurrentUser, L"Software\\\\A\\B\\", 3, &key, &disposition));
+    ASSERT_EQ(kErrorSuccess,
+              registry.CreateKey(kHkeyCurrentUser, L"Software\\\\A\\B\\", 3, &key, &disposition));
     EXPECT_EQ(kRegCreatedNewKey, disposition);
     EXPECT_TRUE(registry.KeyExists(L"HKEY_CURRENT_USER\\software\\a"));
     EXPECT_TRUE(registry.KeyExists(L"HKCU\\Software\\A\\B"));
@@ -76,7 +77,8 @@ TEST(MemoryRegistryTest, FaultsHitTheChosenCallsWithoutEffect) {
     registry.InjectFault(Op::Delete, kErrorAccessDenied, L"", L"verboseLogging");
     registry.InjectFault(Op::Open, kErrorFileNotFound, L"HKLM\\Software\\Korvex");
     RegKey key = 0;
-    ASSERT_EQ(kErrorSuccess, registry.CreateKey(kHkeyCurrentUser, L"Software\\Korvex\\Logging", 3, &key, nullptr));
+    ASSERT_EQ(kErrorSuccess,
+              registry.CreateKey(kHkeyCurrentUser, L"Software\\Korvex\\Logging", 3, &key, nullptr));
     EXPECT_EQ(kErrorSuccess, registry.SetValue(key, L"A", kRegDword, kOne, 4));
     EXPECT_EQ(1450, registry.SetValue(key, L"B", kRegDword, kOne, 4));
     EXPECT_EQ(kErrorSuccess, registry.SetValue(key, L"C", kRegDword, kOne, 4));
@@ -104,7 +106,8 @@ TEST(MemoryRegistryTest, DeniedRightsRefuseOpeningAndCreating) {
     registry.DenyRights(L"HKLM\\Software\\Korvex", kKeySetValue);
     RegKey key = 0;
     EXPECT_EQ(kErrorAccessDenied, registry.OpenKey(kHkeyLocalMachine, L"Software\\Korvex", 3, &key));
-    EXPECT_EQ(kErrorAccessDenied, registry.CreateKey(kHkeyLocalMachine, L"Software\\Korvex", 3, &key, nullptr));
+    EXPECT_EQ(kErrorAccessDenied,
+              registry.CreateKey(kHkeyLocalMachine, L"Software\\Korvex", 3, &key, nullptr));
     ASSERT_EQ(kErrorSuccess, registry.OpenKey(kHkeyLocalMachine, L"Software\\Korvex", 1, &key));
     EXPECT_EQ(kErrorSuccess, registry.CloseKey(key));
 
@@ -116,7 +119,8 @@ TEST(MemoryRegistryTest, DeniedRightsRefuseOpeningAndCreating) {
     EXPECT_EQ(kErrorSuccess, registry.CloseKey(key));
 
     registry.DenyRights(L"HKCU\\Software\\Korvex\\Logging", kKeyQueryValue);
-    EXPECT_EQ(kErrorAccessDenied, registry.CreateKey(kHkeyCurrentUser, L"Software\\Korvex\\Logging", 3, &key, nullptr));
+    EXPECT_EQ(kErrorAccessDenied,
+              registry.CreateKey(kHkeyCurrentUser, L"Software\\Korvex\\Logging", 3, &key, nullptr));
     EXPECT_FALSE(registry.KeyExists(L"HKCU\\Software\\Korvex\\Logging"));
 }
 

@@ -48,9 +48,9 @@ std::string Name(SettingId id) {
 }
 
 TEST(PresetsTest, TableRowsAreTheFortySixBoxesOfTheirGroups) {
-    const std::set<SettingId> untouched = {kEnabled, kFileName, kEnableRoll, kMaxFileSizeMB,
-                                           kKeepLogging, kEnableMaxDirSize, kMaxDirSizeMB,
-                                           kEnableMaxAge, kMaxAgeDays, kMaxCallDepth, kEnableAppDump};
+    const std::set<SettingId> untouched = {kEnabled,     kFileName,         kEnableRoll,   kMaxFileSizeMB,
+                                           kKeepLogging, kEnableMaxDirSize, kMaxDirSizeMB, kEnableMaxAge,
+                                           kMaxAgeDays,  kMaxCallDepth,     kEnableAppDump};
     std::set<SettingId> rows;
     for (const PresetRow& row : kPresetTable) {
         EXPECT_TRUE(rows.insert(row.setting).second) << "twice: " << Name(row.setting);
@@ -146,16 +146,21 @@ TEST(PresetsTest, DefaultMarksAreTheFactoryDefaults) {
 }
 
 TEST(PresetsTest, SpotChecksOfEachColumn) {
-    struct Cell { int button; SettingId setting; int mark; };
-    const Cell cells[] = {
-        {kDefault, kThreadHTTPCallback, 0}, {kDefault, kAreaSAX, 0}, {kDefault, kAreaStream, 0},
-        {kChanges, kAreaChanges, 1}, {kChanges, kAreaAddins, 0}, {kChanges, kDetailCmntProps, 1},
-        {kSpooler, kAreaStream, 1}, {kSpooler, kAreaSAX, 0},
-        {kUiThread, kThreadMain, 1}, {kUiThread, kThreadMainSync, 0}, {kUiThread, kAreaStream, 1},
-        {kHttpOnly, kDetailFnAPI, 0}, {kHttpOnly, kDetailCmntHTTP, 1}, {kHttpOnly, kAreaProg, 1},
-        {kMainSync, kAreaAddins, 0}, {kMainSync, kAreaMAPI, 1}, {kMainSync, kThreadMainSync, 1},
-        {kGalSync, kThreadHTTPCallback, 1}, {kGalSync, kThreadMain, 0},
+    struct Cell {
+        int button;
+        SettingId setting;
+        int mark;
     };
+    const Cell cells[] = {{kDefault, kThreadHTTPCallback, 0}, {kDefault, kAreaSAX, 0},
+                          {kDefault, kAreaStream, 0},         {kChanges, kAreaChanges, 1},
+                          {kChanges, kAreaAddins, 0},         {kChanges, kDetailCmntProps, 1},
+                          {kSpooler, kAreaStream, 1},         {kSpooler, kAreaSAX, 0},
+                          {kUiThread, kThreadMain, 1},        {kUiThread, kThreadMainSync, 0},
+                          {kUiThread, kAreaStream, 1},        {kHttpOnly, kDetailFnAPI, 0},
+                          {kHttpOnly, kDetailCmntHTTP, 1},    {kHttpOnly, kAreaProg, 1},
+                          {kMainSync, kAreaAddins, 0},        {kMainSync, kAreaMAPI, 1},
+                          {kMainSync, kThreadMainSync, 1},    {kGalSync, kThreadHTTPCallback, 1},
+                          {kGalSync, kThreadMain, 0}};
     for (const Cell& cell : cells) {
         EXPECT_EQ(cell.mark, BoxMark(cell.button, cell.setting)) << cell.button << " " << Name(cell.setting);
     }
@@ -174,8 +179,8 @@ TEST(PresetsTest, LookUpByButton) {
 }
 
 TEST(PresetsTest, GroupButtonsSetTheirGroupOnly) {
-    const std::pair<int, std::size_t> expected[] = {{1033, 15}, {1034, 15}, {1065, 10}, {1070, 10},
-                                                    {1035, 11}, {1036, 11}};
+    const std::pair<int, std::size_t> expected[] = {{1033, 15}, {1034, 15}, {1065, 10},
+                                                    {1070, 10}, {1035, 11}, {1036, 11}};
     for (const auto& [id, size] : expected) {
         const std::optional<GroupButton> button = FindGroupButton(id);
         ASSERT_TRUE(button.has_value()) << id;

@@ -20,7 +20,8 @@ class RegistryOpsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::uint32_t disposition = 0;
-        ASSERT_EQ(kErrorSuccess, CreateForReadWrite(registry_, kHkeyCurrentUser, L"Software\\KmxOps", &key_, &disposition));
+        ASSERT_EQ(kErrorSuccess,
+                  CreateForReadWrite(registry_, kHkeyCurrentUser, L"Software\\KmxOps", &key_, &disposition));
         EXPECT_EQ(kRegCreatedNewKey, disposition);
     }
     void TearDown() override {
@@ -40,17 +41,16 @@ TEST_F(RegistryOpsTest, ReadDwordReplacesOnlyTheBytesItReads) {
     registry_.Put(kPath, L"Qword", kRegQword, {1, 0, 0, 0, 0, 0, 0, 0});
     registry_.PutString(kPath, L"Text", L"1");  // "1" + NUL is exactly 4 bytes
 
-    struct Case { const wchar_t* name; RegStatus status; std::uint32_t value; };
-    const Case cases[] = {
-        {L"Dword", kErrorSuccess, 0x12345678u},
-        {L"Binary", kErrorSuccess, 0xFFFFFFFFu},
-        {L"Two", kErrorSuccess, 0xAABB0201u},
-        {L"None", kErrorSuccess, 0xAABBCCDDu},
-        {L"Text", kErrorSuccess, 0x00000031u},
-        {L"Five", kErrorMoreData, 0xAABBCCDDu},
-        {L"Qword", kErrorMoreData, 0xAABBCCDDu},
-        {L"Missing", kErrorFileNotFound, 0xAABBCCDDu},
+    struct Case {
+        const wchar_t* name;
+        RegStatus status;
+        std::uint32_t value;
     };
+    const Case cases[] = {
+        {L"Dword", kErrorSuccess, 0x12345678u},  {L"Binary", kErrorSuccess, 0xFFFFFFFFu},
+        {L"Two", kErrorSuccess, 0xAABB0201u},    {L"None", kErrorSuccess, 0xAABBCCDDu},
+        {L"Text", kErrorSuccess, 0x00000031u},   {L"Five", kErrorMoreData, 0xAABBCCDDu},
+        {L"Qword", kErrorMoreData, 0xAABBCCDDu}, {L"Missing", kErrorFileNotFound, 0xAABBCCDDu}};
     for (const Case& c : cases) {
         std::uint32_t value = 0xAABBCCDDu;
         EXPECT_EQ(c.status, ReadDword(registry_, key_, c.name, &value)) << c.name;
@@ -123,7 +123,10 @@ TEST_F(RegistryOpsTest, WritesStoreExactBytesAndTypes) {
 }
 
 TEST(Utf16Test, SurrogatePairsAndLoneSurrogatesSurviveTheRoundTrip) {
-    const std::u16string units = u"a\xD83D\xDE00" u"b\xDC00" u"c\xD800";
+    const std::u16string units =
+        u"a\xD83D\xDE00"
+        u"b\xDC00"
+        u"c\xD800";
     const std::wstring text = FromUtf16(units);
     if (sizeof(wchar_t) == 4) {
         ASSERT_EQ(6u, text.size());

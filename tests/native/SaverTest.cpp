@@ -107,17 +107,20 @@ TEST_F(SaverTest, DirectoryIsTrimmedBeforeItIsCheckedAndComposed) {
 }
 
 TEST_F(SaverTest, RefusedSavesShowOneMessageAndLeaveTheStoreAsItWas) {
-    struct Case { const wchar_t* directory; const wchar_t* fileSize; const wchar_t* dirSize; std::vector<std::wstring> events; };
-    const Case cases[] = {
-        {L"", L"10", L"100", {L"focus 1002", kDirectoryBox}},
-        {L"\\\\", L"10", L"100", {L"focus 1002", kDirectoryBox}},
-        {L"E:\\Missing", L"10", L"100", {L"focus 1002", kDirectoryBox}},
-        {L"E:\\Missing", L"11", L"100", {L"focus 1002", kDirectoryBox}},
-        {L"C:\\Temp", L"11", L"100", {L"focus 1009", kSizeBox}},
-        {L"C:\\Temp", L"999", L"9989", {L"focus 1009", kSizeBox}},
-        {L"C:\\Temp", L"0", L"99", {L"focus 1009", kSizeBox}},
-        {L"C:\\Temp", L"-1", L"-1", {L"focus 1009", kSizeBox}},
+    struct Case {
+        const wchar_t* directory;
+        const wchar_t* fileSize;
+        const wchar_t* dirSize;
+        std::vector<std::wstring> events;
     };
+    const Case cases[] = {{L"", L"10", L"100", {L"focus 1002", kDirectoryBox}},
+                          {L"\\\\", L"10", L"100", {L"focus 1002", kDirectoryBox}},
+                          {L"E:\\Missing", L"10", L"100", {L"focus 1002", kDirectoryBox}},
+                          {L"E:\\Missing", L"11", L"100", {L"focus 1002", kDirectoryBox}},
+                          {L"C:\\Temp", L"11", L"100", {L"focus 1009", kSizeBox}},
+                          {L"C:\\Temp", L"999", L"9989", {L"focus 1009", kSizeBox}},
+                          {L"C:\\Temp", L"0", L"99", {L"focus 1009", kSizeBox}},
+                          {L"C:\\Temp", L"-1", L"-1", {L"focus 1009", kSizeBox}}};
     model_.value[kEnabled] = 0;
     const MemoryRegistry::Contents before = registry_.Snapshot();
     for (const Case& c : cases) {
@@ -133,11 +136,14 @@ TEST_F(SaverTest, RefusedSavesShowOneMessageAndLeaveTheStoreAsItWas) {
 }
 
 TEST_F(SaverTest, SizeRuleAcceptsTenTimesAndWritesTheSubstitutedSizes) {
-    struct Case { const wchar_t* fileSize; const wchar_t* dirSize; std::uint32_t fileWritten; std::uint32_t dirWritten; };
-    const Case cases[] = {
-        {L"10", L"100", 10, 100}, {L"999", L"9990", 999, 9990}, {L"", L"", 10, 100},
-        {L"0", L"0", 10, 100},    {L"", L"100", 10, 100},       {L"1", L"10", 1, 10},
+    struct Case {
+        const wchar_t* fileSize;
+        const wchar_t* dirSize;
+        std::uint32_t fileWritten;
+        std::uint32_t dirWritten;
     };
+    const Case cases[] = {{L"10", L"100", 10, 100}, {L"999", L"9990", 999, 9990}, {L"", L"", 10, 100},
+                          {L"0", L"0", 10, 100},    {L"", L"100", 10, 100},       {L"1", L"10", 1, 10}};
     for (const Case& c : cases) {
         model_.text[kMaxFileSizeMB] = c.fileSize;
         model_.text[kMaxDirSizeMB] = c.dirSize;
@@ -176,7 +182,8 @@ TEST_F(SaverTest, FailedWritesAreAllAttemptedAndTheFirstIsReported) {
 TEST_F(SaverTest, OldSwitchMessageComesOnceBetweenTheLastTwoWrites) {
     model_.value[kEnabled] = 1;
     EXPECT_EQ(SaveResult::Written, Save(true).result);
-    EXPECT_EQ(std::vector<std::wstring>{std::wstring(L"Access Denied|") + kOldSwitchText + L"|16"}, hooks_.events);
+    EXPECT_EQ(std::vector<std::wstring>{std::wstring(L"Access Denied|") + kOldSwitchText + L"|16"},
+              hooks_.events);
     ASSERT_EQ(std::vector<std::size_t>{56}, hooks_.writesAtMessage);
     EXPECT_EQ(L"EnableAppDump", registry_.SetLog()[55].name);
     EXPECT_EQ(L"MaxCallDepth", registry_.SetLog()[56].name);

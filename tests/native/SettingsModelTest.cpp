@@ -71,10 +71,11 @@ TEST(SettingsModelTest, RecordedValuesStartAsFactoryValuesAndDefaultsLeaveThemAl
 TEST(SettingsModelTest, LimitTextIsThePrintfDecimalForm) {
     SettingsModel model;
     const std::pair<std::int32_t, const wchar_t*> cases[] = {
-        {0, L"0"}, {-5, L"-5"}, {1234, L"1234"},
+        {0, L"0"},
+        {-5, L"-5"},
+        {1234, L"1234"},
         {std::numeric_limits<std::int32_t>::max(), L"2147483647"},
-        {std::numeric_limits<std::int32_t>::min(), L"-2147483648"},
-    };
+        {std::numeric_limits<std::int32_t>::min(), L"-2147483648"}};
     for (const auto& c : cases) {
         model.SetLimit(kMaxDirSizeMB, c.first);
         EXPECT_EQ(c.first, model.value[kMaxDirSizeMB]);

@@ -29,15 +29,14 @@ inline const wchar_t kInternet[] = L"HKCU\\Software\\Microsoft\\Windows\\Current
 // The temporary directory the factory file name is made from.
 inline const wchar_t kTempPath[] = L"C:\\Temp\\";
 
-inline MemoryRegistry::StoredValue DwordValue(std::uint32_t value)
-{
-    return {kRegDword, {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)}};
+inline MemoryRegistry::StoredValue DwordValue(std::uint32_t value) {
+    return {kRegDword,
+            {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+             static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)}};
 }
 
 // A REG_SZ with its terminating NUL; the text must be ASCII.
-inline MemoryRegistry::StoredValue StringValue(const std::wstring& text)
-{
+inline MemoryRegistry::StoredValue StringValue(const std::wstring& text) {
     MemoryRegistry::StoredValue value{kRegSz, {}};
     for (wchar_t c : text) value.bytes.insert(value.bytes.end(), {static_cast<std::uint8_t>(c), 0});
     value.bytes.insert(value.bytes.end(), {0, 0});
@@ -46,8 +45,7 @@ inline MemoryRegistry::StoredValue StringValue(const std::wstring& text)
 
 // Text for a failure message: printable ASCII as it is, anything else as
 // \uXXXX, and at most 100 characters (the longest key path fits).
-inline std::string Narrow(const std::wstring& text)
-{
+inline std::string Narrow(const std::wstring& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size() && i < 100; ++i) {
         const unsigned c = static_cast<unsigned>(text[i]);
@@ -64,9 +62,9 @@ inline std::string Narrow(const std::wstring& text)
 }
 
 // Type, size and the first 8 bytes of a stored value.
-inline std::string Describe(const MemoryRegistry::StoredValue& value)
-{
-    std::string out = "type " + std::to_string(value.type) + ", " + std::to_string(value.bytes.size()) + " bytes";
+inline std::string Describe(const MemoryRegistry::StoredValue& value) {
+    std::string out =
+        "type " + std::to_string(value.type) + ", " + std::to_string(value.bytes.size()) + " bytes";
     for (std::size_t i = 0; i < value.bytes.size() && i < 8; ++i) {
         char hex[4];
         std::snprintf(hex, sizeof hex, " %02X", value.bytes[i]);
@@ -76,8 +74,7 @@ inline std::string Describe(const MemoryRegistry::StoredValue& value)
 }
 
 // The first value (or key) in which the two stores differ, or "" when none.
-inline std::string FirstDifference(const Contents& expected, const Contents& got)
-{
+inline std::string FirstDifference(const Contents& expected, const Contents& got) {
     for (const auto& key : expected) {
         const auto found = got.find(key.first);
         if (found == got.end()) return "key " + Narrow(key.first) + " is gone";
@@ -104,8 +101,7 @@ inline std::string FirstDifference(const Contents& expected, const Contents& got
 class Mismatches {
 public:
     template <typename Where, typename What>
-    void Check(bool ok, const Where& where, const What& what)
-    {
+    void Check(bool ok, const Where& where, const What& what) {
         if (ok) return;
         if (++count_ > kReported) return;
         if constexpr (std::is_invocable_v<const What&>) {
@@ -116,8 +112,8 @@ public:
     }
 
     template <typename Where>
-    void CheckText(const std::wstring& expected, const std::wstring& got, const Where& where, const wchar_t* what)
-    {
+    void CheckText(const std::wstring& expected, const std::wstring& got, const Where& where,
+                   const wchar_t* what) {
         Check(expected == got, where, [&] {
             return Narrow(what) + " is \"" + Narrow(got) + "\", expected \"" + Narrow(expected) + "\"";
         });
@@ -125,8 +121,7 @@ public:
 
     template <typename Where>
     void CheckTexts(const std::vector<std::wstring>& expected, const std::vector<std::wstring>& got,
-                    const Where& where, const char* what)
-    {
+                    const Where& where, const char* what) {
         Check(expected == got, where, [&] {
             std::string out = std::string(what) + " were";
             for (const std::wstring& text : got) out += " \"" + Narrow(text) + "\"";
@@ -137,17 +132,16 @@ public:
     }
 
     template <typename Where>
-    void CheckStore(const Contents& expected, const Contents& got, const Where& where)
-    {
-        Check(expected == got, where, [&] { return "the registry differs: " + FirstDifference(expected, got); });
+    void CheckStore(const Contents& expected, const Contents& got, const Where& where) {
+        Check(expected == got, where,
+              [&] { return "the registry differs: " + FirstDifference(expected, got); });
     }
 
     int Count() const { return count_; }
 
     // Fails the test on any mismatch; records how many cases ran as the
     // test property `property` and logs it as "[ tag ] name: N unit".
-    void Finish(const char* tag, const char* name, const char* property, int cases, const char* unit)
-    {
+    void Finish(const char* tag, const char* name, const char* property, int cases, const char* unit) {
         EXPECT_EQ(0, count_) << "mismatches in all";
         ::testing::Test::RecordProperty(property, cases);
         std::string padded = tag;

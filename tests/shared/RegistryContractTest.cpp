@@ -26,8 +26,7 @@ const Bytes kAbcBare = {'a', 0, 'b', 0, 'c', 0};
 class MemoryContractRegistry : public ContractRegistry {
 public:
     IRegistry& Registry() override { return registry_; }
-    std::optional<std::uint32_t> StoredType(const std::wstring& keyPath,
-                                            const std::wstring& name) override {
+    std::optional<std::uint32_t> StoredType(const std::wstring& keyPath, const std::wstring& name) override {
         const auto value = registry_.Get(L"HKCU\\" + keyPath, name);
         if (!value) return std::nullopt;
         return value->type;
@@ -44,9 +43,8 @@ protected:
         ASSERT_NE(subject_, nullptr);
         registry_ = &subject_->Registry();
         std::uint32_t disposition = 0;
-        ASSERT_EQ(kErrorSuccess,
-                  registry_->CreateKey(kHkeyCurrentUser, kRoot, kKeyQueryValue | kKeySetValue, &root_,
-                                       &disposition));
+        ASSERT_EQ(kErrorSuccess, registry_->CreateKey(kHkeyCurrentUser, kRoot, kKeyQueryValue | kKeySetValue,
+                                                      &root_, &disposition));
         ASSERT_EQ(kRegCreatedNewKey, disposition);
     }
 

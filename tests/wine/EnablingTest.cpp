@@ -15,8 +15,8 @@ using kmx::maindialog::kSingleThreadIds;
 using kmx::maindialog::NameOf;
 
 // Controls no rule governs: they stay usable whatever the switches say.
-const int kAlwaysEnabledIds[] = {1000, 1, 2, 1012, 1023, 1097, 1024, 1072, 1073, 1074, 1075, 1076, 1078,
-                                 1079, 1093, 1094, 1033, 1034, 1035, 1036, 1065, 1070, 1080};
+const int kAlwaysEnabledIds[] = {1000, 1,    2,    1012, 1023, 1097, 1024, 1072, 1073, 1074, 1075, 1076,
+                                 1078, 1079, 1093, 1094, 1033, 1034, 1035, 1036, 1065, 1070, 1080};
 
 struct Switches {
     bool enabled;
@@ -86,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(AllCombinations, EnablingStatesTest,
                          [](const ::testing::TestParamInfo<Switches>& info) {
                              const Switches& s = info.param;
                              return std::string(s.enabled ? "LoggingOn" : "LoggingOff") +
-                                    (s.allThreads ? "_AllOn" : "_AllOff") + (s.enableRoll ? "_RollOn" : "_RollOff");
+                                    (s.allThreads ? "_AllOn" : "_AllOff") +
+                                    (s.enableRoll ? "_RollOn" : "_RollOff");
                          });
 
 // ---- Enabled states by clicks ----
@@ -111,10 +112,9 @@ TEST_F(EnablingTest, ClicksOnTheThreeSwitchesWalkThroughEveryCombination) {
         Switches after;
     };
     const Step walk[] = {
-        {1000, {true, true, true}},   {1044, {true, false, true}}, {1000, {false, false, true}},
+        {1000, {true, true, true}},   {1044, {true, false, true}},  {1000, {false, false, true}},
         {1000, {true, false, true}},  {1091, {true, false, false}}, {1000, {false, false, false}},
-        {1000, {true, false, false}}, {1044, {true, true, false}},  {1000, {false, true, false}},
-    };
+        {1000, {true, false, false}}, {1044, {true, true, false}},  {1000, {false, true, false}}};
     for (const Step& step : walk) {
         SCOPED_TRACE(testing::Message() << "click on " << step.box << " giving " << step.after);
         std::map<int, int> expected = Marks();
@@ -136,7 +136,8 @@ TEST_F(EnablingTest, ClicksOnTheThreeSwitchesWalkThroughEveryCombination) {
     EXPECT_EQ(0, StoredDword(L"Enabled"));
     EXPECT_EQ(1, StoredDword(L"ThreadAllThreads"));
     EXPECT_EQ(0, StoredDword(L"EnableRoll"));
-    for (std::size_t i = 0; i < 15; ++i) EXPECT_EQ(static_cast<long long>(i % 2), StoredDword(NameOf(threads[i])));
+    for (std::size_t i = 0; i < 15; ++i)
+        EXPECT_EQ(static_cast<long long>(i % 2), StoredDword(NameOf(threads[i])));
 }
 
 // Switching logging off puts back the single-file size as loaded, whatever

@@ -31,33 +31,26 @@ public:
     std::function<void(CTestDialog&)> m_onInit;
     std::function<void(CTestDialog&)> m_onClick;
 
-    BOOL OnInitDialog() override
-    {
+    BOOL OnInitDialog() override {
         BOOL result = CDialog::OnInitDialog();
-        if (m_onInit)
-            m_onInit(*this);
+        if (m_onInit) m_onInit(*this);
         return result;
     }
 
-    void OnPaint() override
-    {
+    void OnPaint() override {
         ++m_paints;
         Default();
     }
 
-    const MessageMap* GetMessageMap() const override
-    {
-        static const MessageMapEntry entries[] = {
-            {IDC_FWTEST_BUTTON, BN_CLICKED, &CTestDialog::OnButton},
-            {IDC_FWTEST_THROW, BN_CLICKED, &CTestDialog::OnThrow},
-        };
+    const MessageMap* GetMessageMap() const override {
+        static const MessageMapEntry entries[] = {{IDC_FWTEST_BUTTON, BN_CLICKED, &CTestDialog::OnButton},
+                                                  {IDC_FWTEST_THROW, BN_CLICKED, &CTestDialog::OnThrow}};
         static const MessageMap map(CDialog::GetMessageMap(), entries);
         return &map;
     }
 
 protected:
-    void DoDataExchange(CDataExchange* pDX) override
-    {
+    void DoDataExchange(CDataExchange* pDX) override {
         DDX_Check(pDX, IDC_FWTEST_CHECK, m_check);
         DDX_Text(pDX, IDC_FWTEST_LIMITED, m_limited);
         DDV_MaxChars(pDX, m_limited, 3);
@@ -67,11 +60,9 @@ protected:
     }
 
 private:
-    void OnButton()
-    {
+    void OnButton() {
         ++m_clicks;
-        if (m_onClick)
-            m_onClick(*this);
+        if (m_onClick) m_onClick(*this);
     }
     void OnThrow() { throw std::runtime_error("handler failed"); }
 };
@@ -81,11 +72,8 @@ class COwnOkDialog : public CTestDialog {
 public:
     int m_ownOk = 0;
 
-    const MessageMap* GetMessageMap() const override
-    {
-        static const MessageMapEntry entries[] = {
-            {IDOK, BN_CLICKED, &COwnOkDialog::OnOwnOk},
-        };
+    const MessageMap* GetMessageMap() const override {
+        static const MessageMapEntry entries[] = {{IDOK, BN_CLICKED, &COwnOkDialog::OnOwnOk}};
         static const MessageMap map(CTestDialog::GetMessageMap(), entries);
         return &map;
     }
@@ -94,10 +82,7 @@ private:
     void OnOwnOk() { ++m_ownOk; }
 };
 
-void Click(const CDialog& dialog, int id)
-{
-    ::SendMessageW(::GetDlgItem(dialog.m_hWnd, id), BM_CLICK, 0, 0);
-}
+void Click(const CDialog& dialog, int id) { ::SendMessageW(::GetDlgItem(dialog.m_hWnd, id), BM_CLICK, 0, 0); }
 
 class ModelessDialogTest : public ::testing::Test {
 protected:
@@ -107,8 +92,7 @@ protected:
     LRESULT CheckState(int id) const { return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0); }
     void SetCheck(int id, WPARAM state) { ::SendMessageW(Item(id), BM_SETCHECK, state, 0); }
     void SetText(int id, const wchar_t* text) { ::SetWindowTextW(Item(id), text); }
-    std::wstring Text(int id) const
-    {
+    std::wstring Text(int id) const {
         std::wstring text;
         CWnd(Item(id)).GetWindowTextW(text);
         return text;
@@ -117,8 +101,7 @@ protected:
     CTestDialog dialog;
 };
 
-TEST_F(ModelessDialogTest, LoadingShowsFieldsAndLimitsTheEdit)
-{
+TEST_F(ModelessDialogTest, LoadingShowsFieldsAndLimitsTheEdit) {
     dialog.m_check = 2;
     dialog.m_limited = L"12";
     dialog.m_plain = L"plain text";
@@ -135,8 +118,7 @@ TEST_F(ModelessDialogTest, LoadingShowsFieldsAndLimitsTheEdit)
     EXPECT_EQ(BST_CHECKED, CheckState(IDC_FWTEST_RADIO2));
 }
 
-TEST_F(ModelessDialogTest, SavingReadsSwitchesAsZeroOrOneAndTheCheckedRadio)
-{
+TEST_F(ModelessDialogTest, SavingReadsSwitchesAsZeroOrOneAndTheCheckedRadio) {
     dialog.m_check = 2;
     ASSERT_TRUE(dialog.UpdateData(FALSE));
     SetText(IDC_FWTEST_LIMITED, L"abc");
@@ -157,8 +139,7 @@ TEST_F(ModelessDialogTest, SavingReadsSwitchesAsZeroOrOneAndTheCheckedRadio)
     EXPECT_EQ(-1, dialog.m_radio) << "only a radio button of the next group is checked";
 }
 
-TEST_F(ModelessDialogTest, TooLongTextFailsTheExchangeAtThatEdit)
-{
+TEST_F(ModelessDialogTest, TooLongTextFailsTheExchangeAtThatEdit) {
     dialog.m_plain = L"old";
     ASSERT_TRUE(dialog.UpdateData(FALSE));
     SetCheck(IDC_FWTEST_CHECK, BST_CHECKED);
@@ -187,8 +168,7 @@ TEST_F(ModelessDialogTest, TooLongTextFailsTheExchangeAtThatEdit)
     EXPECT_EQ(1u, boxes.Boxes().size());
 }
 
-TEST_F(ModelessDialogTest, CommandsReachTheirHandlersOnlyAndSurviveExceptions)
-{
+TEST_F(ModelessDialogTest, CommandsReachTheirHandlersOnlyAndSurviveExceptions) {
     Click(dialog, IDC_FWTEST_BUTTON);
     ::SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_FWTEST_BUTTON, BN_CLICKED), 0);
     EXPECT_EQ(2, dialog.m_clicks);
@@ -212,20 +192,17 @@ TEST_F(ModelessDialogTest, CommandsReachTheirHandlersOnlyAndSurviveExceptions)
     EXPECT_FALSE(own.HasEnded());
 }
 
-TEST_F(ModelessDialogTest, CloseBoxEndsWithCancel)
-{
+TEST_F(ModelessDialogTest, CloseBoxEndsWithCancel) {
     HWND window = dialog.m_hWnd;
     ::SendMessageW(window, WM_CLOSE, 0, 0);
     MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        ::DispatchMessageW(&message);
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
     EXPECT_EQ(IDCANCEL, dialog.GetEndResult());
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_EQ(nullptr, dialog.m_hWnd);
 }
 
-TEST_F(ModelessDialogTest, OkWithAFailingExchangeStaysOpen)
-{
+TEST_F(ModelessDialogTest, OkWithAFailingExchangeStaysOpen) {
     SetText(IDC_FWTEST_LIMITED, L"1234");
     kmx::ScopedMessageBoxRecorder boxes;
     Click(dialog, IDOK);
@@ -239,8 +216,7 @@ TEST_F(ModelessDialogTest, OkWithAFailingExchangeStaysOpen)
     EXPECT_EQ(L"12", dialog.m_limited);
 }
 
-TEST_F(ModelessDialogTest, HandlerThatEndsTheDialogCanStillReadItsControls)
-{
+TEST_F(ModelessDialogTest, HandlerThatEndsTheDialogCanStillReadItsControls) {
     HWND window = dialog.m_hWnd;
     SetText(IDC_FWTEST_PLAIN, L"still here");
     std::wstring readAfterEnd;
@@ -254,8 +230,7 @@ TEST_F(ModelessDialogTest, HandlerThatEndsTheDialogCanStillReadItsControls)
     EXPECT_FALSE(::IsWindow(window));
 }
 
-TEST_F(ModelessDialogTest, DefaultPaintingAndControlLookup)
-{
+TEST_F(ModelessDialogTest, DefaultPaintingAndControlLookup) {
     ::InvalidateRect(dialog.m_hWnd, nullptr, TRUE);
     ::UpdateWindow(dialog.m_hWnd);
     EXPECT_EQ(1, dialog.m_paints);
@@ -267,8 +242,7 @@ TEST_F(ModelessDialogTest, DefaultPaintingAndControlLookup)
     EXPECT_EQ(nullptr, dialog.GetDlgItem(4242));
 }
 
-TEST(ModalDialogTest, ReturnsTheEndResultOrMinusOneWithoutTemplate)
-{
+TEST(ModalDialogTest, ReturnsTheEndResultOrMinusOneWithoutTemplate) {
     CTestDialog clicked;
     clicked.m_onInit = [](CTestDialog& self) {
         ::PostMessageW(self.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_FWTEST_BUTTON, BN_CLICKED), 0);

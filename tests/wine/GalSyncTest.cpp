@@ -89,18 +89,16 @@ struct FlagCase {
     bool blackBerryServer;
 };
 
-const FlagCase kFlagCases[] = {
-    {"Missing", 0, REG_NONE, {}, false},
-    {"DwordZero", kHkeyLocalMachine, REG_DWORD, {0, 0, 0, 0}, false},
-    {"DwordOne", kHkeyLocalMachine, REG_DWORD, {1, 0, 0, 0}, true},
-    {"HighByteOnly", kHkeyLocalMachine, REG_DWORD, {0, 0, 0, 0x80}, true},
-    {"EightBytes", kHkeyLocalMachine, REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, false},
-    // "0" with its terminator: 4 bytes, the first not zero.
-    {"StringDigitZero", kHkeyLocalMachine, REG_SZ, {'0', 0, 0, 0}, true},
-    {"TwoBytes", kHkeyLocalMachine, REG_BINARY, {0, 1}, true},
-    {"Empty", kHkeyLocalMachine, REG_BINARY, {}, false},
-    {"OnlyUnderCurrentUser", kHkeyCurrentUser, REG_DWORD, {1, 0, 0, 0}, false},
-};
+const FlagCase kFlagCases[] = {{"Missing", 0, REG_NONE, {}, false},
+                               {"DwordZero", kHkeyLocalMachine, REG_DWORD, {0, 0, 0, 0}, false},
+                               {"DwordOne", kHkeyLocalMachine, REG_DWORD, {1, 0, 0, 0}, true},
+                               {"HighByteOnly", kHkeyLocalMachine, REG_DWORD, {0, 0, 0, 0x80}, true},
+                               {"EightBytes", kHkeyLocalMachine, REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, false},
+                               // "0" with its terminator: 4 bytes, the first not zero.
+                               {"StringDigitZero", kHkeyLocalMachine, REG_SZ, {'0', 0, 0, 0}, true},
+                               {"TwoBytes", kHkeyLocalMachine, REG_BINARY, {0, 1}, true},
+                               {"Empty", kHkeyLocalMachine, REG_BINARY, {}, false},
+                               {"OnlyUnderCurrentUser", kHkeyCurrentUser, REG_DWORD, {1, 0, 0, 0}, false}};
 
 void PrintTo(const FlagCase& flag, std::ostream* out) { *out << flag.name; }
 

@@ -37,24 +37,20 @@ inline const wchar_t kMemoryKorvex[] = L"HKLM\\Software\\Korvex";
 // What a key of the real registry holds: value name -> (type, bytes).
 using KeyContents = std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>>;
 
-inline KeyContents ReadKey(PrivateRegistry& registry, RegKey hive, const std::wstring& path)
-{
+inline KeyContents ReadKey(PrivateRegistry& registry, RegKey hive, const std::wstring& path) {
     KeyContents contents;
     for (const std::wstring& name : registry.ValueNames(hive, path)) {
-        if (const auto value = registry.Get(hive, path, name))
-            contents[name] = {value->type, value->bytes};
+        if (const auto value = registry.Get(hive, path, name)) contents[name] = {value->type, value->bytes};
     }
     return contents;
 }
 
-inline std::vector<BYTE> DwordBytes(std::uint32_t value)
-{
+inline std::vector<BYTE> DwordBytes(std::uint32_t value) {
     return {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
 }
 
 // A REG_SZ as the registry stores it: UTF-16LE with the terminating NUL.
-inline std::vector<BYTE> StringBytes(const std::wstring& text)
-{
+inline std::vector<BYTE> StringBytes(const std::wstring& text) {
     std::vector<BYTE> bytes;
     for (const wchar_t unit : text) {
         bytes.push_back(BYTE(unit));
@@ -66,8 +62,7 @@ inline std::vector<BYTE> StringBytes(const std::wstring& text)
 }
 
 // GetTempPathW as the factory directory takes it (with its trailing backslash).
-inline std::wstring TempPath()
-{
+inline std::wstring TempPath() {
     wchar_t buffer[MAX_PATH] = L"sentinel";
     const DWORD length = GetTempPathW(MAX_PATH, buffer);
     return std::wstring(buffer, length);
@@ -79,16 +74,17 @@ inline const std::vector<int> kSingleThreadIds = {1026, 1037, 1096, 1098, 1028, 
                                                   1039, 1050, 1051, 1052, 1054, 1055, 1056};
 inline const std::vector<int> kAreaIds = {1060, 1059, 1062, 1063, 1064, 1066, 1067, 1068, 1069, 1083};
 inline const std::vector<int> kFunctionIds = {1046, 1047, 1048, 1057, 1058};
-inline const std::vector<int> kCommentIds = {1084, 1027, 1031, 1015, 1041, 1042, 1061, 1029, 1018, 1053, 1085};
+inline const std::vector<int> kCommentIds = {1084, 1027, 1031, 1015, 1041, 1042,
+                                             1061, 1029, 1018, 1053, 1085};
 inline const std::vector<int> kOutputIds = {1082, 1089, 1092, 1099};
 // The switches outside the groups, "All" threads (1044) aside.
 inline const std::vector<int> kOtherSwitchIds = {1000, 1091, 1019, 1040, 1086, 1023};
 
 // The 45 boxes of the groups above.
-inline std::vector<int> GroupBoxIds()
-{
+inline std::vector<int> GroupBoxIds() {
     std::vector<int> ids;
-    for (const std::vector<int>* group : {&kSingleThreadIds, &kAreaIds, &kFunctionIds, &kCommentIds, &kOutputIds})
+    for (const std::vector<int>* group :
+         {&kSingleThreadIds, &kAreaIds, &kFunctionIds, &kCommentIds, &kOutputIds})
         ids.insert(ids.end(), group->begin(), group->end());
     return ids;
 }
@@ -103,8 +99,7 @@ class MainWindowDriver {
 protected:
     // Installs `registry` and opens the dialog over it, as the program does:
     // the constructor already reads from the registry.
-    bool Open(IRegistry& registry)
-    {
+    bool Open(IRegistry& registry) {
         Close();
         scope_ = std::make_unique<ScopedSystemRegistry>(registry);
         dlg_ = std::make_unique<CKMXLogCtlDlg>();
@@ -116,8 +111,7 @@ protected:
 
     // Destroys the dialog object (which closes its logging key), then puts
     // the previous registry back.
-    void Close()
-    {
+    void Close() {
         dlg_.reset();
         scope_.reset();
     }
@@ -131,22 +125,16 @@ protected:
     void SetMark(int id, int mark) { SendMessageW(Item(id), BM_SETCHECK, mark, 0); }
     bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
     void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
-    void Type(int id, const std::wstring& text)
-    {
+    void Type(int id, const std::wstring& text) {
         SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
-    bool IsOpen() const
-    {
-        return !dlg_->HasEnded() && dlg_->m_hWnd != nullptr && IsWindow(dlg_->m_hWnd);
-    }
-    bool EndedWith(INT_PTR result) const
-    {
+    bool IsOpen() const { return !dlg_->HasEnded() && dlg_->m_hWnd != nullptr && IsWindow(dlg_->m_hWnd); }
+    bool EndedWith(INT_PTR result) const {
         return dlg_->HasEnded() && dlg_->GetEndResult() == result && dlg_->m_hWnd == nullptr;
     }
 
     // The mark of every setting's check box.
-    std::map<int, int> Marks() const
-    {
+    std::map<int, int> Marks() const {
         std::map<int, int> marks;
         for (const int id : GroupBoxIds()) marks[id] = Mark(id);
         marks[1044] = Mark(1044);
@@ -155,8 +143,7 @@ protected:
     }
 
     // Every child window's enabled state, the unnamed ones included.
-    std::map<HWND, bool> EnabledStates() const
-    {
+    std::map<HWND, bool> EnabledStates() const {
         std::map<HWND, bool> states;
         EnumChildWindows(
             dlg_->m_hWnd,
@@ -169,29 +156,26 @@ protected:
     }
 
     // The logging key and the variant flag in the private registry.
-    bool PutDword(const wchar_t* name, DWORD value)
-    {
+    bool PutDword(const wchar_t* name, DWORD value) {
         return real_.PutDword(kHkeyCurrentUser, kLoggingPath, name, value);
     }
-    bool PutString(const wchar_t* name, const std::wstring& text)
-    {
+    bool PutString(const wchar_t* name, const std::wstring& text) {
         return real_.Put(kHkeyCurrentUser, kLoggingPath, name, REG_SZ, StringBytes(text));
     }
     bool PutVariant(DWORD isBes) { return real_.PutDword(kHkeyLocalMachine, kKorvexPath, L"isBES", isBes); }
 
     // -1 when the value is missing or not a REG_DWORD.
-    long long StoredDword(const wchar_t* name)
-    {
+    long long StoredDword(const wchar_t* name) {
         const auto value = real_.Get(kHkeyCurrentUser, kLoggingPath, name);
         if (!value || value->type != REG_DWORD || value->bytes.size() != 4) return -1;
         return value->bytes[0] | value->bytes[1] << 8 | value->bytes[2] << 16 |
                static_cast<long long>(value->bytes[3]) << 24;
     }
-    std::wstring StoredString(const wchar_t* name)
-    {
+    std::wstring StoredString(const wchar_t* name) {
         const auto value = real_.Get(kHkeyCurrentUser, kLoggingPath, name);
         if (!value || value->type != REG_SZ || value->bytes.size() < 2) return L"<missing>";
-        return std::wstring(reinterpret_cast<const wchar_t*>(value->bytes.data()), value->bytes.size() / 2 - 1);
+        return std::wstring(reinterpret_cast<const wchar_t*>(value->bytes.data()),
+                            value->bytes.size() / 2 - 1);
     }
     KeyContents StoredValues() { return ReadKey(real_, kHkeyCurrentUser, kLoggingPath); }
 
@@ -205,8 +189,7 @@ protected:
 
 class MainDialogFixture : public ::testing::Test, public MainWindowDriver {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         InitCommonControls();
         ASSERT_TRUE(real_.Ready());
     }

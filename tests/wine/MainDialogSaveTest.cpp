@@ -20,8 +20,7 @@ const wchar_t kSizeRule[] =
 // Replaces the message-box recorder for a while, calling `onBox` first.
 class BoxSpy {
 public:
-    explicit BoxSpy(std::function<void()> onBox)
-    {
+    explicit BoxSpy(std::function<void()> onBox) {
         previous_ = SetMessageBoxFunction(
             [this, onBox](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
                 onBox();
@@ -36,8 +35,7 @@ private:
     MessageBoxFunction previous_;
 };
 
-void ExpectOneErrorBox(const ScopedMessageBoxRecorder& boxes, HWND owner, const std::wstring& text)
-{
+void ExpectOneErrorBox(const ScopedMessageBoxRecorder& boxes, HWND owner, const std::wstring& text) {
     ASSERT_EQ(1u, boxes.Boxes().size());
     const ScopedMessageBoxRecorder::Box& box = boxes.Boxes()[0];
     EXPECT_EQ(owner, box.owner);
@@ -46,15 +44,13 @@ void ExpectOneErrorBox(const ScopedMessageBoxRecorder& boxes, HWND owner, const 
     EXPECT_EQ(0x10u, box.type);
 }
 
-std::vector<std::wstring> WrittenNames(const MemoryRegistry& registry)
-{
+std::vector<std::wstring> WrittenNames(const MemoryRegistry& registry) {
     std::vector<std::wstring> names;
     for (const MemoryRegistry::SetCall& call : registry.SetLog()) names.push_back(call.name);
     return names;
 }
 
-std::vector<std::wstring> SaveOrderNames()
-{
+std::vector<std::wstring> SaveOrderNames() {
     std::vector<std::wstring> names;
     for (const SettingId id : kSaveOrder) names.push_back(Info(id).name);
     return names;

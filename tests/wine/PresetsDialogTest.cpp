@@ -87,7 +87,9 @@ std::string PresetName(int button) {
     return std::to_string(button);
 }
 
-std::string CaseName(const ColumnCase& c) { return PresetName(c.button) + (c.start ? "_FromAllOn" : "_FromAllOff"); }
+std::string CaseName(const ColumnCase& c) {
+    return PresetName(c.button) + (c.start ? "_FromAllOn" : "_FromAllOff");
+}
 
 void PrintTo(const ColumnCase& c, std::ostream* out) { *out << CaseName(c); }
 
@@ -142,7 +144,9 @@ TEST_P(PresetColumnTest, SetsEachBoxOfItsColumnAndCopiesOnlyTheStateBefore) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPresets, PresetColumnTest, ::testing::ValuesIn(AllColumnCases()),
-                         [](const ::testing::TestParamInfo<ColumnCase>& info) { return CaseName(info.param); });
+                         [](const ::testing::TestParamInfo<ColumnCase>& info) {
+                             return CaseName(info.param);
+                         });
 
 // ---- Single presets ----
 
@@ -187,7 +191,8 @@ TEST_F(PresetsDialogTest, ChangesAndHttpOnlyCheckAllAndKeepTheThreadMarks) {
         EXPECT_EQ(BST_CHECKED, Mark(1044));
         EXPECT_EQ(1, dlg_->Model().value[kmx::kThreadAllThreads]);
         ExpectThreadBoxesEnabled(false);
-        for (std::size_t i = 0; i < 15; ++i) EXPECT_EQ(i % 3 == 0, Mark(kSingleThreadIds[i]) == BST_CHECKED) << i;
+        for (std::size_t i = 0; i < 15; ++i)
+            EXPECT_EQ(i % 3 == 0, Mark(kSingleThreadIds[i]) == BST_CHECKED) << i;
         Close();
     }
 }
@@ -270,11 +275,9 @@ struct GroupCase {
 void PrintTo(const GroupCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<GroupCase> AllGroupCases() {
-    return {
-        {"ThreadsAll", 1033, 1, kSingleThreadIds}, {"ThreadsNone", 1034, 0, kSingleThreadIds},
-        {"AreasAll", 1065, 1, kAreaIds},           {"AreasNone", 1070, 0, kAreaIds},
-        {"DetailAll", 1035, 1, kCommentIds},       {"DetailNone", 1036, 0, kCommentIds},
-    };
+    return {{"ThreadsAll", 1033, 1, kSingleThreadIds}, {"ThreadsNone", 1034, 0, kSingleThreadIds},
+            {"AreasAll", 1065, 1, kAreaIds},           {"AreasNone", 1070, 0, kAreaIds},
+            {"DetailAll", 1035, 1, kCommentIds},       {"DetailNone", 1036, 0, kCommentIds}};
 }
 
 class GroupButtonTest : public PresetsFixture, public ::testing::TestWithParam<GroupCase> {};
@@ -337,10 +340,11 @@ protected:
     void ExpectOneQuestion() {
         ASSERT_EQ(1u, boxes_.Boxes().size());
         const kmx::ScopedMessageBoxRecorder::Box& box = boxes_.Boxes()[0];
-        EXPECT_EQ(L"This will reset all logging settings to their factory defaults and change the log file "
-                  L"directory to the temp files directory. \n\n (Existing log files will remain in their "
-                  L"current directory.)\n\nContinue?",
-                  box.text);
+        EXPECT_EQ(
+            L"This will reset all logging settings to their factory defaults and change the log file "
+            L"directory to the temp files directory. \n\n (Existing log files will remain in their "
+            L"current directory.)\n\nContinue?",
+            box.text);
         EXPECT_EQ(L"Confirm", box.caption);
         EXPECT_EQ(1u, box.type) << "MB_OKCANCEL, no icon, OK the default";
         EXPECT_EQ(dlg_->m_hWnd, box.owner);
@@ -401,8 +405,8 @@ void FactoryResetTest::ResetThenSave(DWORD isBes) {
     for (const kmx::EnablingStep& step : kmx::kEnablingSteps) {
         for (int id : step) EXPECT_FALSE(Enabled(id)) << "control " << id;
     }
-    for (int id : {1000, 1, 2, 1023, 1097, 1024, 1072, 1073, 1074, 1075, 1076, 1078, 1079, 1093, 1094, 1033, 1034,
-                   1035, 1036, 1065, 1070, 1080}) {
+    for (int id : {1000, 1,    2,    1023, 1097, 1024, 1072, 1073, 1074, 1075, 1076,
+                   1078, 1079, 1093, 1094, 1033, 1034, 1035, 1036, 1065, 1070, 1080}) {
         EXPECT_TRUE(Enabled(id)) << "control " << id;
     }
     EXPECT_EQ(0, dlg_->IsCollapsed());

@@ -61,8 +61,8 @@ public:
                             nullptr, &key, nullptr) != ERROR_SUCCESS) {
             return false;
         }
-        const LONG status = RegSetValueExW(key, name.c_str(), 0, type, bytes.data(),
-                                           static_cast<DWORD>(bytes.size()));
+        const LONG status =
+            RegSetValueExW(key, name.c_str(), 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
         RegCloseKey(key);
         return status == ERROR_SUCCESS;
     }
@@ -104,7 +104,8 @@ public:
         for (DWORD index = 0;; ++index) {
             wchar_t name[256];
             DWORD length = 256;
-            if (RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            if (RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS) {
                 break;
             }
             names.emplace_back(name, length);

@@ -71,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredCase{"EmptyData", true, kRegSz, {}, L""},
                       StoredCase{"Terminated", true, kRegSz, Utf16(L"proxy:80", true), L"proxy:80"},
                       StoredCase{"Unterminated", true, kRegSz, Utf16(L"proxy:80", false), L"proxy:80"},
-                      StoredCase{"TextAfterTheNul", true, kRegSz, Utf16(std::wstring(L"a:1\0b:2", 7), true), L"a:1"},
+                      StoredCase{"TextAfterTheNul", true, kRegSz, Utf16(std::wstring(L"a:1\0b:2", 7), true),
+                                 L"a:1"},
                       StoredCase{"Binary", true, kRegBinary, Utf16(L"bin:81", false), L"bin:81"},
                       StoredCase{"Dword", true, kRegDword, {'A', 0, 'B', 0}, L"AB"}),
     [](const ::testing::TestParamInfo<StoredCase>& info) { return std::string(info.param.name); });
@@ -257,14 +258,20 @@ TEST_P(ProxyDialogChoiceTest, OkHandsBackTheChosenProxy) {
 INSTANTIATE_TEST_SUITE_P(
     Values, ProxyDialogChoiceTest,
     ::testing::Values(
-        ChoiceCase{"ManualServerAndPort", {IDC_PROXY_MANUAL}, L"proxy.corp", L"3128", {}, 2, L"proxy.corp:3128"},
+        ChoiceCase{
+            "ManualServerAndPort", {IDC_PROXY_MANUAL}, L"proxy.corp", L"3128", {}, 2, L"proxy.corp:3128"},
         ChoiceCase{"ManualServerOnly", {IDC_PROXY_MANUAL}, L"proxy.corp", L"", {}, 2, L"proxy.corp"},
         ChoiceCase{"ManualPortOnly", {IDC_PROXY_MANUAL}, L"", L"3128", {}, 2, L""},
         ChoiceCase{"ManualAsShown", {IDC_PROXY_MANUAL}, nullptr, nullptr, {}, 2, L"http=a:80;https=b:443"},
         ChoiceCase{"ManualVerbatim", {IDC_PROXY_MANUAL}, L" a b:c ", L"01", {}, 2, L" a b:c :01"},
         ChoiceCase{"Direct", {IDC_PROXY_DIRECT}, nullptr, nullptr, {}, 0, L""},
         ChoiceCase{"DirectAfterTyping", {IDC_PROXY_MANUAL}, L"x", L"1", {IDC_PROXY_DIRECT}, 0, L""},
-        ChoiceCase{"IEAfterTyping", {IDC_PROXY_MANUAL}, L"proxy.corp", L"3128", {IDC_PROXY_IE}, 1,
+        ChoiceCase{"IEAfterTyping",
+                   {IDC_PROXY_MANUAL},
+                   L"proxy.corp",
+                   L"3128",
+                   {IDC_PROXY_IE},
+                   1,
                    L"http=a:80;https=b:443"}),
     [](const ::testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
 
@@ -275,9 +282,9 @@ TEST_F(ProxyDialogTest, RadioButtonsOnlyEnableOrDisableTheEdits) {
         int click;
         bool enabled;
     };
-    for (const Step& step : {Step{IDC_PROXY_MANUAL, true}, Step{IDC_PROXY_MANUAL, true},
-                             Step{IDC_PROXY_DIRECT, false}, Step{IDC_PROXY_MANUAL, true},
-                             Step{IDC_PROXY_IE, false}, Step{IDC_PROXY_DIRECT, false}}) {
+    for (const Step& step :
+         {Step{IDC_PROXY_MANUAL, true}, Step{IDC_PROXY_MANUAL, true}, Step{IDC_PROXY_DIRECT, false},
+          Step{IDC_PROXY_MANUAL, true}, Step{IDC_PROXY_IE, false}, Step{IDC_PROXY_DIRECT, false}}) {
         Click(step.click);
         EXPECT_EQ((View{L"proxy.example", L"8080", step.click, step.enabled, step.enabled}), Look(dialog_))
             << "after clicking " << step.click;
@@ -333,7 +340,8 @@ public:
         const BOOL result = CProxySettings::OnInitDialog();
         opened = Look(*this);
         // A script that fails to end the dialog must not hang the run.
-        ::SetTimer(m_hWnd, 1, 10000, [](HWND window, UINT, UINT_PTR, DWORD) { ::EndDialog(window, kTimedOut); });
+        ::SetTimer(m_hWnd, 1, 10000,
+                   [](HWND window, UINT, UINT_PTR, DWORD) { ::EndDialog(window, kTimedOut); });
         script_(*this);
         return result;
     }

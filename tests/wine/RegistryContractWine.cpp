@@ -46,7 +46,8 @@ TEST(Win32RegistryTest, UnredirectedInstanceReachesTheRealHive) {
     ASSERT_TRUE(scratch.PutDword(kHkeyCurrentUser, L"", L"Marker", 42));
     IRegistry& real = Win32Registry::Instance();
     RegKey key = 0;
-    ASSERT_EQ(kErrorSuccess, real.OpenKey(kHkeyCurrentUser, scratch.Path() + L"\\HKCU", kKeyQueryValue, &key));
+    ASSERT_EQ(kErrorSuccess,
+              real.OpenKey(kHkeyCurrentUser, scratch.Path() + L"\\HKCU", kKeyQueryValue, &key));
     std::uint8_t data[4] = {};
     std::uint32_t size = sizeof data;
     EXPECT_EQ(kErrorSuccess, real.QueryValue(key, L"Marker", data, &size));

@@ -112,7 +112,11 @@ const ExpectedItem kMainItems[] = {
     {1040, kCheckOff, L"Max size of KMXLogs directory:", {27, 154, 113, 10}},
     {1009, kNumberEdit, L"", {159, 153, 44, 14}},
     {1010, kSpin, L"", {204, 153, 11, 14}},
-    {1001, kLabelOff, L"Example file name with path 'c:\\' and prefix 'kmx':\nc:\\KMXLogs\\kmx-20071015T095453.302-OUTLOOK.EXE-2832.log", {15, 55, 209, 17}},
+    {1001,
+     kLabelOff,
+     L"Example file name with path 'c:\\' and prefix "
+     L"'kmx':\nc:\\KMXLogs\\kmx-20071015T095453.302-OUTLOOK.EXE-2832.log",
+     {15, 55, 209, 17}},
     {1013, kLabelOff, L"MB", {218, 124, 11, 8}},
     {1041, kCheckOff, L"IUnknown", {425, 288, 43, 10}},
     {1042, kCheckOff, L"SAX Parsing", {373, 288, 50, 10}},
@@ -182,8 +186,7 @@ const ExpectedItem kMainItems[] = {
     {1065, kPush, L"All", {283, 184, 27, 14}},
     {1070, kPush, L"None", {311, 184, 27, 14}},
     {1096, kCheckOff, L"DSDI Sync", {174, 254, 45, 10}},
-    {1098, kCheckOff, L"On Notify", {20, 268, 45, 10}},
-};
+    {1098, kCheckOff, L"On Notify", {20, 268, 45, 10}}};
 
 const ExpectedItem kProxyItems[] = {
     {1013, kRadioFirst, L"Establish a direct connection to Korvex", {22, 6, 139, 10}},
@@ -194,18 +197,33 @@ const ExpectedItem kProxyItems[] = {
     {-1, kLabelOn, L"Port:", {39, 80, 17, 8}},
     {1011, kProxyNumberEdit, L"", {57, 83, 25, 14}},
     {1, kDefPush, L"  OK", {63, 112, 50, 14}},
-    {-1, kGroup, L"", {7, 53, 172, 48}},
-};
+    {-1, kGroup, L"", {7, 53, 172, 48}}};
 
-const ExpectedDialog kMainDialog{
-    IDD_KMXLOGCTL_DIALOG, 0x90C800C8, WS_EX_APPWINDOW, {0, 0, 530, 343},
-    L"Korvex Connector For Outlook Logging Control", 8, 0, 0, DEFAULT_CHARSET, L"MS Shell Dlg",
-    kMainItems, sizeof kMainItems / sizeof kMainItems[0]};
+const ExpectedDialog kMainDialog{IDD_KMXLOGCTL_DIALOG,
+                                 0x90C800C8,
+                                 WS_EX_APPWINDOW,
+                                 {0, 0, 530, 343},
+                                 L"Korvex Connector For Outlook Logging Control",
+                                 8,
+                                 0,
+                                 0,
+                                 DEFAULT_CHARSET,
+                                 L"MS Shell Dlg",
+                                 kMainItems,
+                                 sizeof kMainItems / sizeof kMainItems[0]};
 
-const ExpectedDialog kProxyDialog{
-    IDD_PROXY_SETTINGS, 0x80C800C8, 0, {0, 0, 186, 134},
-    L"Proxy Settings", 8, 400, 0, DEFAULT_CHARSET, L"MS Shell Dlg",
-    kProxyItems, sizeof kProxyItems / sizeof kProxyItems[0]};
+const ExpectedDialog kProxyDialog{IDD_PROXY_SETTINGS,
+                                  0x80C800C8,
+                                  0,
+                                  {0, 0, 186, 134},
+                                  L"Proxy Settings",
+                                  8,
+                                  400,
+                                  0,
+                                  DEFAULT_CHARSET,
+                                  L"MS Shell Dlg",
+                                  kProxyItems,
+                                  sizeof kProxyItems / sizeof kProxyItems[0]};
 
 std::string Hex(DWORD value) {
     char text[16];
@@ -434,8 +452,8 @@ public:
 DlgRect ToPixels(HWND dialog, const DlgRect& units) {
     RECT rect{units.x, units.y, units.cx, units.cy};
     MapDialogRect(dialog, &rect);
-    return DlgRect{static_cast<short>(rect.left), static_cast<short>(rect.top), static_cast<short>(rect.right),
-                   static_cast<short>(rect.bottom)};
+    return DlgRect{static_cast<short>(rect.left), static_cast<short>(rect.top),
+                   static_cast<short>(rect.right), static_cast<short>(rect.bottom)};
 }
 
 DlgRect ClientRectOfChild(HWND dialog, HWND child) {
@@ -454,7 +472,9 @@ constexpr DWORD kKeptStyleBits = WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_GROUP 
 // Spin controls and etched lines size themselves when they are created (the
 // spin takes its own width, the etched line adds a static edge), so only their
 // position is compared here; the template bytes hold their exact size.
-bool KeepsTemplateSize(const Kind& kind) { return kind.style != kSpin.style && kind.style != kEtchedLine.style; }
+bool KeepsTemplateSize(const Kind& kind) {
+    return kind.style != kSpin.style && kind.style != kEtchedLine.style;
+}
 
 void ExpectLiveDialog(const ExpectedDialog& expected) {
     LiveDialog dialog(expected.templateId);
@@ -472,7 +492,8 @@ void ExpectLiveDialog(const ExpectedDialog& expected) {
     for (size_t i = 0; i < expected.itemCount; ++i) {
         const ExpectedItem& want = expected.items[i];
         HWND child = children[i];
-        SCOPED_TRACE("child " + std::to_string(i) + ", id " + std::to_string(want.id) + ", " + want.kind.name);
+        SCOPED_TRACE("child " + std::to_string(i) + ", id " + std::to_string(want.id) + ", " +
+                     want.kind.name);
         EXPECT_EQ(want.id, GetDlgCtrlID(child));
         const std::wstring className = ClassName(child);
         EXPECT_EQ(0, _wcsicmp(want.kind.className, className.c_str()))
@@ -500,9 +521,7 @@ TEST(DialogWindow, ProxyDialogChildrenMatchLayout) { ExpectLiveDialog(kProxyDial
 TEST(DialogWindow, MainDialogSpinsBuddyTheEditBeforeThem) {
     LiveDialog dialog(IDD_KMXLOGCTL_DIALOG);
     ASSERT_NE(nullptr, dialog.hwnd) << "CreateDialogParamW failed, error " << dialog.error;
-    const struct {
-        int spin, edit;
-    } pairs[] = {{1004, 1003}, {1010, 1009}, {1088, 1014}, {1008, 1007}};
+    const struct { int spin, edit; } pairs[] = {{1004, 1003}, {1010, 1009}, {1088, 1014}, {1008, 1007}};
     for (const auto& pair : pairs) {
         HWND spin = GetDlgItem(dialog.hwnd, pair.spin);
         ASSERT_NE(nullptr, spin) << "spin " << pair.spin;
@@ -534,7 +553,8 @@ struct GroupIconEntry {
 
 TEST(AppIcon, GroupHoldsFourSizesAtEightAndThirtyTwoBits) {
     DWORD size = 0;
-    const BYTE* group = LoadRawResource(MAKEINTRESOURCEW(IDR_MAINFRAME), MAKEINTRESOURCEW(14), size);  // RT_GROUP_ICON
+    const BYTE* group =
+        LoadRawResource(MAKEINTRESOURCEW(IDR_MAINFRAME), MAKEINTRESOURCEW(14), size);  // RT_GROUP_ICON
     ASSERT_NE(nullptr, group);
     WORD header[3];
     ASSERT_GE(size, sizeof header);
@@ -557,7 +577,8 @@ TEST(AppIcon, GroupHoldsFourSizesAtEightAndThirtyTwoBits) {
 
         // The image itself: a BMP-style entry whose height counts the AND mask.
         DWORD imageSize = 0;
-        const BYTE* image = LoadRawResource(MAKEINTRESOURCEW(entry.iconId), MAKEINTRESOURCEW(3), imageSize);  // RT_ICON
+        const BYTE* image =
+            LoadRawResource(MAKEINTRESOURCEW(entry.iconId), MAKEINTRESOURCEW(3), imageSize);  // RT_ICON
         ASSERT_NE(nullptr, image);
         ASSERT_EQ(entry.bytesInRes, imageSize);
         BITMAPINFOHEADER info;
@@ -572,13 +593,14 @@ TEST(AppIcon, GroupHoldsFourSizesAtEightAndThirtyTwoBits) {
         EXPECT_EQ(sizeof info + palette + colourBytes + maskBytes, imageSize);
     }
     for (int s = 0; s < 4; ++s)
-        for (int d = 0; d < 2; ++d) EXPECT_EQ(1, found[s][d]) << (s + 1) * 16 << " px at " << (d ? 32 : 8) << " bpp";
+        for (int d = 0; d < 2; ++d)
+            EXPECT_EQ(1, found[s][d]) << (s + 1) * 16 << " px at " << (d ? 32 : 8) << " bpp";
 }
 
 TEST(AppIcon, LoadsAtEachSize) {
     for (int size : {16, 32, 48, 64}) {
-        HICON icon = static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, size, size, 0));
+        HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                                   IMAGE_ICON, size, size, 0));
         ASSERT_NE(nullptr, icon) << size << " px, error " << GetLastError();
         ICONINFO info{};
         ASSERT_TRUE(GetIconInfo(icon, &info));

@@ -8,23 +8,20 @@
 
 namespace kmx {
 
-inline std::wstring WindowText(HWND window)
-{
+inline std::wstring WindowText(HWND window) {
     wchar_t text[512] = L"sentinel";
     GetWindowTextW(window, text, 512);
     return text;
 }
 
-inline std::wstring ClassName(HWND window)
-{
+inline std::wstring ClassName(HWND window) {
     wchar_t name[64] = L"";
     GetClassNameW(window, name, 64);
     return name;
 }
 
 // The child windows from the top of the z order down (= template order).
-inline std::vector<HWND> ChildrenInZOrder(HWND parent)
-{
+inline std::vector<HWND> ChildrenInZOrder(HWND parent) {
     std::vector<HWND> children;
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         children.push_back(child);
