@@ -82,3 +82,10 @@ target_compile_options(startup_bench PRIVATE ${KMX_WARNINGS})
 target_link_options(startup_bench PRIVATE -municode)
 set_target_properties(startup_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_dependencies(startup_bench KMXLogCtl minimal_dialog)
+
+# The console companion for administrators' scripts.
+add_executable(kmxlogcfg ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
+target_link_libraries(kmxlogcfg PRIVATE kmx_settings kvxshared)
+target_compile_options(kmxlogcfg PRIVATE ${KMX_WARNINGS})
+target_link_options(kmxlogcfg PRIVATE -municode -s)
+set_target_properties(kmxlogcfg PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
