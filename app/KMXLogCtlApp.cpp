@@ -2,23 +2,27 @@
 
 #include <commctrl.h>
 
-#include "framework/Win32Registry.h"
-#include "settings/SystemRegistry.h"
+#include "kvxshared/KvxShared.h"
+#include "system/Win32Registry.h"
 #include "ui/KMXLogCtlDlg.h"
 
-CKMXLogCtlApp::CKMXLogCtlApp() : CWinApp(nullptr) {}
+CKMXLogCtlApp::CKMXLogCtlApp() = default;
 
 BOOL CKMXLogCtlApp::InitInstance() {
     ::InitCommonControls();
     CWinApp::InitInstance();
-    AfxEnableControlContainer();
-    SetRegistryKey(L"Local AppWizard-Generated Applications");
 
-    kmx::ScopedSystemRegistry registry(kmx::Win32Registry::Instance());
+    kmx::Win32Registry registry;
+    Korvex::Util::ScopedRegistry library(registry);
     {
-        CKMXLogCtlDlg dlg;
+        CKMXLogCtlDlg dlg(registry);
         m_pMainWnd = &dlg;
-        dlg.DoModal();
+        if (dlg.DoModal() == -1) {
+            // A GUI program has no console to complain on: leave the reason
+            // for a debugger and end with a failure status.
+            ::OutputDebugStringW(L"KMXLogCtl: the main window could not be created\n");
+            m_nExitCode = 1;
+        }
         m_pMainWnd = nullptr;
     }
     // FALSE: no message loop of our own, the program ends here.

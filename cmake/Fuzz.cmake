@@ -10,7 +10,7 @@ set(KMX_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
 
 file(GLOB KMX_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*.cpp)
 add_executable(load_save_fuzzer ${KMX_FUZZ_SOURCES} ${KMX_SETTINGS_SOURCES})
-target_include_directories(load_save_fuzzer PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(load_save_fuzzer PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 # -O1 keeps the executions per second up; -g (Debug) keeps the stack traces readable.
 target_compile_options(load_save_fuzzer PRIVATE ${KMX_WARNINGS} -O1 ${KMX_FUZZ_FLAGS})
 target_link_options(load_save_fuzzer PRIVATE ${KMX_FUZZ_FLAGS})

@@ -1,6 +1,7 @@
 # Windows build (cross-compiled): the program and the tests that run under Wine.
 enable_language(RC)
 kmx_sources(KMX_FRAMEWORK_SOURCES framework)
+kmx_sources(KMX_SYSTEM_SOURCES system)
 kmx_sources(KMX_UI_SOURCES ui)
 kmx_sources(KMX_APP_SOURCES app)
 kmx_sources(KMX_WINE_TEST_SOURCES tests/wine)
@@ -10,12 +11,20 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 
 kmx_platform_free_libs("")
 
+# The dialog framework knows nothing of this tool.
 add_library(kmx_framework STATIC ${KMX_FRAMEWORK_SOURCES})
-target_link_libraries(kmx_framework PUBLIC kmx_settings user32 gdi32 comctl32 advapi32 kernel32)
+target_include_directories(kmx_framework PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(kmx_framework PUBLIC user32 gdi32 comctl32 kernel32)
 target_compile_options(kmx_framework PRIVATE ${KMX_WARNINGS})
 
+# Windows implementations of the settings core's seams: the advapi32 registry,
+# the file-system checks, the machine's factory defaults.
+add_library(kmx_system STATIC ${KMX_SYSTEM_SOURCES})
+target_link_libraries(kmx_system PUBLIC kvxshared kmx_settings advapi32 kernel32)
+target_compile_options(kmx_system PRIVATE ${KMX_WARNINGS})
+
 add_library(kmx_ui STATIC ${KMX_UI_SOURCES})
-target_link_libraries(kmx_ui PUBLIC kmx_framework kvxshared kmx_settings)
+target_link_libraries(kmx_ui PUBLIC kmx_framework kmx_system kvxshared kmx_settings)
 target_include_directories(kmx_ui PUBLIC ${CMAKE_SOURCE_DIR}/resources)
 target_compile_options(kmx_ui PRIVATE ${KMX_WARNINGS})
 
@@ -85,7 +94,7 @@ add_dependencies(startup_bench KMXLogCtl minimal_dialog)
 
 # The console companion for administrators' scripts.
 add_executable(kmxlogcfg ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
-target_link_libraries(kmxlogcfg PRIVATE kmx_settings kvxshared)
+target_link_libraries(kmxlogcfg PRIVATE kmx_system kvxshared kmx_settings)
 target_compile_options(kmxlogcfg PRIVATE ${KMX_WARNINGS})
 target_link_options(kmxlogcfg PRIVATE -municode -s)
 set_target_properties(kmxlogcfg PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -124,8 +124,8 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
 }
 
 BOOL CDialog::OnCommand(UINT id, UINT code) {
-    if (AFX_PMSG handler = GetMessageMap()->Find(id, code)) {
-        (this->*handler)();
+    if (const MessageMapEntry* entry = GetMessageMap()->Find(id, code)) {
+        entry->Invoke(*this, id);
         return TRUE;
     }
     if (code == BN_CLICKED && id == IDOK) {

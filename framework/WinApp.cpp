@@ -6,10 +6,7 @@ CWinApp* g_application = nullptr;
 
 }  // namespace
 
-CWinApp::CWinApp(const wchar_t* appName) {
-    if (appName != nullptr) m_appName = appName;
-    g_application = this;
-}
+CWinApp::CWinApp() { g_application = this; }
 
 CWinApp::~CWinApp() {
     if (g_application == this) g_application = nullptr;
@@ -27,8 +24,6 @@ int CWinApp::Run() {
     return status == 0 ? static_cast<int>(message.wParam) : -1;
 }
 
-void CWinApp::SetRegistryKey(const wchar_t* company) { m_registryKey = company != nullptr ? company : L""; }
-
 CWinApp* AfxGetApp() { return g_application; }
 
 HINSTANCE AfxGetInstanceHandle() {
@@ -36,12 +31,10 @@ HINSTANCE AfxGetInstanceHandle() {
     return ::GetModuleHandleW(nullptr);
 }
 
-void AfxEnableControlContainer() {}
-
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
     CWinApp* application = AfxGetApp();
     if (application == nullptr) return -1;
     application->m_hInstance = hInstance;
-    if (!application->InitInstance()) return 0;
+    if (!application->InitInstance()) return application->m_nExitCode;
     return application->Run();
 }

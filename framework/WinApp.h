@@ -11,7 +11,7 @@ class CWnd;
 class CWinApp {
 public:
     // Registers this object as the application (AfxGetApp).
-    explicit CWinApp(const wchar_t* appName = nullptr);
+    CWinApp();
     virtual ~CWinApp();
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
@@ -22,26 +22,17 @@ public:
     // exit code carried by WM_QUIT.
     virtual int Run();
 
-    // Only records the name; nothing is written to the registry.
-    void SetRegistryKey(const wchar_t* company);
-    const std::wstring& GetRegistryKey() const { return m_registryKey; }
-
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
-    std::wstring m_appName;
-
-private:
-    std::wstring m_registryKey;
+    // The process exit status when InitInstance returns FALSE.
+    int m_nExitCode = 0;
 };
 
 CWinApp* AfxGetApp();
 // The module that holds the resources: the one given to AfxWinMain, or the
 // executable when AfxWinMain has not run (as in tests).
 HINSTANCE AfxGetInstanceHandle();
-// There are no ActiveX controls to host: nothing to prepare.
-void AfxEnableControlContainer();
-
 // Called by wWinMain: runs the application object and returns the process
-// exit code (0 when InitInstance returns FALSE, -1 when there is no
-// application object).
+// exit code (m_nExitCode when InitInstance returns FALSE, -1 when there is
+// no application object).
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);

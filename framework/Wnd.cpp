@@ -66,3 +66,10 @@ const MessageMap* CWnd::GetMessageMap() const {
 }
 
 void CWnd::DoDataExchange(CDataExchange*) {}
+
+void MessageMapEntry::Invoke(CWnd& window, UINT id) const {
+    if (pfnId != nullptr)
+        (window.*pfnId)(id);
+    else
+        (window.*pfn)();
+}

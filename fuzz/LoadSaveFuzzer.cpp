@@ -37,6 +37,7 @@
 #include "settings/SettingsModel.h"
 #include "settings/Utf16.h"
 #include "settings/Wtol.h"
+#include "ui/ControlBindings.h"
 
 namespace kmx {
 namespace {
@@ -176,12 +177,12 @@ void CheckLoad(const Values& before, const MemoryRegistry& registry, std::size_t
     const auto* oldSwitch = Find(before, kKorvexPath, L"verboseLogging");
     const bool oldSwitchReadable = ReadableAs32Bits(oldSwitch);
     const bool korvexReadOnly = (flags & kFlagKorvexReadOnly) != 0;
-    Require(result.oldSwitchRefused == (oldSwitchReadable && korvexReadOnly),
+    Require(result.loaded.oldSwitchRefused == (oldSwitchReadable && korvexReadOnly),
             "old-switch flag set exactly when a readable verboseLogging could not be deleted");
     if (oldSwitchReadable && !korvexReadOnly) expected.erase(Slot(kKorvexPath, L"verboseLogging"));
 
     if (flags & kFlagLoggingReadOnly) {
-        Require(!result.loaded && result.loggingKey == 0 && result.appDumpBox == AppDumpBox::NotRead,
+        Require(!result.complete && !result.loaded.key && result.appDumpBox == AppDumpBox::NotRead,
                 "a logging key that cannot be created loads nothing");
         Require(registry.SetLog().size() == writesBefore, "nothing written without the logging key");
         Require(Flatten(registry) == expected, "registry unchanged without the logging key");
@@ -191,7 +192,7 @@ void CheckLoad(const Values& before, const MemoryRegistry& registry, std::size_t
                 "model keeps the factory defaults without the logging key");
         return;
     }
-    Require(result.loaded && result.loggingKey != 0, "load succeeds when the logging key can be created");
+    Require(result.complete && result.loaded.key, "load succeeds when the logging key can be created");
 
     const std::int32_t showAppDump = ShowAppDumpOf(before);
     Require(result.appDumpBox == (showAppDump > 0 ? AppDumpBox::Shown : AppDumpBox::Hidden),
@@ -264,13 +265,12 @@ void CheckLoad(const Values& before, const MemoryRegistry& registry, std::size_t
 // back 0 or 1, each text comes back as it was, and the first limit text
 // longer than its edit allows stops the copy there.
 bool Exchange(SettingsModel& model) {
-    for (const int control : kExchangeOrder) {
-        const auto id = FindSettingByControl(control);
-        Require(id.has_value(), "every exchanged control shows a setting");
-        const SettingInfo& info = Info(*id);
-        if (info.kind == SettingKind::Switch) model.value[*id] = model.value[*id] != 0 ? 1 : 0;
+    for (const ControlBinding& binding : kControlBindings) {
+        const SettingId id = binding.setting;
+        const SettingInfo& info = Info(id);
+        if (info.kind == SettingKind::Switch) model.value[id] = model.value[id] != 0 ? 1 : 0;
         if (info.kind == SettingKind::Limit &&
-            model.text[*id].size() > static_cast<std::size_t>(info.maxChars)) {
+            model.text[id].size() > static_cast<std::size_t>(info.maxChars)) {
             return false;
         }
     }
@@ -290,12 +290,12 @@ public:
 
     explicit RecordingHooks(const MemoryRegistry& registry) : registry_(registry) {}
     bool DirectoryExists(const std::wstring& directory) override { return !directory.empty(); }
-    void FocusControl(int controlId) override { focus.push_back(controlId); }
+    void FocusSetting(SettingId setting) override { focus.push_back(setting); }
     void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override {
         messages.push_back({text, caption, style, registry_.SetLog().size()});
     }
 
-    std::vector<int> focus;
+    std::vector<SettingId> focus;
     std::vector<Message> messages;
 
 private:
@@ -313,15 +313,15 @@ struct SaveExpectation {
     std::int32_t numbers[kSettingCount];  // what Save writes for the limits
 };
 
-SaveExpectation ExpectSave(const SettingsModel& model, bool exchangeOk, RegKey key) {
+SaveExpectation ExpectSave(const SettingsModel& model, RegKey key) {
     SaveExpectation expected{SaveResult::Unchanged, {}, {}};
     const std::wstring directory = WithoutTrailingBackslashes(model.logDirectory);
     expected.fileName = directory + L'\\' + model.logFilePrefix;
     for (const SettingId id : {kMaxFileSizeMB, kMaxDirSizeMB, kMaxAgeDays, kMaxCallDepth}) {
         expected.numbers[id] = Wtol(model.text[id]);
     }
-    if (expected.numbers[kMaxFileSizeMB] == 0) expected.numbers[kMaxFileSizeMB] = 10;
-    if (expected.numbers[kMaxDirSizeMB] == 0) expected.numbers[kMaxDirSizeMB] = 100;
+    for (const SettingId id : {kMaxFileSizeMB, kMaxDirSizeMB})
+        if (expected.numbers[id] == 0) expected.numbers[id] = Info(id).factoryDefault;
     const std::uint64_t fileSize = static_cast<std::uint32_t>(expected.numbers[kMaxFileSizeMB]);
     const std::uint64_t dirSize = static_cast<std::uint32_t>(expected.numbers[kMaxDirSizeMB]);
 
@@ -331,9 +331,7 @@ SaveExpectation ExpectSave(const SettingsModel& model, bool exchangeOk, RegKey k
         if (kCatalogue[i].kind == SettingKind::Limit) changed |= model.text[i] != model.recordedText[i];
     }
 
-    if (!exchangeOk) {
-        expected.result = SaveResult::ExchangeFailed;
-    } else if (directory.empty() || dirSize < 10 * fileSize) {
+    if (directory.empty() || dirSize < 10 * fileSize) {
         expected.result = SaveResult::Refused;
     } else if (changed) {
         expected.result = key != 0 ? SaveResult::Written : SaveResult::WriteFailed;
@@ -348,10 +346,8 @@ void CheckSave(const SettingsModel& before, const SettingsModel& after, const Sa
     Require(after.value == before.value && after.text == before.text &&
                 after.logFilePrefix == before.logFilePrefix,
             "Save changes no setting but the directory");
-    if (expected.result != SaveResult::ExchangeFailed) {
-        Require(after.logDirectory == WithoutTrailingBackslashes(before.logDirectory),
-                "Save leaves the directory trimmed");
-    }
+    Require(after.logDirectory == WithoutTrailingBackslashes(before.logDirectory),
+            "Save leaves the directory trimmed");
     const auto& log = registry.SetLog();
     const std::size_t writes = log.size() - writesBefore;
 
@@ -365,7 +361,7 @@ void CheckSave(const SettingsModel& before, const SettingsModel& after, const Sa
             Require(hooks.messages[0].text == (directoryMissing ? kDirectoryMissingText : kSizeRuleText) &&
                         hooks.messages[0].caption == kErrorCaption &&
                         hooks.messages[0].style == kErrorBoxStyle &&
-                        hooks.focus[0] == (directoryMissing ? 1002 : 1009),
+                        hooks.focus[0] == (directoryMissing ? kFileName : kMaxDirSizeMB),
                     "a refused Save names the first failed check");
         } else {
             Require(hooks.messages.empty() && hooks.focus.empty(), "an unchanged Save shows nothing");
@@ -405,9 +401,10 @@ void CheckNextStart(MemoryRegistry& registry, const SettingsModel& saved, const 
     RecordFactoryValues(next);
     const Values before = Flatten(registry);
     const std::size_t writesBefore = registry.SetLog().size();
-    const LoadResult loaded = LoadSettings(registry, next);
-    CheckLoad(before, registry, writesBefore, next, loaded, factory, flags);
-    if (loaded.loggingKey != 0) CloseKey(registry, loaded.loggingKey);
+    {
+        const LoadResult loaded = LoadSettings(registry, next);
+        CheckLoad(before, registry, writesBefore, next, loaded, factory, flags);
+    }
 
     const bool appDumpForcedOff = ShowAppDumpOf(before) == 0;
     for (std::size_t i = 0; i < kSettingCount; ++i) {
@@ -417,7 +414,7 @@ void CheckNextStart(MemoryRegistry& registry, const SettingsModel& saved, const 
             Require(next.value[i] == want, "a saved switch loads back");
         } else if (kCatalogue[i].kind == SettingKind::Limit) {
             std::int32_t want = expected.numbers[i];
-            if (id == kMaxFileSizeMB && want <= 0) want = 10;
+            if (id == kMaxFileSizeMB && want <= 0) want = Info(id).factoryDefault;
             Require(next.text[i] == std::to_wstring(want), "a saved limit loads back");
         }
     }
@@ -443,30 +440,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordFactoryValues(model);
 
     const Values initial = Flatten(registry);
-    const LoadResult loaded = LoadSettings(registry, model);
+    LoadResult loaded = LoadSettings(registry, model);
     CheckLoad(initial, registry, 0, model, loaded, factory, flags);
 
-    const bool exchangeOk = Exchange(model);
-    if (exchangeOk) {
+    // The window saves only when the copy of its controls succeeds.
+    if (Exchange(model)) {
         for (std::size_t i = 0; i < kSettingCount; ++i) {
             if (kCatalogue[i].kind == SettingKind::Switch) {
                 Require(model.value[i] == 0 || model.value[i] == 1, "every switch is 0 or 1 after the copy");
             }
         }
+        const SaveExpectation expected = ExpectSave(model, loaded.loaded.key.Get());
+        const SettingsModel beforeSave = model;
+        const Values registryBeforeSave = Flatten(registry);
+        const std::size_t writesBeforeSave = registry.SetLog().size();
+        RecordingHooks hooks(registry);
+        const SaveOutcome outcome = SaveSettings(model, loaded.loaded, hooks);
+        CheckSave(beforeSave, model, outcome, expected, registryBeforeSave, registry, writesBeforeSave, hooks,
+                  loaded.loaded.oldSwitchRefused);
+        if (outcome.result == SaveResult::Written) {
+            loaded.loaded.key.Close();
+            CheckNextStart(registry, model, expected, factory, flags);
+        }
     }
-
-    const SaveExpectation expected = ExpectSave(model, exchangeOk, loaded.loggingKey);
-    const SettingsModel beforeSave = model;
-    const Values registryBeforeSave = Flatten(registry);
-    const std::size_t writesBeforeSave = registry.SetLog().size();
-    RecordingHooks hooks(registry);
-    const SaveOutcome outcome =
-        SaveSettings(model, exchangeOk, registry, loaded.loggingKey, loaded.oldSwitchRefused, hooks);
-    CheckSave(beforeSave, model, outcome, expected, registryBeforeSave, registry, writesBeforeSave, hooks,
-              loaded.oldSwitchRefused);
-
-    if (loaded.loggingKey != 0) CloseKey(registry, loaded.loggingKey);
-    if (outcome.result == SaveResult::Written) CheckNextStart(registry, model, expected, factory, flags);
+    loaded.loaded.key.Close();
     Require(registry.OpenHandleCount() == 0, "every key opened is closed");
     return 0;
 }

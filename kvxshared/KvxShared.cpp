@@ -1,27 +1,22 @@
 #include "kvxshared/KvxShared.h"
 
-#include <cstdint>
-
-#include "settings/Registry.h"
-#include "settings/RegistryOps.h"
-#include "settings/SystemRegistry.h"
+#include "settings/IsBESFromRegistry.h"
 
 namespace Korvex {
 namespace Util {
+namespace {
 
-int IsBESKMX() {
-    kmx::IRegistry& registry = kmx::SystemRegistry();
-    kmx::RegKey key = 0;
-    if (kmx::OpenForReading(registry, kmx::kHkeyLocalMachine, L"Software\\Korvex", &key) !=
-        kmx::kErrorSuccess) {
-        return 0;
-    }
-    // Starts at 0: data shorter than 4 bytes only fills the low bytes.
-    std::uint32_t flag = 0;
-    const kmx::RegStatus status = kmx::ReadDword(registry, key, L"isBES", &flag);
-    kmx::CloseKey(registry, key);
-    return status == kmx::kErrorSuccess && flag != 0 ? 1 : 0;
-}
+kmx::IRegistry* g_registry = nullptr;
+
+}  // namespace
+
+int IsBESKMX() { return g_registry != nullptr && kmx::IsBESFromRegistry(*g_registry) ? 1 : 0; }
+
+void UseRegistry(kmx::IRegistry* registry) { g_registry = registry; }
+
+ScopedRegistry::ScopedRegistry(kmx::IRegistry& registry) : m_previous(g_registry) { g_registry = &registry; }
+
+ScopedRegistry::~ScopedRegistry() { g_registry = m_previous; }
 
 }  // namespace Util
 }  // namespace Korvex

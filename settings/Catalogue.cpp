@@ -22,12 +22,4 @@ std::optional<SettingId> FindSettingByName(std::wstring_view name) {
     return std::nullopt;
 }
 
-std::optional<SettingId> FindSettingByControl(int controlId) {
-    if (controlId == kPrefixEditId) return kFileName;
-    for (std::size_t i = 0; i < kSettingCount; ++i) {
-        if (kCatalogue[i].controlId == controlId) return static_cast<SettingId>(i);
-    }
-    return std::nullopt;
-}
-
 }  // namespace kmx

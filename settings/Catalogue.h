@@ -15,12 +15,12 @@ enum class SettingKind { Switch, Limit, FileName };
 
 // kEnabled, kFileName, ... in catalogue order; usable as an index.
 enum SettingId : int {
-#define KMX_SETTING_ID(name, kind, def, control, maxChars) k##name,
+#define KMX_SETTING_ID(name, kind, def, maxChars) k##name,
     KMX_SETTING_LIST(KMX_SETTING_ID)
 #undef KMX_SETTING_ID
 };
 
-#define KMX_SETTING_ONE(name, kind, def, control, maxChars) +1
+#define KMX_SETTING_ONE(name, kind, def, maxChars) +1
 constexpr std::size_t kSettingCount = 0 KMX_SETTING_LIST(KMX_SETTING_ONE);
 #undef KMX_SETTING_ONE
 
@@ -28,30 +28,22 @@ struct SettingInfo {
     const wchar_t* name;
     SettingKind kind;
     std::int32_t factoryDefault;
-    int controlId;
     int maxChars;
 };
 
 inline constexpr std::array<SettingInfo, kSettingCount> kCatalogue = {{
-#define KMX_SETTING_INFO(name, kind, def, control, maxChars) \
-    {L## #name, SettingKind::kind, def, control, maxChars},
+#define KMX_SETTING_INFO(name, kind, def, maxChars) {L## #name, SettingKind::kind, def, maxChars},
     KMX_SETTING_LIST(KMX_SETTING_INFO)
 #undef KMX_SETTING_INFO
 }};
-
-// The prefix edit: FileName's second control, beside the directory edit.
-constexpr int kPrefixEditId = 1022;
 
 // ThreadLanes's factory default in the BES variant (the catalogue holds the
 // standard variant's).
 constexpr std::int32_t kThreadLanesBesDefault = 0;
 
-inline const SettingInfo& Info(SettingId id) { return kCatalogue[static_cast<std::size_t>(id)]; }
+constexpr const SettingInfo& Info(SettingId id) { return kCatalogue[static_cast<std::size_t>(id)]; }
 
 // By registry value name, compared as the registry does (ASCII case ignored).
 std::optional<SettingId> FindSettingByName(std::wstring_view name);
-
-// By control id; the prefix edit (kPrefixEditId) gives kFileName.
-std::optional<SettingId> FindSettingByControl(int controlId);
 
 }  // namespace kmx

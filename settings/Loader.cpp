@@ -15,22 +15,17 @@ namespace {
 // delete goes through a second handle that may write; only a refusal of that
 // open or of the delete counts. Returns whether it was refused.
 bool RemoveOldSwitch(IRegistry& registry) {
-    RegKey reader = 0;
-    if (OpenForReading(registry, kHkeyLocalMachine, kKorvexKeyPath, &reader) != kErrorSuccess) return false;
-    bool refused = false;
-    std::uint32_t ignored = 0;
-    if (ReadDword(registry, reader, kOldSwitchName, &ignored) == kErrorSuccess) {
-        RegKey writer = 0;
-        const RegStatus opened = OpenForReadWrite(registry, kHkeyLocalMachine, kKorvexKeyPath, &writer);
-        if (opened == kErrorAccessDenied) {
-            refused = true;
-        } else if (opened == kErrorSuccess) {
-            refused = DeleteValue(registry, writer, kOldSwitchName) == kErrorAccessDenied;
-            CloseKey(registry, writer);
-        }
+    RegKeyHandle reader(registry);
+    if (OpenForReading(registry, kHkeyLocalMachine, kKorvexKeyPath, reader.Receive()) != kErrorSuccess) {
+        return false;
     }
-    CloseKey(registry, reader);
-    return refused;
+    std::uint32_t ignored = 0;
+    if (ReadDword(registry, reader.Get(), kOldSwitchName, &ignored) != kErrorSuccess) return false;
+    RegKeyHandle writer(registry);
+    const RegStatus opened = OpenForReadWrite(registry, kHkeyLocalMachine, kKorvexKeyPath, writer.Receive());
+    if (opened == kErrorAccessDenied) return true;
+    return opened == kErrorSuccess &&
+           DeleteValue(registry, writer.Get(), kOldSwitchName) == kErrorAccessDenied;
 }
 
 // Reads a 32-bit setting into the model; what cannot be read keeps the
@@ -57,16 +52,16 @@ std::wstring LoadFileName(IRegistry& registry, RegKey key, SettingsModel& model)
 }  // namespace
 
 LoadResult LoadSettings(IRegistry& registry, SettingsModel& model) {
-    LoadResult result;
-    result.oldSwitchRefused = RemoveOldSwitch(registry);
+    LoadResult result(registry);
+    result.loaded.oldSwitchRefused = RemoveOldSwitch(registry);
 
-    RegKey key = 0;
+    RegKeyHandle& handle = result.loaded.key;
     std::uint32_t disposition = 0;
-    if (CreateForReadWrite(registry, kHkeyCurrentUser, kLoggingKeyPath, &key, &disposition) !=
+    if (CreateForReadWrite(registry, kHkeyCurrentUser, kLoggingKeyPath, handle.Receive(), &disposition) !=
         kErrorSuccess) {
         return result;
     }
-    result.loggingKey = key;
+    const RegKey key = handle.Get();
 
     std::int32_t showAppDump = 0;
     ReadDword(registry, key, kShowAppDumpName, &showAppDump);
@@ -83,13 +78,13 @@ LoadResult LoadSettings(IRegistry& registry, SettingsModel& model) {
             case SettingKind::Limit:
                 ReadOrWriteDefault(registry, key, model, id);
                 // Corrected in the model only; the registry keeps what it holds.
-                if (id == kMaxFileSizeMB && model.value[id] <= 0) model.value[id] = 10;
+                if (id == kMaxFileSizeMB && model.value[id] <= 0) model.value[id] = Info(id).factoryDefault;
                 model.SetLimit(id, model.value[id]);
                 break;
         }
     }
     RecordCurrentValues(model, fileName);
-    result.loaded = true;
+    result.complete = true;
     return result;
 }
 

@@ -4,27 +4,35 @@
 // and the result recorded for Save.
 #pragma once
 
+#include "settings/RegKeyHandle.h"
 #include "settings/Registry.h"
 #include "settings/SettingsModel.h"
 
 namespace kmx {
 
-// What to do with check box 1023 (" Enable Calendar Tracking").
+// What to do with the " Enable Calendar Tracking" box (EnableAppDump).
 enum class AppDumpBox {
     NotRead,  // the logging key could not be created: the box keeps its template state
     Shown,
     Hidden,
 };
 
-struct LoadResult {
-    // The logging key, opened for reading and writing; the caller holds it
-    // (for Save) and closes it. 0 when it could not be created.
-    RegKey loggingKey = 0;
-    // The old switch was there but deleting it was refused (access denied).
+// What loading leaves for Save: the logging key, open for reading and
+// writing (closed with this object; empty when it could not be created), and
+// whether deleting the old switch was refused (access denied), which Save
+// then reports.
+struct LoadedKey {
+    explicit LoadedKey(IRegistry& registry) : key(registry) {}
+    RegKeyHandle key;
     bool oldSwitchRefused = false;
+};
+
+struct LoadResult {
+    explicit LoadResult(IRegistry& registry) : loaded(registry) {}
+    LoadedKey loaded;
     AppDumpBox appDumpBox = AppDumpBox::NotRead;
     // Every setting was read and the recorded values were taken.
-    bool loaded = false;
+    bool complete = false;
 };
 
 // model must hold the factory defaults: they are what a value that cannot be

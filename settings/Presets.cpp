@@ -1,9 +1,13 @@
 #include "settings/Presets.h"
 
+#include <string>
+
 namespace kmx {
 namespace {
 
 char MarkAt(const PresetRow& row, std::size_t column) { return row.marks[2 * column]; }
+
+std::size_t ColumnOf(PresetId id) { return static_cast<std::size_t>(id); }
 
 const PresetRow& RowOf(SettingId setting) {
     for (const PresetRow& row : kPresetTable) {
@@ -13,7 +17,7 @@ const PresetRow& RowOf(SettingId setting) {
 }
 
 Preset BuildPreset(std::size_t column) {
-    Preset preset{kPresetButtonIds[column], 0, {}, false};
+    Preset preset{static_cast<PresetId>(column), 0, {}, false};
     for (const PresetRow& row : kPresetTable) {
         const char c = MarkAt(row, column);
         if (c == '-') continue;
@@ -26,11 +30,14 @@ Preset BuildPreset(std::size_t column) {
     return preset;
 }
 
-std::size_t ColumnOf(int buttonId) {
-    for (std::size_t column = 0; column < kPresetButtonIds.size(); ++column) {
-        if (kPresetButtonIds[column] == buttonId) return column;
+// The name with blanks and '-' left out and ASCII letters in upper case.
+std::wstring FoldPresetName(std::wstring_view name) {
+    std::wstring folded;
+    for (wchar_t c : name) {
+        if (c == L' ' || c == L'-') continue;
+        folded += (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
     }
-    return kPresetButtonIds.size();
+    return folded;
 }
 
 }  // namespace
@@ -38,23 +45,25 @@ std::size_t ColumnOf(int buttonId) {
 const std::vector<Preset>& Presets() {
     static const std::vector<Preset> presets = [] {
         std::vector<Preset> all;
-        for (std::size_t column = 0; column < kPresetButtonIds.size(); ++column) {
-            all.push_back(BuildPreset(column));
-        }
+        for (std::size_t column = 0; column < kPresetCount; ++column) all.push_back(BuildPreset(column));
         return all;
     }();
     return presets;
 }
 
-const Preset* FindPreset(int buttonId) {
-    const std::size_t column = ColumnOf(buttonId);
-    return column < kPresetButtonIds.size() ? &Presets()[column] : nullptr;
+const Preset& PresetOf(PresetId id) { return Presets()[ColumnOf(id)]; }
+
+std::optional<PresetId> FindPresetByName(std::wstring_view name) {
+    const std::wstring wanted = FoldPresetName(name);
+    for (std::size_t column = 0; column < kPresetCount; ++column) {
+        if (FoldPresetName(kPresetNames[column]) == wanted) return static_cast<PresetId>(column);
+    }
+    return std::nullopt;
 }
 
 std::vector<PresetMark> OutputOptionMarks(const Preset& preset, int isBESKMX) {
     std::vector<PresetMark> marks;
-    const std::size_t column = ColumnOf(preset.buttonId);
-    if (column == kPresetButtonIds.size()) return marks;
+    const std::size_t column = ColumnOf(preset.id);
     for (SettingId setting : kOutputOptionOrder) {
         const char c = MarkAt(RowOf(setting), column);
         if (c == '-') continue;
@@ -70,13 +79,6 @@ std::vector<SettingId> BoxesOf(BoxGroup group) {
         if (row.group == group) boxes.push_back(row.setting);
     }
     return boxes;
-}
-
-std::optional<GroupButton> FindGroupButton(int buttonId) {
-    for (const GroupButton& button : kGroupButtons) {
-        if (button.buttonId == buttonId) return button;
-    }
-    return std::nullopt;
 }
 
 }  // namespace kmx

@@ -1,14 +1,15 @@
-// The preset buttons and the All/None buttons of the three check box groups:
-// which check marks each one sets, and in what order.
+// The eight presets and the check box groups: which check marks each preset
+// sets, and in what order.
 //
 // The presets are kept as one table, a row per check box and a column per
-// preset button, written the way the design lays it out; the ordered mark
-// lists the dialog applies are derived from it.
+// preset, rows grouped as the window groups its boxes; the ordered mark lists
+// a preset applies are derived from it.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "settings/Catalogue.h"
@@ -17,7 +18,7 @@ namespace kmx {
 
 // The check box groups presets and group buttons act on.
 enum class BoxGroup {
-    AllThreads,    // "All" (1044), the thread rule's switch
+    AllThreads,    // ThreadAllThreads, the thread rule's switch
     SingleThread,  // the 15 single-thread boxes
     Area,          // the 10 area boxes
     Function,      // the 5 "Function" detail boxes
@@ -26,7 +27,7 @@ enum class BoxGroup {
 };
 
 // One row of the preset table. marks holds one character per preset column
-// (in kPresetButtonIds order), separated by blanks:
+// (in PresetId order), separated by blanks:
 //   '1' the preset checks the box, '0' it unchecks it, '-' it leaves it alone,
 //   'v' it depends on the connector variant (checked unless IsBESKMX says BES).
 struct PresetRow {
@@ -35,11 +36,16 @@ struct PresetRow {
     const char* marks;
 };
 
-// The preset buttons in column order.
-inline constexpr std::array<int, 8> kPresetButtonIds = {1072, 1073, 1078, 1079, 1093, 1076, 1074, 1075};
+// The presets, in column order.
+enum class PresetId { Full, Default, Changes, Spooler, UiThread, HttpOnly, MainSync, GalSync };
+inline constexpr std::size_t kPresetCount = 8;
 
-// Columns: F Full (1072), D Default (1073), C Changes (1078), S Spooler (1079),
-// U UI Thread (1093), H HTTP Only (1076), M Main Sync (1074), G GAL Sync (1075).
+// Their names as their buttons show them, in column order.
+inline constexpr std::array<const wchar_t*, kPresetCount> kPresetNames = {
+    L"Full", L"Default", L"Changes", L"Spooler", L"UI Thread", L"HTTP Only", L"Main Sync", L"GAL Sync"};
+
+// Columns: F Full, D Default, C Changes, S Spooler, U UI Thread, H HTTP Only,
+// M Main Sync, G GAL Sync.
 // clang-format off
 inline constexpr std::array<PresetRow, 46> kPresetTable = {{
     //                                                     F D C S U H M G
@@ -102,13 +108,13 @@ struct PresetMark {
     int mark;  // 1 checked, 0 unchecked
 };
 
-// What one preset button does, in the order the dialog applies it:
-//   1. set "All" (1044) to allThreadsMark;
-//   2. run the thread rule (OnAllThreads);
+// What one preset does, in the order it is applied:
+//   1. set ThreadAllThreads to allThreadsMark;
+//   2. run the thread rule (the window enables or disables the single threads);
 //   3-5. set boxMarks in order: single threads, areas, Function, Comment;
 //   6. if setsOutputOptions, set OutputOptionMarks(IsBESKMX()) in order.
 struct Preset {
-    int buttonId;
+    PresetId id;
     int allThreadsMark;
     std::vector<PresetMark> boxMarks;
     bool setsOutputOptions;
@@ -117,8 +123,11 @@ struct Preset {
 // All eight, in column order.
 const std::vector<Preset>& Presets();
 
-// nullptr when buttonId is not a preset button.
-const Preset* FindPreset(int buttonId);
+const Preset& PresetOf(PresetId id);
+
+// By name, ignoring ASCII case, blanks and '-' ("ui-thread", "UIThread" and
+// "UI Thread" are the same preset); nullopt for no preset.
+std::optional<PresetId> FindPresetByName(std::wstring_view name);
 
 // The output option marks of a preset that sets them ("Default"), in
 // kOutputOptionOrder; isBESKMX is Korvex::Util::IsBESKMX()'s result, asked
@@ -128,35 +137,29 @@ std::vector<PresetMark> OutputOptionMarks(const Preset& preset, int isBESKMX);
 // The settings of a group in table order.
 std::vector<SettingId> BoxesOf(BoxGroup group);
 
-// An All/None button of the "Threads", "Areas" or "Detail Level" group. The
-// "Detail Level" buttons set the Comment boxes only.
-struct GroupButton {
-    int buttonId;
-    BoxGroup boxes;
-    int mark;
-};
-
-// clang-format off
-inline constexpr std::array<GroupButton, 6> kGroupButtons = {{
-    {1033, BoxGroup::SingleThread, 1},
-    {1034, BoxGroup::SingleThread, 0},
-    {1065, BoxGroup::Area,         1},
-    {1070, BoxGroup::Area,         0},
-    {1035, BoxGroup::Comment,      1},
-    {1036, BoxGroup::Comment,      0},
-}};
-// clang-format on
-
-std::optional<GroupButton> FindGroupButton(int buttonId);
+// The same at compile time, for tables derived from the groups.
+constexpr std::size_t CountBoxes(BoxGroup group) {
+    std::size_t count = 0;
+    for (const PresetRow& row : kPresetTable) count += row.group == group ? 1 : 0;
+    return count;
+}
+template <BoxGroup Group>
+constexpr std::array<SettingId, CountBoxes(Group)> BoxesOfGroup() {
+    std::array<SettingId, CountBoxes(Group)> boxes{};
+    std::size_t next = 0;
+    for (const PresetRow& row : kPresetTable)
+        if (row.group == Group) boxes[next++] = row.setting;
+    return boxes;
+}
 
 // A row's mark string must hold exactly one of "10-v" per column, blank
 // separated; checked at compile time so a slip in the table cannot build.
 constexpr bool IsWellFormedMarks(const char* marks) {
-    for (std::size_t column = 0; column < kPresetButtonIds.size(); ++column) {
+    for (std::size_t column = 0; column < kPresetCount; ++column) {
         const char c = marks[2 * column];
         if (c != '1' && c != '0' && c != '-' && c != 'v') return false;
         const char after = marks[2 * column + 1];
-        const bool last = column + 1 == kPresetButtonIds.size();
+        const bool last = column + 1 == kPresetCount;
         if (last ? after != '\0' : after != ' ') return false;
     }
     return true;
@@ -168,6 +171,6 @@ constexpr bool IsWellFormedTable() {
     }
     return true;
 }
-static_assert(IsWellFormedTable(), "every preset row needs one mark per preset button");
+static_assert(IsWellFormedTable(), "every preset row needs one mark per preset");
 
 }  // namespace kmx

@@ -6,17 +6,29 @@
 
 namespace kmx {
 
+namespace {
+
+// A failed open leaves no handle behind, whatever the registry put there, so
+// that the caller never closes a key it did not get.
+RegStatus KeepOnlyOpened(RegStatus status, RegKey* key) {
+    if (status != kErrorSuccess) *key = 0;
+    return status;
+}
+
+}  // namespace
+
 RegStatus OpenForReading(IRegistry& registry, RegKey parent, const std::wstring& path, RegKey* key) {
-    return registry.OpenKey(parent, path, kKeyQueryValue, key);
+    return KeepOnlyOpened(registry.OpenKey(parent, path, kKeyQueryValue, key), key);
 }
 
 RegStatus OpenForReadWrite(IRegistry& registry, RegKey parent, const std::wstring& path, RegKey* key) {
-    return registry.OpenKey(parent, path, kKeyQueryValue | kKeySetValue, key);
+    return KeepOnlyOpened(registry.OpenKey(parent, path, kKeyQueryValue | kKeySetValue, key), key);
 }
 
 RegStatus CreateForReadWrite(IRegistry& registry, RegKey parent, const std::wstring& path, RegKey* key,
                              std::uint32_t* disposition) {
-    return registry.CreateKey(parent, path, kKeyQueryValue | kKeySetValue, key, disposition);
+    return KeepOnlyOpened(registry.CreateKey(parent, path, kKeyQueryValue | kKeySetValue, key, disposition),
+                          key);
 }
 
 RegStatus ReadDword(IRegistry& registry, RegKey key, const std::wstring& name, std::uint32_t* value) {

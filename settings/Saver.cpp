@@ -10,9 +10,6 @@
 namespace kmx {
 namespace {
 
-constexpr int kDirectoryEditId = kCatalogue[kFileName].controlId;
-constexpr int kDirSizeEditId = kCatalogue[kMaxDirSizeMB].controlId;
-
 bool AnythingChanged(const SettingsModel& model, const std::wstring& fileName) {
     for (std::size_t i = 0; i < kSettingCount; ++i) {
         switch (kCatalogue[i].kind) {
@@ -36,36 +33,33 @@ std::wstring WriteFailedText(const std::wstring& valueName) {
     return L"Failed to set registry value " + valueName;
 }
 
-SaveOutcome SaveSettings(SettingsModel& model, bool exchangeOk, IRegistry& registry, RegKey key,
-                         bool oldSwitchRefused, SaveHooks& hooks) {
+SaveOutcome SaveSettings(SettingsModel& model, const LoadedKey& loaded, SaveHooks& hooks) {
     SaveOutcome outcome;
-    if (!exchangeOk) {
-        outcome.result = SaveResult::ExchangeFailed;
-        return outcome;
-    }
+    IRegistry& registry = loaded.key.Registry();
+    const RegKey key = loaded.key.Get();
 
     model.logDirectory = TrimTrailingBackslashes(model.logDirectory);
     const std::wstring fileName = ComposeFileNameForSave(model.logDirectory, model.logFilePrefix);
     if (!hooks.DirectoryExists(model.logDirectory)) {
-        hooks.FocusControl(kDirectoryEditId);
+        hooks.FocusSetting(kFileName);
         hooks.ShowMessage(kDirectoryMissingText, kErrorCaption, kErrorBoxStyle);
         outcome.result = SaveResult::Refused;
         return outcome;
     }
 
-    // Empty or 0 means the default size.
+    // Empty or 0 means the factory size.
     std::int32_t numbers[kSettingCount] = {};
-    numbers[kMaxFileSizeMB] = Wtol(model.text[kMaxFileSizeMB]);
-    if (numbers[kMaxFileSizeMB] == 0) numbers[kMaxFileSizeMB] = 10;
-    numbers[kMaxDirSizeMB] = Wtol(model.text[kMaxDirSizeMB]);
-    if (numbers[kMaxDirSizeMB] == 0) numbers[kMaxDirSizeMB] = 100;
+    for (const SettingId size : {kMaxFileSizeMB, kMaxDirSizeMB}) {
+        numbers[size] = Wtol(model.text[size]);
+        if (numbers[size] == 0) numbers[size] = Info(size).factoryDefault;
+    }
 
     // Compared as unsigned numbers; the product is taken in 64 bits so that a
     // huge (negative) file size cannot wrap round and pass.
     const std::uint64_t fileSize = static_cast<std::uint32_t>(numbers[kMaxFileSizeMB]);
     const std::uint64_t dirSize = static_cast<std::uint32_t>(numbers[kMaxDirSizeMB]);
     if (dirSize < 10 * fileSize) {
-        hooks.FocusControl(kDirSizeEditId);
+        hooks.FocusSetting(kMaxDirSizeMB);
         hooks.ShowMessage(kSizeRuleText, kErrorCaption, kErrorBoxStyle);
         outcome.result = SaveResult::Refused;
         return outcome;
@@ -77,7 +71,7 @@ SaveOutcome SaveSettings(SettingsModel& model, bool exchangeOk, IRegistry& regis
 
     for (std::size_t n = 0; n < kSaveOrder.size(); ++n) {
         const SettingId id = kSaveOrder[n];
-        if (n + 1 == kSaveOrder.size() && oldSwitchRefused) {
+        if (n + 1 == kSaveOrder.size() && loaded.oldSwitchRefused) {
             hooks.ShowMessage(kOldSwitchText, kAccessDeniedCaption, kErrorBoxStyle);
         }
         RegStatus status = kErrorSuccess;

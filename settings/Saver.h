@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "settings/Loader.h"
 #include "settings/Registry.h"
 #include "settings/SettingsModel.h"
 
@@ -19,23 +20,24 @@ inline constexpr wchar_t kErrorCaption[] = L"Error";
 inline constexpr wchar_t kAccessDeniedCaption[] = L"Access Denied";
 inline constexpr unsigned kErrorBoxStyle = 0x10;  // MB_OK | MB_ICONERROR
 
-// What the dialog lends to Save.
+// What the front end lends to Save.
 class SaveHooks {
 public:
     virtual ~SaveHooks() = default;
     // GetFileAttributesW succeeds and has FILE_ATTRIBUTE_DIRECTORY.
     virtual bool DirectoryExists(const std::wstring& directory) = 0;
-    virtual void FocusControl(int controlId) = 0;
+    // Puts the focus on the field that shows the setting (FileName: the
+    // directory), before its message is shown.
+    virtual void FocusSetting(SettingId setting) = 0;
     // A message box owned by the dialog; returns when the user closed it.
     virtual void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) = 0;
 };
 
 enum class SaveResult {
-    ExchangeFailed,  // the copy of the controls failed (already reported): nothing done
-    Refused,         // a check failed and its message was shown: nothing written
-    Unchanged,       // nothing differs from the recorded values: nothing written
-    Written,         // all 57 values written
-    WriteFailed,     // all 57 attempted, at least one failed: see failedValue
+    Refused,      // a check failed and its message was shown: nothing written
+    Unchanged,    // nothing differs from the recorded values: nothing written
+    Written,      // all 57 values written
+    WriteFailed,  // all 57 attempted, at least one failed: see failedValue
 };
 
 struct SaveOutcome {
@@ -48,11 +50,10 @@ struct SaveOutcome {
 // style kErrorBoxStyle).
 std::wstring WriteFailedText(const std::wstring& valueName);
 
-// exchangeOk: whether copying the controls into the model succeeded. key: the
-// logging key loading left (0 if it could not be created). oldSwitchRefused:
-// the flag from loading. Trims the model's directory as a side effect, as the
-// user sees after the next copy into the controls.
-SaveOutcome SaveSettings(SettingsModel& model, bool exchangeOk, IRegistry& registry, RegKey key,
-                         bool oldSwitchRefused, SaveHooks& hooks);
+// model: what the user chose, copied from the controls. loaded: what loading
+// left (the key may be empty when it could not be created: every write then
+// fails). Trims the model's directory as a side effect, as the user sees after
+// the next copy into the controls.
+SaveOutcome SaveSettings(SettingsModel& model, const LoadedKey& loaded, SaveHooks& hooks);
 
 }  // namespace kmx

@@ -1,76 +1,74 @@
 // Every logging setting, declared once, in catalogue order.
 //
-// X(name, kind, factoryDefault, controlId, maxChars)
+// X(name, kind, factoryDefault, maxChars)
 //   name            registry value name under HKCU\Software\Korvex\Logging
 //   kind            Switch (REG_DWORD 0/1), Limit (REG_DWORD shown as text),
 //                   FileName (REG_SZ held as directory and prefix)
 //   factoryDefault  the value ApplyFactoryDefaults sets; ThreadLanes's 1 is the
 //                   standard variant's (the BES variant gets 0)
-//   controlId       the dialog control that shows the setting (FileName's second
-//                   control, the prefix edit, is kPrefixEditId)
-//   maxChars        character limit of a limit's edit, 0 for the others
+//   maxChars        how many characters a limit's text may have, 0 for the others
 //
 // Rows 11-26 are the thread switches, 27-30 the output options, 31 the call
 // depth, 32-41 the areas, 42-57 the detail levels.
 #pragma once
 
 // clang-format off
-#define KMX_SETTING_LIST(X)                          \
-    X(Enabled,                Switch,   0,   1000, 0) \
-    X(FileName,               FileName, 0,   1002, 0) \
-    X(EnableRoll,             Switch,   1,   1091, 0) \
-    X(MaxFileSizeMB,          Limit,    10,  1003, 3) \
-    X(KeepLogging,            Switch,   1,   1019, 0) \
-    X(EnableMaxDirSize,       Switch,   0,   1040, 0) \
-    X(MaxDirSizeMB,           Limit,    100, 1009, 4) \
-    X(EnableMaxAge,           Switch,   1,   1086, 0) \
-    X(MaxAgeDays,             Limit,    7,   1014, 3) \
-    X(EnableAppDump,          Switch,   0,   1023, 0) \
-    X(ThreadAllThreads,       Switch,   1,   1044, 0) \
-    X(ThreadMain,             Switch,   1,   1026, 0) \
-    X(ThreadMainSync,         Switch,   1,   1037, 0) \
-    X(ThreadDSDISync,         Switch,   1,   1096, 0) \
-    X(ThreadOnNotify,         Switch,   1,   1098, 0) \
-    X(ThreadGALSync,          Switch,   1,   1028, 0) \
-    X(ThreadOthers,           Switch,   1,   1032, 0) \
-    X(ThreadHTTPCallback,     Switch,   0,   1030, 0) \
-    X(ThreadKeywordUpdater,   Switch,   1,   1038, 0) \
-    X(ThreadConnState,        Switch,   1,   1039, 0) \
-    X(ThreadSpooler,          Switch,   1,   1050, 0) \
-    X(ThreadReaper,           Switch,   1,   1051, 0) \
-    X(ThreadSync1Msg,         Switch,   1,   1052, 0) \
-    X(ThreadTrackedMail,      Switch,   1,   1054, 0) \
-    X(ThreadWaitRqst,         Switch,   1,   1055, 0) \
-    X(ThreadIPSrch,           Switch,   1,   1056, 0) \
-    X(LogToDbgWin,            Switch,   0,   1082, 0) \
-    X(ThreadLanes,            Switch,   1,   1089, 0) \
-    X(IndentCallDepth,        Switch,   1,   1092, 0) \
-    X(PrettyPrint,            Switch,   0,   1099, 0) \
-    X(MaxCallDepth,           Limit,    100, 1007, 3) \
-    X(AreaChanges,            Switch,   1,   1060, 0) \
-    X(AreaAddins,             Switch,   1,   1059, 0) \
-    X(AreaMAPI,               Switch,   1,   1062, 0) \
-    X(AreaSync,               Switch,   1,   1063, 0) \
-    X(AreaSAX,                Switch,   0,   1064, 0) \
-    X(AreaStream,             Switch,   0,   1066, 0) \
-    X(AreaConn,               Switch,   1,   1067, 0) \
-    X(AreaProg,               Switch,   0,   1068, 0) \
-    X(AreaGen,                Switch,   1,   1069, 0) \
-    X(AreaMsgMpr,             Switch,   0,   1083, 0) \
-    X(DetailFnAPI,            Switch,   1,   1046, 0) \
-    X(DetailFnInternal,       Switch,   1,   1047, 0) \
-    X(DetailFnDetailed,       Switch,   0,   1048, 0) \
-    X(DetailFnIUnknown,       Switch,   0,   1057, 0) \
-    X(DetailFnCtorDtor,       Switch,   0,   1058, 0) \
-    X(DetailCmntGen,          Switch,   1,   1084, 0) \
-    X(DetailCmntProps,        Switch,   1,   1027, 0) \
-    X(DetailCmntRows,         Switch,   0,   1031, 0) \
-    X(DetailCmntHTTP,         Switch,   1,   1015, 0) \
-    X(DetailCmntIUnknown,     Switch,   0,   1041, 0) \
-    X(DetailCmntSAX,          Switch,   0,   1042, 0) \
-    X(DetailCmntStoreInfo,    Switch,   0,   1061, 0) \
-    X(DetailCmntFolderInfo,   Switch,   0,   1029, 0) \
-    X(DetailCmntMsgInfo,      Switch,   0,   1018, 0) \
-    X(DetailCmntRestrictions, Switch,   0,   1053, 0) \
-    X(DetailCmntParam,        Switch,   1,   1085, 0)
+#define KMX_SETTING_LIST(X)                    \
+    X(Enabled,                Switch,   0,   0) \
+    X(FileName,               FileName, 0,   0) \
+    X(EnableRoll,             Switch,   1,   0) \
+    X(MaxFileSizeMB,          Limit,    10,  3) \
+    X(KeepLogging,            Switch,   1,   0) \
+    X(EnableMaxDirSize,       Switch,   0,   0) \
+    X(MaxDirSizeMB,           Limit,    100, 4) \
+    X(EnableMaxAge,           Switch,   1,   0) \
+    X(MaxAgeDays,             Limit,    7,   3) \
+    X(EnableAppDump,          Switch,   0,   0) \
+    X(ThreadAllThreads,       Switch,   1,   0) \
+    X(ThreadMain,             Switch,   1,   0) \
+    X(ThreadMainSync,         Switch,   1,   0) \
+    X(ThreadDSDISync,         Switch,   1,   0) \
+    X(ThreadOnNotify,         Switch,   1,   0) \
+    X(ThreadGALSync,          Switch,   1,   0) \
+    X(ThreadOthers,           Switch,   1,   0) \
+    X(ThreadHTTPCallback,     Switch,   0,   0) \
+    X(ThreadKeywordUpdater,   Switch,   1,   0) \
+    X(ThreadConnState,        Switch,   1,   0) \
+    X(ThreadSpooler,          Switch,   1,   0) \
+    X(ThreadReaper,           Switch,   1,   0) \
+    X(ThreadSync1Msg,         Switch,   1,   0) \
+    X(ThreadTrackedMail,      Switch,   1,   0) \
+    X(ThreadWaitRqst,         Switch,   1,   0) \
+    X(ThreadIPSrch,           Switch,   1,   0) \
+    X(LogToDbgWin,            Switch,   0,   0) \
+    X(ThreadLanes,            Switch,   1,   0) \
+    X(IndentCallDepth,        Switch,   1,   0) \
+    X(PrettyPrint,            Switch,   0,   0) \
+    X(MaxCallDepth,           Limit,    100, 3) \
+    X(AreaChanges,            Switch,   1,   0) \
+    X(AreaAddins,             Switch,   1,   0) \
+    X(AreaMAPI,               Switch,   1,   0) \
+    X(AreaSync,               Switch,   1,   0) \
+    X(AreaSAX,                Switch,   0,   0) \
+    X(AreaStream,             Switch,   0,   0) \
+    X(AreaConn,               Switch,   1,   0) \
+    X(AreaProg,               Switch,   0,   0) \
+    X(AreaGen,                Switch,   1,   0) \
+    X(AreaMsgMpr,             Switch,   0,   0) \
+    X(DetailFnAPI,            Switch,   1,   0) \
+    X(DetailFnInternal,       Switch,   1,   0) \
+    X(DetailFnDetailed,       Switch,   0,   0) \
+    X(DetailFnIUnknown,       Switch,   0,   0) \
+    X(DetailFnCtorDtor,       Switch,   0,   0) \
+    X(DetailCmntGen,          Switch,   1,   0) \
+    X(DetailCmntProps,        Switch,   1,   0) \
+    X(DetailCmntRows,         Switch,   0,   0) \
+    X(DetailCmntHTTP,         Switch,   1,   0) \
+    X(DetailCmntIUnknown,     Switch,   0,   0) \
+    X(DetailCmntSAX,          Switch,   0,   0) \
+    X(DetailCmntStoreInfo,    Switch,   0,   0) \
+    X(DetailCmntFolderInfo,   Switch,   0,   0) \
+    X(DetailCmntMsgInfo,      Switch,   0,   0) \
+    X(DetailCmntRestrictions, Switch,   0,   0) \
+    X(DetailCmntParam,        Switch,   1,   0)
 // clang-format on

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include <optional>
+#include <utility>
 
 #include "framework/DataExchange.h"
 #include "framework/Shell.h"
@@ -10,16 +10,17 @@
 #include "kvxshared/KvxShared.h"
 #include "resource.h"
 #include "settings/Catalogue.h"
+#include "settings/GalSync.h"
+#include "settings/IsBESFromRegistry.h"
 #include "settings/Loader.h"
 #include "settings/Presets.h"
+#include "settings/ReadIEProxyServer.h"
 #include "settings/Saver.h"
-#include "settings/SettingOrders.h"
-#include "settings/SystemRegistry.h"
-#include "ui/GalSync.h"
-#include "ui/IsBESFromRegistry.h"
+#include "system/FileSystem.h"
+#include "system/MachineDefaults.h"
+#include "ui/ControlBindings.h"
 #include "ui/MainDialogLayout.h"
 #include "ui/ProxySettings.h"
-#include "ui/ReadIEProxyServer.h"
 
 using kmx::SettingId;
 
@@ -31,12 +32,9 @@ class DialogSaveHooks : public kmx::SaveHooks {
 public:
     explicit DialogSaveHooks(CWnd& dialog) : m_dialog(dialog) {}
 
-    bool DirectoryExists(const std::wstring& directory) override {
-        const DWORD attributes = kmx::GetFileAttributesOf(directory);
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    }
-    void FocusControl(int controlId) override {
-        if (CWnd* control = m_dialog.GetDlgItem(controlId)) control->SetFocus();
+    bool DirectoryExists(const std::wstring& directory) override { return kmx::DirectoryExists(directory); }
+    void FocusSetting(SettingId setting) override {
+        if (CWnd* control = m_dialog.GetDlgItem(kmx::ControlOf(setting))) control->SetFocus();
     }
     void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override {
         m_dialog.MessageBoxW(text, caption, style);
@@ -48,17 +46,13 @@ private:
 
 }  // namespace
 
-CKMXLogCtlDlg::CKMXLogCtlDlg(CWnd* pParent)
-    : CDialog(IDD_KMXLOGCTL_DIALOG, pParent), m_registry(kmx::SystemRegistry()) {
+CKMXLogCtlDlg::CKMXLogCtlDlg(kmx::IRegistry& registry, CWnd* pParent)
+    : CDialog(IDD_KMXLOGCTL_DIALOG, pParent), m_registry(registry), m_loaded(registry) {
     ApplyFactoryDefaults();
     // Until a load succeeds, Save compares against the factory values.
     kmx::RecordFactoryValues(m_model);
     m_hIcon = ::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ProxyText = kmx::ReadIEProxyServer(m_registry);
-}
-
-CKMXLogCtlDlg::~CKMXLogCtlDlg() {
-    if (m_loggingKey != 0) m_registry.CloseKey(m_loggingKey);
 }
 
 const MessageMap* CKMXLogCtlDlg::GetMessageMap() const {
@@ -68,77 +62,13 @@ const MessageMap* CKMXLogCtlDlg::GetMessageMap() const {
         {IDC_THREAD_ALL_THREADS, BN_CLICKED, &CKMXLogCtlDlg::OnAllThreads},
         {IDC_ENABLE_ROLL, BN_CLICKED, &CKMXLogCtlDlg::OnEnableRoll},
         {IDC_ADVANCED, BN_CLICKED, &CKMXLogCtlDlg::OnAdvanced},
-        // The 15 single threads
-        {IDC_THREAD_MAIN, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_MAIN_SYNC, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_DSDI_SYNC, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_ON_NOTIFY, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_GAL_SYNC, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_OTHERS, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_HTTP_CALLBACK, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_KEYWORD_UPDATER, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_CONN_STATE, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_SPOOLER, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_REAPER, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_SYNC_1MSG, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_TRACKED_MAIL, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_WAIT_RQST, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_IP_SRCH, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        // The 16 detail levels
-        {IDC_DETAIL_FN_API, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_FN_INTERNAL, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_FN_DETAILED, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_FN_IUNKNOWN, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_FN_CTOR_DTOR, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_CMNT_GEN, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_CMNT_PROPS, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_CMNT_ROWS, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_CMNT_HTTP, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_CMNT_IUNKNOWN, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_CMNT_SAX, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_CMNT_STORE_INFO, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_CMNT_FOLDER_INFO, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_CMNT_MSG_INFO, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_CMNT_RESTRICTIONS, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_DETAIL_CMNT_PARAM, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        // The 10 areas
-        {IDC_AREA_CHANGES, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_AREA_ADDINS, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_AREA_MAPI, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_AREA_SYNC, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_AREA_SAX, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_AREA_STREAM, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_AREA_CONN, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_AREA_PROG, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_AREA_GEN, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_AREA_MSG_MPR, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        // Output options, backups, directory size and age
-        {IDC_LOG_TO_DBGWIN, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_THREAD_LANES, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_INDENT_CALL_DEPTH, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_PRETTY_PRINT, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_KEEP_LOGGING, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_ENABLE_MAX_DIR_SIZE, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        {IDC_ENABLE_MAX_AGE, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
-        // Presets, group buttons, factory reset
-        {IDC_PRESET_FULL, BN_CLICKED, &CKMXLogCtlDlg::OnPresetFull},
-        {IDC_PRESET_DEFAULT, BN_CLICKED, &CKMXLogCtlDlg::OnPresetDefault},
-        {IDC_PRESET_MAIN_SYNC, BN_CLICKED, &CKMXLogCtlDlg::OnPresetMainSync},
-        {IDC_PRESET_GAL_SYNC, BN_CLICKED, &CKMXLogCtlDlg::OnPresetGalSync},
-        {IDC_PRESET_HTTP_ONLY, BN_CLICKED, &CKMXLogCtlDlg::OnPresetHttpOnly},
-        {IDC_PRESET_CHANGES, BN_CLICKED, &CKMXLogCtlDlg::OnPresetChanges},
-        {IDC_PRESET_SPOOLER, BN_CLICKED, &CKMXLogCtlDlg::OnPresetSpooler},
-        {IDC_PRESET_UI_THREAD, BN_CLICKED, &CKMXLogCtlDlg::OnPresetUiThread},
-        {IDC_THREADS_ALL, BN_CLICKED, &CKMXLogCtlDlg::OnThreadsSelectAll},
-        {IDC_THREADS_NONE, BN_CLICKED, &CKMXLogCtlDlg::OnThreadsSelectNone},
-        {IDC_AREAS_ALL, BN_CLICKED, &CKMXLogCtlDlg::OnAreasSelectAll},
-        {IDC_AREAS_NONE, BN_CLICKED, &CKMXLogCtlDlg::OnAreasSelectNone},
-        {IDC_DETAIL_ALL, BN_CLICKED, &CKMXLogCtlDlg::OnDetailSelectAll},
-        {IDC_DETAIL_NONE, BN_CLICKED, &CKMXLogCtlDlg::OnDetailSelectNone},
+        {kmx::kPlainCheckBoxIds, BN_CLICKED, &CKMXLogCtlDlg::OnSettingClicked},
+        {kmx::kPresetButtonIds, BN_CLICKED, &CKMXLogCtlDlg::OnPreset},
+        {kmx::kGroupButtonIds, BN_CLICKED, &CKMXLogCtlDlg::OnGroupButton},
         {IDC_FACTORY_RESET, BN_CLICKED, &CKMXLogCtlDlg::OnFactoryReset},
-        // GAL commands and the (hidden) proxy button
         {IDC_FORCE_GAL_RESET, BN_CLICKED, &CKMXLogCtlDlg::OnForceGalReset},
         {IDC_FORCE_GAL_UPDATE, BN_CLICKED, &CKMXLogCtlDlg::OnForceGalUpdate},
+        // The button is hidden when the window opens; its handler stays.
         {IDC_CONFIGURE_PROXY, BN_CLICKED, &CKMXLogCtlDlg::OnConfigureProxySettings}};
     static const MessageMap map(CDialog::GetMessageMap(), entries);
     return &map;
@@ -151,34 +81,26 @@ void CKMXLogCtlDlg::DoDataExchange(CDataExchange* pDX) {
     for (std::size_t i = 0; i < m_governed.size(); ++i)
         DDX_Control(pDX, kmx::kGovernedControlIds[i], m_governed[i]);
 
-    for (const int controlId : kmx::kExchangeOrder) {
-        if (controlId == kmx::Info(kmx::kFileName).controlId) {
-            DDX_Text(pDX, controlId, m_model.logDirectory);
-            continue;
-        }
-        if (controlId == kmx::kPrefixEditId) {
-            DDX_Text(pDX, controlId, m_model.logFilePrefix);
-            continue;
-        }
-        const std::optional<SettingId> found = kmx::FindSettingByControl(controlId);
-        if (!found) continue;  // every id of the order is in the catalogue (checked by a test)
-        const SettingId id = *found;
-        if (kmx::Info(id).kind == kmx::SettingKind::Limit) {
-            DDX_Text(pDX, controlId, m_model.text[id]);
-            DDV_MaxChars(pDX, m_model.text[id], kmx::Info(id).maxChars);
-        } else {
-            DDX_Check(pDX, controlId, m_model.value[id]);
+    for (const kmx::ControlBinding& binding : kmx::kControlBindings) {
+        const SettingId id = binding.setting;
+        switch (binding.text) {
+            case kmx::BoundText::LogDirectory: DDX_Text(pDX, binding.controlId, m_model.logDirectory); break;
+            case kmx::BoundText::LogFilePrefix:
+                DDX_Text(pDX, binding.controlId, m_model.logFilePrefix);
+                break;
+            case kmx::BoundText::None:
+                if (kmx::Info(id).kind == kmx::SettingKind::Limit) {
+                    DDX_Text(pDX, binding.controlId, m_model.text[id]);
+                    DDV_MaxChars(pDX, m_model.text[id], kmx::Info(id).maxChars);
+                } else {
+                    DDX_Check(pDX, binding.controlId, m_model.value[id]);
+                }
+                break;
         }
     }
 }
 
-void CKMXLogCtlDlg::ApplyFactoryDefaults() {
-    std::wstring tempPath;
-    // When the temporary-files path cannot be had, the directory stays empty
-    // and Save refuses it until the user enters one.
-    kmx::GetTempPathText(tempPath);
-    kmx::ApplyFactoryDefaults(m_model, tempPath, Korvex::Util::IsBESKMX());
-}
+void CKMXLogCtlDlg::ApplyFactoryDefaults() { kmx::ApplyMachineFactoryDefaults(m_model); }
 
 BOOL CKMXLogCtlDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -214,21 +136,20 @@ BOOL CKMXLogCtlDlg::OnInitDialog() {
 }
 
 void CKMXLogCtlDlg::LoadSettings() {
-    const kmx::LoadResult result = kmx::LoadSettings(m_registry, m_model);
-    m_loggingKey = result.loggingKey;
-    m_oldSwitchRefused = result.oldSwitchRefused;
+    kmx::LoadResult result = kmx::LoadSettings(m_registry, m_model);
+    m_loaded = std::move(result.loaded);
     if (result.appDumpBox != kmx::AppDumpBox::NotRead) {
         if (CWnd* box = GetDlgItem(IDC_ENABLE_CALENDAR_TRACKING))
             box->ShowWindow(result.appDumpBox == kmx::AppDumpBox::Shown ? SW_SHOWNORMAL : SW_HIDE);
     }
-    if (result.loaded) UpdateData(FALSE);
+    if (result.complete) UpdateData(FALSE);
 }
 
 void CKMXLogCtlDlg::OnSave() {
-    const bool exchanged = UpdateData(TRUE) != FALSE;
+    // A failed copy has already told the user which field is wrong.
+    if (!UpdateData(TRUE)) return;
     DialogSaveHooks hooks(*this);
-    const kmx::SaveOutcome outcome =
-        kmx::SaveSettings(m_model, exchanged, m_registry, m_loggingKey, m_oldSwitchRefused, hooks);
+    const kmx::SaveOutcome outcome = kmx::SaveSettings(m_model, m_loaded, hooks);
     switch (outcome.result) {
         case kmx::SaveResult::Unchanged:
         case kmx::SaveResult::Written: CDialog::OnOK(); return;
@@ -237,7 +158,6 @@ void CKMXLogCtlDlg::OnSave() {
             // the settings are not (all) saved and can retry or cancel.
             MessageBoxW(kmx::WriteFailedText(outcome.failedValue), kmx::kErrorCaption, kmx::kErrorBoxStyle);
             return;
-        case kmx::SaveResult::ExchangeFailed:
         case kmx::SaveResult::Refused: return;
     }
 }
@@ -340,41 +260,27 @@ void CKMXLogCtlDlg::SetMark(int controlId, int mark) {
         box->SendMessageW(BM_SETCHECK, mark != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void CKMXLogCtlDlg::ApplyPreset(int buttonId) {
-    const kmx::Preset* preset = kmx::FindPreset(buttonId);
-    if (preset == nullptr) return;
-    SetMark(IDC_THREAD_ALL_THREADS, preset->allThreadsMark);
-    OnAllThreads();
-    for (const kmx::PresetMark& mark : preset->boxMarks)
-        SetMark(kmx::Info(mark.setting).controlId, mark.mark);
-    if (preset->setsOutputOptions) {
-        for (const kmx::PresetMark& mark : kmx::OutputOptionMarks(*preset, Korvex::Util::IsBESKMX()))
-            SetMark(kmx::Info(mark.setting).controlId, mark.mark);
+void CKMXLogCtlDlg::OnPreset(UINT buttonId) {
+    for (const kmx::PresetButton& button : kmx::kPresetButtons) {
+        if (button.buttonId != static_cast<int>(buttonId)) continue;
+        const kmx::Preset& preset = kmx::PresetOf(button.preset);
+        SetMark(IDC_THREAD_ALL_THREADS, preset.allThreadsMark);
+        OnAllThreads();
+        for (const kmx::PresetMark& mark : preset.boxMarks) SetMark(kmx::ControlOf(mark.setting), mark.mark);
+        if (preset.setsOutputOptions) {
+            for (const kmx::PresetMark& mark : kmx::OutputOptionMarks(preset, Korvex::Util::IsBESKMX()))
+                SetMark(kmx::ControlOf(mark.setting), mark.mark);
+        }
     }
 }
 
-void CKMXLogCtlDlg::OnPresetFull() { ApplyPreset(IDC_PRESET_FULL); }
-void CKMXLogCtlDlg::OnPresetDefault() { ApplyPreset(IDC_PRESET_DEFAULT); }
-void CKMXLogCtlDlg::OnPresetMainSync() { ApplyPreset(IDC_PRESET_MAIN_SYNC); }
-void CKMXLogCtlDlg::OnPresetGalSync() { ApplyPreset(IDC_PRESET_GAL_SYNC); }
-void CKMXLogCtlDlg::OnPresetHttpOnly() { ApplyPreset(IDC_PRESET_HTTP_ONLY); }
-void CKMXLogCtlDlg::OnPresetChanges() { ApplyPreset(IDC_PRESET_CHANGES); }
-void CKMXLogCtlDlg::OnPresetSpooler() { ApplyPreset(IDC_PRESET_SPOOLER); }
-void CKMXLogCtlDlg::OnPresetUiThread() { ApplyPreset(IDC_PRESET_UI_THREAD); }
-
-void CKMXLogCtlDlg::ApplyGroupButton(int buttonId) {
-    const std::optional<kmx::GroupButton> group = kmx::FindGroupButton(buttonId);
-    if (!group) return;
-    for (const SettingId setting : kmx::BoxesOf(group->boxes))
-        SetMark(kmx::Info(setting).controlId, group->mark);
+void CKMXLogCtlDlg::OnGroupButton(UINT buttonId) {
+    for (const kmx::GroupButton& button : kmx::kGroupButtons) {
+        if (button.buttonId != static_cast<int>(buttonId)) continue;
+        for (const SettingId setting : kmx::BoxesOf(button.boxes))
+            SetMark(kmx::ControlOf(setting), button.mark);
+    }
 }
-
-void CKMXLogCtlDlg::OnThreadsSelectAll() { ApplyGroupButton(IDC_THREADS_ALL); }
-void CKMXLogCtlDlg::OnThreadsSelectNone() { ApplyGroupButton(IDC_THREADS_NONE); }
-void CKMXLogCtlDlg::OnAreasSelectAll() { ApplyGroupButton(IDC_AREAS_ALL); }
-void CKMXLogCtlDlg::OnAreasSelectNone() { ApplyGroupButton(IDC_AREAS_NONE); }
-void CKMXLogCtlDlg::OnDetailSelectAll() { ApplyGroupButton(IDC_DETAIL_ALL); }
-void CKMXLogCtlDlg::OnDetailSelectNone() { ApplyGroupButton(IDC_DETAIL_NONE); }
 
 void CKMXLogCtlDlg::OnFactoryReset() {
     if (MessageBoxW(kmx::kFactoryResetQuestion, kmx::kFactoryResetCaption, MB_OKCANCEL) != IDOK) return;
@@ -397,7 +303,7 @@ void CKMXLogCtlDlg::OnForceGalReset() { TriggerGalSync(kmx::kForceGalSyncPrefix)
 void CKMXLogCtlDlg::OnForceGalUpdate() { TriggerGalSync(kmx::kForceGalSyncDeltaPrefix); }
 
 void CKMXLogCtlDlg::OnConfigureProxySettings() {
-    CProxySettings dialog(this);
+    CProxySettings dialog(m_registry, this);
     dialog.DoModal();
     ProxyText = dialog.ProxyText;
 }

@@ -8,14 +8,18 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "settings/Loader.h"
 #include "settings/Registry.h"
 #include "settings/SettingsModel.h"
 #include "ui/GovernedControls.h"
 
 class CKMXLogCtlDlg : public CDialog {
 public:
-    explicit CKMXLogCtlDlg(CWnd* pParent = nullptr);
-    ~CKMXLogCtlDlg() override;
+    // Every registry access of the dialog's life (loading, Save, the variant
+    // flag, the GAL commands, the proxy) goes through `registry`, which must
+    // outlive the dialog.
+    explicit CKMXLogCtlDlg(kmx::IRegistry& registry, CWnd* pParent = nullptr);
+    ~CKMXLogCtlDlg() override = default;
 
     BOOL OnInitDialog() override;
     void OnPaint() override;
@@ -24,8 +28,7 @@ public:
 
     // Read access for tests.
     const kmx::SettingsModel& Model() const { return m_model; }
-    kmx::RegKey LoggingKey() const { return m_loggingKey; }
-    bool OldSwitchRefused() const { return m_oldSwitchRefused; }
+    const kmx::LoadedKey& Loaded() const { return m_loaded; }
     int IsCollapsed() const { return Collapsed; }
     HICON WindowIcon() const { return m_hIcon; }
 
@@ -50,20 +53,8 @@ protected:
     void OnSettingClicked();
     void OnAdvanced();
     // Presets, group buttons, factory reset
-    void OnPresetFull();
-    void OnPresetDefault();
-    void OnPresetMainSync();
-    void OnPresetGalSync();
-    void OnPresetHttpOnly();
-    void OnPresetChanges();
-    void OnPresetSpooler();
-    void OnPresetUiThread();
-    void OnThreadsSelectAll();
-    void OnThreadsSelectNone();
-    void OnAreasSelectAll();
-    void OnAreasSelectNone();
-    void OnDetailSelectAll();
-    void OnDetailSelectNone();
+    void OnPreset(UINT buttonId);
+    void OnGroupButton(UINT buttonId);
     void OnFactoryReset();
     // GAL commands and the proxy dialog
     void OnForceGalReset();
@@ -75,20 +66,16 @@ private:
     // from the screen rectangles of the window and of a marker control.
     void ResizeToMarker(int markerId, const wchar_t* advancedCaption,
                         LONG (*height)(const RECT& window, const RECT& marker));
-    void ApplyPreset(int buttonId);
-    void ApplyGroupButton(int buttonId);
     void ApplyEnablingStep(const kmx::EnablingStep& step);
     void SetMark(int controlId, int mark);
     CWnd* GovernedControl(int controlId);
 
-    // The registry of this dialog's whole life: the logging key is opened,
-    // written and closed through the same one.
     kmx::IRegistry& m_registry;
     kmx::SettingsModel m_model;
     HICON m_hIcon = nullptr;
     int Collapsed = 1;
-    kmx::RegKey m_loggingKey = 0;
-    bool m_oldSwitchRefused = false;
+    // What loading left for Save: the logging key, held until the dialog goes.
+    kmx::LoadedKey m_loaded;
     // The member control objects of the controls the enabling rules address,
     // in the order of kGovernedControlIds.
     std::array<CWnd, kmx::kGovernedControlCount> m_governed;

@@ -1,6 +1,8 @@
 // Fixed texts and numbers of the main window beyond its template.
 #pragma once
 
+#include "resource.h"
+
 namespace kmx {
 
 // Outlook's main window, beside which the dialog opens.
@@ -17,6 +19,9 @@ inline constexpr wchar_t kFactoryResetQuestion[] =
     L"directory to the temp files directory. \n\n (Existing log files will remain in their current "
     L"directory.)\n\nContinue?";
 inline constexpr wchar_t kFactoryResetCaption[] = L"Confirm";
+
+// Title of every message box the GAL commands show.
+inline constexpr wchar_t kGalSyncMessageTitle[] = L"KMX Logging Control";
 
 struct IconOrigin {
     int x;
@@ -37,10 +42,10 @@ struct SpinRange {
 
 // In the order they are set when the window opens.
 inline constexpr SpinRange kSpinRanges[] = {
-    {1004, 1, 999},   // single-file size
-    {1010, 1, 999},   // directory size
-    {1088, 1, 9999},  // age in days
-    {1008, 1, 999},   // call depth
+    {IDC_MAX_FILE_SIZE_SPIN, 1, 999},
+    {IDC_MAX_DIR_SIZE_SPIN, 1, 999},
+    {IDC_MAX_AGE_SPIN, 1, 9999},
+    {IDC_MAX_CALL_DEPTH_SPIN, 1, 999},
 };
 
 }  // namespace kmx

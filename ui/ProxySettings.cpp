@@ -2,8 +2,8 @@
 
 #include "framework/DataExchange.h"
 #include "resource.h"
+#include "settings/ReadIEProxyServer.h"
 #include "settings/Wtol.h"
-#include "ui/ReadIEProxyServer.h"
 
 namespace {
 
@@ -12,7 +12,8 @@ constexpr int kManualProxy = 2;
 
 }  // namespace
 
-CProxySettings::CProxySettings(CWnd* parent) : CDialog(IDD_PROXY_SETTINGS, parent) {}
+CProxySettings::CProxySettings(kmx::IRegistry& registry, CWnd* parent)
+    : CDialog(IDD_PROXY_SETTINGS, parent), m_registry(registry) {}
 
 CProxySettings::~CProxySettings() = default;
 
@@ -36,7 +37,7 @@ BOOL CProxySettings::OnInitDialog() {
     CDialog::OnInitDialog();
     EnableEdits(FALSE);
 
-    ProxyText = kmx::ReadIEProxyServer();
+    ProxyText = kmx::ReadIEProxyServer(m_registry);
 
     // Internet Explorer keeps "server:port", or several "protocol=server:port"
     // entries joined by ';'; only the part after the last colon can be a port.

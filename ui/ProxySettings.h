@@ -7,10 +7,12 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "settings/Registry.h"
 
 class CProxySettings : public CDialog {
 public:
-    explicit CProxySettings(CWnd* parent = nullptr);
+    // Internet Explorer's proxy is read through `registry` when the dialog opens.
+    explicit CProxySettings(kmx::IRegistry& registry, CWnd* parent = nullptr);
     ~CProxySettings() override;
 
     // Which radio button of the group starting at "direct" is checked:
@@ -37,4 +39,6 @@ protected:
 
 private:
     void EnableEdits(BOOL enable);
+
+    kmx::IRegistry& m_registry;
 };

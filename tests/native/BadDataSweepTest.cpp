@@ -17,9 +17,9 @@
 #include "settings/Loader.h"
 #include "settings/MemoryRegistry.h"
 #include "settings/RegistryOps.h"
-#include "settings/SystemRegistry.h"
-#include "ui/IsBESFromRegistry.h"
-#include "ui/ReadIEProxyServer.h"
+#include "kvxshared/KvxShared.h"
+#include "settings/IsBESFromRegistry.h"
+#include "settings/ReadIEProxyServer.h"
 #include "StoreTestSupport.h"
 
 namespace kmx {
@@ -229,13 +229,18 @@ void LoadAndCompare(MemoryRegistry& registry, const ExpectedLoad& expected, cons
     SettingsModel model;
     ApplyFactoryDefaults(model, kTempPath, 0);
     RecordFactoryValues(model);
-    const LoadResult result = LoadSettings(registry, model);
-    mismatches.Check(result.loggingKey != 0 && result.loaded, where, "not loaded");
-    CloseKey(registry, result.loggingKey);
+    AppDumpBox box = AppDumpBox::NotRead;
+    bool refused = false;
+    {
+        const LoadResult result = LoadSettings(registry, model);
+        mismatches.Check(result.loaded.key && result.complete, where, "not loaded");
+        box = result.appDumpBox;
+        refused = result.loaded.oldSwitchRefused;
+    }
     mismatches.Check(registry.OpenHandleCount() == 0, where, "a key was left open");
 
-    mismatches.Check(result.appDumpBox == expected.box, where, "wrong calendar tracking box state");
-    mismatches.Check(result.oldSwitchRefused == expected.refused, where, "wrong old-switch flag");
+    mismatches.Check(box == expected.box, where, "wrong calendar tracking box state");
+    mismatches.Check(refused == expected.refused, where, "wrong old-switch flag");
     for (std::size_t i = 0; i < kSettingCount; ++i) {
         mismatches.Check(model.value[i] == expected.value[i], where, [&] {
             return Narrow(kCatalogue[i].name) + " is " + std::to_string(model.value[i]) + ", expected " +
@@ -375,7 +380,7 @@ TEST(BadDataSweepTest, IsBesHoldsOnlyForFourBytesOrFewerNotAllZero) {
 
         mismatches.Check(IsBESFromRegistry(registry) == expected, where, "IsBESFromRegistry disagrees");
         {
-            ScopedSystemRegistry installed(registry);
+            Korvex::Util::ScopedRegistry installed(registry);
             mismatches.Check((Korvex::Util::IsBESKMX() != 0) == expected, where, "IsBESKMX disagrees");
         }
         CheckOnlyRead(registry, before, where, mismatches);

@@ -1,21 +1,23 @@
 // The catalogue and the orders beside it: every order must name every setting
-// exactly once, and the dialog's groups must sit where the layout puts them.
+// exactly once, and the window's data exchange must visit its groups together.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "settings/Catalogue.h"
 #include "settings/SettingOrders.h"
+#include "ui/ControlBindings.h"
 
 namespace kmx {
 namespace {
 
 std::set<int> ControlsOfRows(int firstRow, int lastRow) {
     std::set<int> ids;
-    for (int row = firstRow; row <= lastRow; ++row) ids.insert(kCatalogue[row - 1].controlId);
+    for (int row = firstRow; row <= lastRow; ++row) ids.insert(ControlOf(static_cast<SettingId>(row - 1)));
     return ids;
 }
 
@@ -23,17 +25,14 @@ TEST(CatalogueTest, HoldsFiftySevenSettingsOfThreeKinds) {
     ASSERT_EQ(57u, kSettingCount);
     std::map<SettingKind, int> kinds;
     std::set<std::wstring> names;
-    std::set<int> controls;
     for (const SettingInfo& info : kCatalogue) {
         ++kinds[info.kind];
         EXPECT_TRUE(names.insert(info.name).second) << "duplicate name";
-        EXPECT_TRUE(controls.insert(info.controlId).second) << "duplicate control " << info.controlId;
-        EXPECT_EQ(info.kind == SettingKind::Limit, info.maxChars > 0) << info.controlId;
+        EXPECT_EQ(info.kind == SettingKind::Limit, info.maxChars > 0);
     }
     EXPECT_EQ(52, kinds[SettingKind::Switch]);
     EXPECT_EQ(4, kinds[SettingKind::Limit]);
     EXPECT_EQ(1, kinds[SettingKind::FileName]);
-    EXPECT_EQ(0u, controls.count(kPrefixEditId));
 
     EXPECT_EQ(3, Info(kMaxFileSizeMB).maxChars);
     EXPECT_EQ(4, Info(kMaxDirSizeMB).maxChars);
@@ -41,20 +40,13 @@ TEST(CatalogueTest, HoldsFiftySevenSettingsOfThreeKinds) {
     EXPECT_EQ(3, Info(kMaxCallDepth).maxChars);
     EXPECT_EQ(30, kMaxCallDepth) << "row 31";
     EXPECT_EQ(std::wstring(L"MaxCallDepth"), Info(kMaxCallDepth).name);
-    EXPECT_EQ(1089, Info(kThreadLanes).controlId);
 }
 
-TEST(CatalogueTest, LooksUpByNameAndByControl) {
+TEST(CatalogueTest, LooksUpByName) {
     EXPECT_EQ(kThreadLanes, FindSettingByName(L"ThreadLanes"));
     EXPECT_EQ(kDetailCmntSAX, FindSettingByName(L"detailcmntsax")) << "names compare as the registry does";
     EXPECT_EQ(std::nullopt, FindSettingByName(L"ShowAppDump"));
     EXPECT_EQ(std::nullopt, FindSettingByName(L"ThreadLanesX"));
-
-    EXPECT_EQ(kFileName, FindSettingByControl(1002));
-    EXPECT_EQ(kFileName, FindSettingByControl(kPrefixEditId));
-    EXPECT_EQ(kMaxCallDepth, FindSettingByControl(1007));
-    EXPECT_EQ(kEnableAppDump, FindSettingByControl(1023));
-    EXPECT_EQ(std::nullopt, FindSettingByControl(1012));
 }
 
 TEST(CatalogueTest, LoadAndSaveOrdersNameEverySettingOnce) {
@@ -73,7 +65,7 @@ TEST(CatalogueTest, LoadAndSaveOrdersNameEverySettingOnce) {
 }
 
 // Where the two orders leave catalogue order, which is where a slip hides.
-TEST(CatalogueTest, OrdersDepartFromTheCatalogueWhereTheDesignSays) {
+TEST(CatalogueTest, OrdersDepartFromTheCatalogueWhereTheyShould) {
     const auto in = [](const auto& order, SettingId id) {
         return std::find(order.begin(), order.end(), id) - order.begin();
     };
@@ -94,20 +86,26 @@ TEST(CatalogueTest, OrdersDepartFromTheCatalogueWhereTheDesignSays) {
 
 TEST(CatalogueTest, ExchangeOrderCoversEveryControlAndKeepsTheGroupsTogether) {
     std::set<int> expected = ControlsOfRows(1, 57);
-    expected.insert(kPrefixEditId);
-    const std::set<int> seen(kExchangeOrder.begin(), kExchangeOrder.end());
-    EXPECT_EQ(58u, kExchangeOrder.size());
-    EXPECT_EQ(expected, seen);
+    expected.insert(IDC_LOG_PREFIX);
+    std::vector<int> order;
+    std::map<SettingId, int> bound;
+    for (const ControlBinding& binding : kControlBindings) {
+        order.push_back(binding.controlId);
+        ++bound[binding.setting];
+    }
+    EXPECT_EQ(58u, order.size());
+    EXPECT_EQ(expected, std::set<int>(order.begin(), order.end()));
+    EXPECT_EQ(kSettingCount, bound.size());
+    EXPECT_EQ(2, bound[kFileName]) << "directory and prefix";
 
-    const auto at = [](int id) {
-        return std::find(kExchangeOrder.begin(), kExchangeOrder.end(), id) - kExchangeOrder.begin();
-    };
-    EXPECT_EQ(at(1002) + 1, at(kPrefixEditId));
-    EXPECT_LT(at(1007), at(1023)) << "call depth is exchanged among the limits";
-    EXPECT_EQ(11, at(1023));
+    const auto at = [&](int id) { return std::find(order.begin(), order.end(), id) - order.begin(); };
+    EXPECT_EQ(at(IDC_LOG_DIRECTORY) + 1, at(IDC_LOG_PREFIX));
+    EXPECT_LT(at(IDC_MAX_CALL_DEPTH), at(IDC_ENABLE_CALENDAR_TRACKING))
+        << "call depth is exchanged among the limits";
+    EXPECT_EQ(11, at(IDC_ENABLE_CALENDAR_TRACKING));
 
-    const auto slice = [](int from, int to) {
-        return std::set<int>(kExchangeOrder.begin() + from, kExchangeOrder.begin() + to);
+    const auto slice = [&](int from, int to) {
+        return std::set<int>(order.begin() + from, order.begin() + to);
     };
     EXPECT_EQ(ControlsOfRows(11, 26), slice(12, 28)) << "threads";
     EXPECT_EQ(ControlsOfRows(32, 41), slice(28, 38)) << "areas";

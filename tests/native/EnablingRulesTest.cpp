@@ -1,5 +1,4 @@
-// The enabling steps and the plain check boxes, checked against the catalogue,
-// the preset table's groups and the dialog's own list of governed controls.
+// The enabling steps, checked against the catalogue and the window's bindings.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -7,19 +6,11 @@
 #include <vector>
 
 #include "settings/Catalogue.h"
-#include "settings/Presets.h"
+#include "ui/ControlBindings.h"
 #include "ui/EnablingRules.h"
 
 namespace kmx {
 namespace {
-
-std::set<int> SwitchControlsExcept(std::set<int> left_out) {
-    std::set<int> ids;
-    for (const SettingInfo& info : kCatalogue) {
-        if (info.kind == SettingKind::Switch && !left_out.count(info.controlId)) ids.insert(info.controlId);
-    }
-    return ids;
-}
 
 std::optional<Rule> RuleOf(int controlId) {
     for (const EnablingStep& step : kEnablingSteps) {
@@ -28,12 +19,6 @@ std::optional<Rule> RuleOf(int controlId) {
         }
     }
     return std::nullopt;
-}
-
-std::vector<int> ControlsOf(BoxGroup group) {
-    std::vector<int> ids;
-    for (SettingId id : BoxesOf(group)) ids.push_back(Info(id).controlId);
-    return ids;
 }
 
 TEST(EnablingRulesTest, TenStepsWithTheirRules) {
@@ -48,24 +33,29 @@ TEST(EnablingRulesTest, TenStepsWithTheirRules) {
     EXPECT_EQ(&kEnablingSteps[8], &kRollingStep);
 
     // The edits follow their group's rule, not the switch beside them.
-    EXPECT_EQ(Rule::Logging, RuleOf(1003)) << "single-file size does not depend on EnableRoll";
-    EXPECT_EQ(Rule::Rolling, RuleOf(1009)) << "directory size does not depend on EnableMaxDirSize";
-    EXPECT_EQ(Rule::Logging, RuleOf(1014)) << "age does not depend on EnableMaxAge";
-    EXPECT_EQ(Rule::Logging, RuleOf(1044));
-    EXPECT_EQ(Rule::Logging, RuleOf(1091));
+    EXPECT_EQ(Rule::Logging, RuleOf(IDC_MAX_FILE_SIZE)) << "single-file size does not depend on EnableRoll";
+    EXPECT_EQ(Rule::Rolling, RuleOf(IDC_MAX_DIR_SIZE))
+        << "directory size does not depend on EnableMaxDirSize";
+    EXPECT_EQ(Rule::Logging, RuleOf(IDC_MAX_AGE_DAYS)) << "age does not depend on EnableMaxAge";
+    EXPECT_EQ(Rule::Logging, RuleOf(IDC_THREAD_ALL_THREADS));
+    EXPECT_EQ(Rule::Logging, RuleOf(IDC_ENABLE_ROLL));
 }
 
 // Every control the dialog keeps a member object for, and nothing else: each
 // edit, spin and label with an id but the markers and the two headings, and
 // each check box but "Enable Logging" and " Enable Calendar Tracking".
 TEST(EnablingRulesTest, StepsCoverExactlyTheGovernedControls) {
-    std::set<int> governed = SwitchControlsExcept({1000, 1023});
-    for (const SettingInfo& info : kCatalogue) {
-        if (info.kind != SettingKind::Switch) governed.insert(info.controlId);
-    }
-    governed.insert(kPrefixEditId);
-    for (int spin : {1004, 1010, 1088, 1008}) governed.insert(spin);
-    for (int label : {1001, 1013, 1043, 1087, 1006, 1020, 1021, 1011, 999}) governed.insert(label);
+    std::set<int> governed;
+    for (const ControlBinding& binding : kControlBindings) governed.insert(binding.controlId);
+    governed.erase(IDC_ENABLE_LOGGING);
+    governed.erase(IDC_ENABLE_CALENDAR_TRACKING);
+    for (int spin :
+         {IDC_MAX_FILE_SIZE_SPIN, IDC_MAX_DIR_SIZE_SPIN, IDC_MAX_AGE_SPIN, IDC_MAX_CALL_DEPTH_SPIN})
+        governed.insert(spin);
+    for (int label : {IDC_EXAMPLE_FILE_NAME, IDC_MAX_FILE_SIZE_UNIT, IDC_MAX_DIR_SIZE_UNIT, IDC_MAX_AGE_UNIT,
+                      IDC_MAX_CALL_DEPTH_LABEL, IDC_LOG_DIRECTORY_LABEL, IDC_LOG_PREFIX_LABEL,
+                      IDC_DETAIL_FN_HEADING, IDC_DETAIL_CMNT_HEADING})
+        governed.insert(label);
     ASSERT_EQ(69u, governed.size());
 
     std::set<int> covered;
@@ -74,30 +64,24 @@ TEST(EnablingRulesTest, StepsCoverExactlyTheGovernedControls) {
     }
     EXPECT_EQ(governed, covered);
 
-    for (int id : {1000, 1023, 1,    2,    1012, 1097, 1024, 1072, 1073, 1074, 1075, 1076, 1078, 1079,
-                   1093, 1094, 1033, 1034, 1035, 1036, 1065, 1070, 1080, 1016, 1081, 1090, 1095}) {
+    for (int id : {IDC_ENABLE_LOGGING, IDC_ENABLE_CALENDAR_TRACKING, IDC_CONFIGURE_PROXY,
+                   IDC_FORCE_GAL_UPDATE, IDC_FORCE_GAL_RESET, IDC_FACTORY_RESET, IDC_ADVANCED,
+                   IDC_MARKER_COLLAPSED, IDC_MARKER_EXPANDED, IDC_ROLLING_HEADING, IDC_PURGING_HEADING}) {
         EXPECT_EQ(std::nullopt, RuleOf(id)) << id;
     }
-}
-
-TEST(EnablingRulesTest, CheckBoxStepsAreThePresetGroupsInOrder) {
-    const auto ids = [](const EnablingStep& step) { return std::vector<int>(step.begin(), step.end()); };
-    EXPECT_EQ(std::vector<int>{Info(kThreadAllThreads).controlId}, ids(kEnablingSteps[0]));
-    EXPECT_EQ(ControlsOf(BoxGroup::Output), ids(kEnablingSteps[1]));
-    EXPECT_EQ(ControlsOf(BoxGroup::SingleThread), ids(kEnablingSteps[2]));
-    EXPECT_EQ(ControlsOf(BoxGroup::Function), ids(kEnablingSteps[3]));
-    EXPECT_EQ(ControlsOf(BoxGroup::Comment), ids(kEnablingSteps[4]));
-    EXPECT_EQ(ControlsOf(BoxGroup::Area), ids(kEnablingSteps[5]));
-    EXPECT_EQ(kEnableMaxAge, FindSettingByControl(kEnablingSteps[6].ids[0]));
-    EXPECT_EQ(kEnableRoll, FindSettingByControl(kEnablingSteps[7].ids[0]));
-    EXPECT_EQ(kKeepLogging, FindSettingByControl(kEnablingSteps[8].ids[0]));
-    EXPECT_EQ(kEnableMaxDirSize, FindSettingByControl(kEnablingSteps[8].ids[1]));
+    for (int id : kPresetButtonIds) EXPECT_EQ(std::nullopt, RuleOf(id)) << id;
+    for (int id : kGroupButtonIds) EXPECT_EQ(std::nullopt, RuleOf(id)) << id;
 }
 
 TEST(EnablingRulesTest, PlainCheckBoxesAreTheSwitchesNoRuleReads) {
-    const std::set<int> plain(kPlainCheckBoxIds.begin(), kPlainCheckBoxIds.end());
-    EXPECT_EQ(kPlainCheckBoxIds.size(), plain.size()) << "an id listed twice";
-    EXPECT_EQ(SwitchControlsExcept({1000, 1044, 1091, 1023}), plain);
+    std::set<int> switches;
+    for (const ControlBinding& binding : kControlBindings)
+        if (Info(binding.setting).kind == SettingKind::Switch) switches.insert(binding.controlId);
+    for (int own :
+         {IDC_ENABLE_LOGGING, IDC_THREAD_ALL_THREADS, IDC_ENABLE_ROLL, IDC_ENABLE_CALENDAR_TRACKING})
+        switches.erase(own);
+    EXPECT_EQ(switches, std::set<int>(kPlainCheckBoxIds.begin(), kPlainCheckBoxIds.end()));
+    EXPECT_EQ(48u, kPlainCheckBoxIds.size());
 }
 
 }  // namespace

@@ -20,10 +20,10 @@
 #include "settings/MemoryRegistry.h"
 #include "settings/RegistryOps.h"
 #include "settings/Saver.h"
-#include "settings/SystemRegistry.h"
-#include "ui/GalSync.h"
-#include "ui/IsBESFromRegistry.h"
-#include "ui/ReadIEProxyServer.h"
+#include "kvxshared/KvxShared.h"
+#include "settings/GalSync.h"
+#include "settings/IsBESFromRegistry.h"
+#include "settings/ReadIEProxyServer.h"
 #include "StoreTestSupport.h"
 
 namespace kmx {
@@ -209,8 +209,16 @@ std::optional<MemoryRegistry::StoredValue> ValueIn(const Contents& contents, con
 
 enum class LoggingKey { Complete, Missing, Mixed };
 
+// What a load reports, without the key it holds.
+struct LoadSummary {
+    bool complete = false;
+    bool keyHeld = false;
+    bool oldSwitchRefused = false;
+    AppDumpBox appDumpBox = AppDumpBox::NotRead;
+};
+
 struct LoadRun {
-    LoadResult result;
+    LoadSummary result;
     SettingsModel model;
     Contents contents;
 };
@@ -253,10 +261,13 @@ struct LoadScenario {
     }
 
     LoadRun Run(MemoryRegistry& store, CallRecorder& registry) const {
-        LoadRun run{LoadResult{}, FactoryModel(), {}};
-        run.result = LoadSettings(registry, run.model);
-        // The caller holds the logging key and closes it.
-        if (run.result.loggingKey != 0) CloseKey(registry, run.result.loggingKey);
+        LoadRun run{LoadSummary{}, FactoryModel(), {}};
+        {
+            // The result holds the logging key and closes it when it goes.
+            const LoadResult result = LoadSettings(registry, run.model);
+            run.result = {result.complete, static_cast<bool>(result.loaded.key),
+                          result.loaded.oldSwitchRefused, result.appDumpBox};
+        }
         run.contents = store.Snapshot();
         return run;
     }
@@ -297,7 +308,7 @@ LoadRun ExpectedLoad(const Fault& fault, const Contents& before, const LoadRun& 
     }
     if (fault.Is(Op::Create, kLogging)) {
         // Nothing read or written, the model keeps the factory values.
-        expected.result = LoadResult{};
+        expected.result = LoadSummary{};
         expected.model = FactoryModel();
         expected.contents = before;
         Expect(expected.contents, kKorvexMachine, L"verboseLogging", std::nullopt);  // that step came first
@@ -335,10 +346,11 @@ LoadRun ExpectedLoad(const Fault& fault, const Contents& before, const LoadRun& 
 }
 
 void CompareLoads(const LoadRun& expected, const LoadRun& got, const Fault& fault, Mismatches& mismatches) {
-    const LoadResult& e = expected.result;
-    const LoadResult& g = got.result;
-    mismatches.Check(e.loaded == g.loaded && (e.loggingKey != 0) == (g.loggingKey != 0), fault, [&] {
-        return std::string("loaded ") + (g.loaded ? "yes" : "no") + ", expected " + (e.loaded ? "yes" : "no");
+    const LoadSummary& e = expected.result;
+    const LoadSummary& g = got.result;
+    mismatches.Check(e.complete == g.complete && e.keyHeld == g.keyHeld, fault, [&] {
+        return std::string("loaded ") + (g.complete ? "yes" : "no") + ", expected " +
+               (e.complete ? "yes" : "no");
     });
     mismatches.Check(e.oldSwitchRefused == g.oldSwitchRefused, fault, "wrong old-switch flag");
     mismatches.Check(e.appDumpBox == g.appDumpBox, fault, "wrong calendar tracking box state");
@@ -384,7 +396,7 @@ struct SaveRun {
 class RecordingHooks : public SaveHooks {
 public:
     bool DirectoryExists(const std::wstring&) override { return true; }
-    void FocusControl(int) override {}
+    void FocusSetting(SettingId) override {}
     void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned) override {
         shown.push_back(caption + L": " + text);
     }
@@ -404,7 +416,7 @@ struct SaveScenario {
         }
         store.PutString(kLogging, L"FileName", L"D:\\Logs\\kmx");
         store.PutDword(kLogging, L"ShowAppDump", 1);
-        key = LoadSettings(store, model).loggingKey;
+        key = LoadSettings(store, model).loaded.key.Release();
         for (std::size_t i = 0; i < kSettingCount; ++i) {
             if (kCatalogue[i].kind == SettingKind::Switch) model.value[i] = 0;
             if (kCatalogue[i].kind == SettingKind::Limit) model.text[i] = L"3";
@@ -417,9 +429,16 @@ struct SaveScenario {
     SaveRun Run(MemoryRegistry& store, CallRecorder& registry) {
         registry.Adopt(key, kLogging);
         RecordingHooks hooks;
-        SaveRun run{
-            SaveSettings(model, true, registry, key, true, hooks), hooks.shown, store.SetLog().size(), {}};
-        CloseKey(registry, key);
+        SaveRun run{{}, {}, 0, {}};
+        {
+            // Closed through the recorder when it goes, as the dialog's is.
+            LoadedKey loaded(registry);
+            loaded.key = RegKeyHandle(registry, key);
+            loaded.oldSwitchRefused = true;
+            run.outcome = SaveSettings(model, loaded, hooks);
+            run.messages = hooks.shown;
+            run.attempts = store.SetLog().size();
+        }
         run.contents = store.Snapshot();
         return run;
     }
@@ -543,7 +562,7 @@ struct ReaderScenario {
         switch (reader) {
             case FlagByTool: run.text = IsBESFromRegistry(registry) ? L"BES" : L"Outlook"; break;
             case FlagByConnector: {
-                ScopedSystemRegistry installed(registry);
+                Korvex::Util::ScopedRegistry installed(registry);
                 run.text = Korvex::Util::IsBESKMX() != 0 ? L"BES" : L"Outlook";
                 break;
             }

@@ -27,10 +27,11 @@ protected:
     }
 
     LoadResult Load() {
-        const LoadResult result = LoadSettings(registry_, model_);
-        // Everything but the logging key, which the caller holds, is closed.
-        EXPECT_EQ(result.loggingKey != 0 ? 1 : 0, registry_.OpenHandleCount());
-        if (result.loggingKey != 0) EXPECT_EQ(kErrorSuccess, CloseKey(registry_, result.loggingKey));
+        LoadResult result = LoadSettings(registry_, model_);
+        // Everything but the logging key, which the result holds, is closed.
+        EXPECT_EQ(result.loaded.key ? 1 : 0, registry_.OpenHandleCount());
+        result.loaded.key.Close();
+        EXPECT_EQ(registry_.OpenCount(), registry_.CloseCount());
         return result;
     }
 
@@ -59,8 +60,8 @@ protected:
 
 TEST_F(LoaderTest, FirstStartWritesEveryDefault) {
     const LoadResult result = Load();
-    EXPECT_TRUE(result.loaded);
-    EXPECT_FALSE(result.oldSwitchRefused);
+    EXPECT_TRUE(result.complete);
+    EXPECT_FALSE(result.loaded.oldSwitchRefused);
     EXPECT_EQ(AppDumpBox::Hidden, result.appDumpBox);
 
     std::vector<std::wstring> expected = {L"EnableAppDump"};
@@ -130,7 +131,6 @@ TEST_F(LoaderTest, ShowAppDumpDecidesTheBoxAndTheEnableAppDumpReset) {
             << shown;
         EXPECT_EQ(c.written, registry.SetLog().front().name == L"EnableAppDump") << shown;
         EXPECT_EQ(c.showAppDump, registry.GetDword(kLogging, L"ShowAppDump")) << "never written";
-        CloseKey(registry, result.loggingKey);
     }
 }
 
@@ -153,7 +153,7 @@ TEST_F(LoaderTest, FileNameSplitsAtTheLastBackslashAndTooLongIsReplaced) {
         SettingsModel model;
         ApplyFactoryDefaults(model, L"C:\\Temp\\", 0);
         registry.PutString(kLogging, L"FileName", c.stored);
-        CloseKey(registry, LoadSettings(registry, model).loggingKey);
+        LoadSettings(registry, model);
         EXPECT_EQ(c.directory, model.logDirectory) << c.stored.size();
         EXPECT_EQ(c.prefix, model.logFilePrefix) << c.stored.size();
         EXPECT_EQ(c.recorded, model.recordedFileName) << c.stored.size();
@@ -221,11 +221,10 @@ TEST_F(LoaderTest, OldSwitchIsDeletedWhenReadableAndRefusalIsRemembered) {
         registry.PutDword(kKorvex, L"verboseLogging", 1);
         c.arrange(registry);
         const LoadResult result = LoadSettings(registry, model);
-        EXPECT_EQ(c.refused, result.oldSwitchRefused) << c.what;
+        EXPECT_EQ(c.refused, result.loaded.oldSwitchRefused) << c.what;
         EXPECT_EQ(c.remains, registry.ValueExists(kKorvex, L"verboseLogging")) << c.what;
-        EXPECT_TRUE(result.loaded) << c.what;
+        EXPECT_TRUE(result.complete) << c.what;
         EXPECT_EQ(1, registry.OpenHandleCount()) << c.what << ": only the logging key stays open";
-        CloseKey(registry, result.loggingKey);
     }
 }
 
@@ -235,10 +234,10 @@ TEST_F(LoaderTest, LoggingKeyThatCannotBeCreatedLeavesTheFactoryModel) {
     registry_.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kLogging);
     const SettingsModel factory = model_;
     const LoadResult result = Load();
-    EXPECT_FALSE(result.loaded);
-    EXPECT_EQ(0u, result.loggingKey);
+    EXPECT_FALSE(result.complete);
+    EXPECT_FALSE(result.loaded.key);
     EXPECT_EQ(AppDumpBox::NotRead, result.appDumpBox);
-    EXPECT_TRUE(result.oldSwitchRefused) << "the old switch step runs first";
+    EXPECT_TRUE(result.loaded.oldSwitchRefused) << "the old switch step runs first";
     EXPECT_TRUE(registry_.SetLog().empty());
     EXPECT_EQ(factory.value, model_.value);
     EXPECT_EQ(factory.recordedFileName, model_.recordedFileName);

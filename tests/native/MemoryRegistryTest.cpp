@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "settings/MemoryRegistry.h"
-#include "settings/SystemRegistry.h"
+#include "kvxshared/KvxShared.h"
+#include "settings/RegKeyHandle.h"
 
 namespace kmx {
 namespace {
@@ -151,28 +152,41 @@ TEST(MemoryRegistryTest, CountsHandlesAndLogsEverySetCall) {
     EXPECT_EQ(kErrorInvalidHandle, log[2].status);
 }
 
-TEST(SystemRegistryTest, WithoutAnInstalledRegistryEverythingFails) {
-    IRegistry& absent = SystemRegistry();
-    RegKey key = 0x99;
-    std::uint32_t size = 4;
-    EXPECT_EQ(kErrorInvalidHandle, absent.OpenKey(kHkeyCurrentUser, L"Software", 1, &key));
-    EXPECT_EQ(0u, key);
-    EXPECT_EQ(kErrorInvalidHandle, absent.CreateKey(kHkeyCurrentUser, L"Software", 3, &key, nullptr));
-    EXPECT_EQ(kErrorInvalidHandle, absent.QueryValue(kHkeyCurrentUser, L"V", nullptr, &size));
-    EXPECT_EQ(kErrorInvalidHandle, absent.SetValue(kHkeyCurrentUser, L"V", kRegDword, kOne, 4));
-    EXPECT_EQ(kErrorInvalidHandle, absent.DeleteValue(kHkeyCurrentUser, L"V"));
-    EXPECT_EQ(kErrorInvalidHandle, absent.CloseKey(kHkeyCurrentUser));
-
-    MemoryRegistry outer, inner;
+// The owning handle closes what it holds exactly once, through its registry,
+// whether it is moved, reused for another open or goes out of scope.
+TEST(RegKeyHandleTest, ClosesEachKeyOnceThroughItsRegistry) {
+    MemoryRegistry registry;
+    std::uint32_t disposition = 0;
     {
-        ScopedSystemRegistry useOuter(outer);
-        {
-            ScopedSystemRegistry useInner(inner);
-            EXPECT_EQ(&inner, &SystemRegistry());
-        }
-        EXPECT_EQ(&outer, &SystemRegistry());
+        RegKeyHandle first(registry);
+        ASSERT_EQ(kErrorSuccess,
+                  registry.CreateKey(kHkeyCurrentUser, L"Software\\A", 3, first.Receive(), &disposition));
+        RegKeyHandle moved(std::move(first));
+        EXPECT_EQ(0u, first.Get());
+        EXPECT_EQ(1, registry.OpenHandleCount());
+        ASSERT_EQ(kErrorSuccess, registry.OpenKey(kHkeyCurrentUser, L"Software\\A", 1, moved.Receive()));
+        EXPECT_EQ(1, registry.OpenHandleCount()) << "Receive closes what it held";
+        RegKeyHandle other(registry);
+        other = std::move(moved);
+        EXPECT_EQ(1, registry.OpenHandleCount());
     }
-    EXPECT_EQ(&absent, &SystemRegistry());
+    EXPECT_EQ(0, registry.OpenHandleCount());
+    EXPECT_EQ(registry.OpenCount(), registry.CloseCount());
+}
+
+TEST(KvxSharedTest, TheStandInReadsTheRegistryItIsHanded) {
+    MemoryRegistry outer, inner;
+    outer.PutDword(L"HKLM\\Software\\Korvex", L"isBES", 1);
+    EXPECT_EQ(0, Korvex::Util::IsBESKMX()) << "no registry: the Outlook variant";
+    {
+        Korvex::Util::ScopedRegistry useOuter(outer);
+        {
+            Korvex::Util::ScopedRegistry useInner(inner);
+            EXPECT_EQ(0, Korvex::Util::IsBESKMX());
+        }
+        EXPECT_NE(0, Korvex::Util::IsBESKMX());
+    }
+    EXPECT_EQ(0, Korvex::Util::IsBESKMX());
 }
 
 }  // namespace

@@ -1,19 +1,31 @@
 // The preset table and the group buttons, checked against the catalogue and
-// against what the design says about whole columns.
+// against what whole columns must do.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <set>
+#include <cwchar>
+#include <iterator>
+#include <ostream>
 #include <string>
 
 #include "settings/Presets.h"
 #include "settings/SettingsModel.h"
+#include "ui/ControlBindings.h"
 
 namespace kmx {
+
+std::ostream& operator<<(std::ostream& out, PresetId id) {
+    const std::wstring name = kPresetNames[static_cast<std::size_t>(id)];
+    return out << std::string(name.begin(), name.end());
+}
+
 namespace {
 
-constexpr int kFull = 1072, kDefault = 1073, kChanges = 1078, kSpooler = 1079, kUiThread = 1093,
-              kHttpOnly = 1076, kMainSync = 1074, kGalSync = 1075;
+constexpr PresetId kFull = PresetId::Full, kDefault = PresetId::Default, kChanges = PresetId::Changes,
+                   kSpooler = PresetId::Spooler, kUiThread = PresetId::UiThread,
+                   kHttpOnly = PresetId::HttpOnly, kMainSync = PresetId::MainSync,
+                   kGalSync = PresetId::GalSync;
 
 bool InRange(SettingId id, SettingId first, SettingId last) { return id >= first && id <= last; }
 
@@ -29,14 +41,8 @@ bool BelongsTo(BoxGroup group, SettingId id) {
     return false;
 }
 
-const Preset& PresetOf(int buttonId) {
-    const Preset* preset = FindPreset(buttonId);
-    EXPECT_NE(nullptr, preset) << buttonId;
-    return preset ? *preset : Presets().front();
-}
-
-std::optional<int> BoxMark(int buttonId, SettingId setting) {
-    for (const PresetMark& m : PresetOf(buttonId).boxMarks) {
+std::optional<int> BoxMark(PresetId preset, SettingId setting) {
+    for (const PresetMark& m : PresetOf(preset).boxMarks) {
         if (m.setting == setting) return m.mark;
     }
     return std::nullopt;
@@ -70,12 +76,12 @@ TEST(PresetsTest, TableRowsAreTheFortySixBoxesOfTheirGroups) {
     EXPECT_EQ(4u, BoxesOf(BoxGroup::Output).size());
 }
 
-// Within each group the design's row order is the catalogue's, and the steps
+// Within each group the table's row order is the catalogue's, and the steps
 // run threads, areas, Function, Comment: so every step list ascends through
 // the catalogue with the groups in that order.
 TEST(PresetsTest, StepListsFollowTheRowOrder) {
     for (const Preset& preset : Presets()) {
-        SCOPED_TRACE(preset.buttonId);
+        SCOPED_TRACE(static_cast<int>(preset.id));
         for (std::size_t i = 0; i < preset.boxMarks.size(); ++i) {
             const SettingId id = preset.boxMarks[i].setting;
             EXPECT_FALSE(BelongsTo(BoxGroup::AllThreads, id) || BelongsTo(BoxGroup::Output, id)) << Name(id);
@@ -93,7 +99,7 @@ TEST(PresetsTest, StepListsFollowTheRowOrder) {
     EXPECT_EQ(kLogToDbgWin, kOutputOptionOrder[3]);
 }
 
-TEST(PresetsTest, WholeColumnsSayWhatTheDesignSays) {
+TEST(PresetsTest, WholeColumnsDoWhatTheirNamesSay) {
     const Preset& full = PresetOf(kFull);
     EXPECT_EQ(1, full.allThreadsMark);
     EXPECT_EQ(41u, full.boxMarks.size()) << "with All, the 42 boxes of the three groups";
@@ -101,7 +107,7 @@ TEST(PresetsTest, WholeColumnsSayWhatTheDesignSays) {
     EXPECT_FALSE(full.setsOutputOptions);
     EXPECT_TRUE(OutputOptionMarks(full, 0).empty());
 
-    for (int id : {kChanges, kHttpOnly}) {
+    for (PresetId id : {kChanges, kHttpOnly}) {
         const Preset& preset = PresetOf(id);
         EXPECT_EQ(1, preset.allThreadsMark) << id;
         EXPECT_EQ(26u, preset.boxMarks.size()) << id << ": no single-thread box, all areas and details";
@@ -117,9 +123,9 @@ TEST(PresetsTest, WholeColumnsSayWhatTheDesignSays) {
     }
 
     for (const Preset& preset : Presets()) {
-        EXPECT_EQ(preset.buttonId == kDefault, preset.setsOutputOptions) << preset.buttonId;
-        if (preset.buttonId != kChanges && preset.buttonId != kHttpOnly) {
-            EXPECT_EQ(41u, preset.boxMarks.size()) << preset.buttonId;
+        EXPECT_EQ(preset.id == kDefault, preset.setsOutputOptions) << preset.id;
+        if (preset.id != kChanges && preset.id != kHttpOnly) {
+            EXPECT_EQ(41u, preset.boxMarks.size()) << preset.id;
         }
     }
 }
@@ -147,7 +153,7 @@ TEST(PresetsTest, DefaultMarksAreTheFactoryDefaults) {
 
 TEST(PresetsTest, SpotChecksOfEachColumn) {
     struct Cell {
-        int button;
+        PresetId button;
         SettingId setting;
         int mark;
     };
@@ -168,26 +174,34 @@ TEST(PresetsTest, SpotChecksOfEachColumn) {
     EXPECT_EQ(0, PresetOf(kGalSync).allThreadsMark);
 }
 
-TEST(PresetsTest, LookUpByButton) {
-    for (int id : kPresetButtonIds) EXPECT_EQ(id, PresetOf(id).buttonId);
-    for (int id : {0, 1033, 1077, 1080, 1094}) EXPECT_EQ(nullptr, FindPreset(id)) << id;
-    for (const GroupButton& button : kGroupButtons) {
-        ASSERT_TRUE(FindGroupButton(button.buttonId).has_value());
-        EXPECT_EQ(button.boxes, FindGroupButton(button.buttonId)->boxes);
-    }
-    EXPECT_EQ(std::nullopt, FindGroupButton(1072));
+TEST(PresetsTest, LookUpByNameAndByButton) {
+    const std::pair<const wchar_t*, std::optional<PresetId>> names[] = {
+        {L"Default", kDefault},      {L"full", kFull},         {L"UI Thread", kUiThread},
+        {L"ui-thread", kUiThread},   {L"UITHREAD", kUiThread}, {L"http only", kHttpOnly},
+        {L"Main-Sync", kMainSync},   {L"galsync", kGalSync},   {L"Spooler", kSpooler},
+        {L"Changes", kChanges},      {L"", std::nullopt},      {L"Fulll", std::nullopt},
+        {L"UI_Thread", std::nullopt}};
+    for (const auto& [name, preset] : names)
+        EXPECT_EQ(preset, FindPresetByName(name)) << std::string(name, name + wcslen(name));
+
+    std::set<PresetId> bound;
+    for (const PresetButton& button : kPresetButtons)
+        EXPECT_TRUE(bound.insert(button.preset).second) << button.preset;
+    EXPECT_EQ(kPresetCount, bound.size());
 }
 
 TEST(PresetsTest, GroupButtonsSetTheirGroupOnly) {
-    const std::pair<int, std::size_t> expected[] = {{1033, 15}, {1034, 15}, {1065, 10},
-                                                    {1070, 10}, {1035, 11}, {1036, 11}};
-    for (const auto& [id, size] : expected) {
-        const std::optional<GroupButton> button = FindGroupButton(id);
-        ASSERT_TRUE(button.has_value()) << id;
-        EXPECT_EQ(size, BoxesOf(button->boxes).size()) << id;
-        EXPECT_EQ(id == 1033 || id == 1065 || id == 1035 ? 1 : 0, button->mark) << id;
+    const std::pair<int, std::size_t> expected[] = {{IDC_THREADS_ALL, 15}, {IDC_THREADS_NONE, 15},
+                                                    {IDC_AREAS_ALL, 10},   {IDC_AREAS_NONE, 10},
+                                                    {IDC_DETAIL_ALL, 11},  {IDC_DETAIL_NONE, 11}};
+    ASSERT_EQ(std::size(expected), kGroupButtons.size());
+    for (std::size_t i = 0; i < kGroupButtons.size(); ++i) {
+        const GroupButton& button = kGroupButtons[i];
+        EXPECT_EQ(expected[i].first, button.buttonId);
+        EXPECT_EQ(expected[i].second, BoxesOf(button.boxes).size()) << button.buttonId;
+        EXPECT_EQ(i % 2 == 0 ? 1 : 0, button.mark) << button.buttonId;
     }
-    const std::vector<SettingId> detail = BoxesOf(FindGroupButton(1035)->boxes);
+    const std::vector<SettingId> detail = BoxesOf(kGroupButtons[4].boxes);
     for (SettingId id : detail) {
         EXPECT_TRUE(BelongsTo(BoxGroup::Comment, id)) << Name(id) << ": Function boxes stay as they are";
     }

@@ -27,7 +27,9 @@ public:
         checked.push_back(directory);
         return directories.count(directory) != 0;
     }
-    void FocusControl(int controlId) override { events.push_back(L"focus " + std::to_wstring(controlId)); }
+    void FocusSetting(SettingId setting) override {
+        events.push_back(std::wstring(L"focus ") + Info(setting).name);
+    }
     void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override {
         events.push_back(caption + L"|" + text + L"|" + std::to_wstring(style));
         writesAtMessage.push_back(registry_.SetLog().size());
@@ -49,24 +51,25 @@ protected:
     void SetUp() override {
         ApplyFactoryDefaults(model_, L"C:\\Temp\\", 0);
         RecordFactoryValues(model_);
-        const LoadResult loaded = LoadSettings(registry_, model_);
-        ASSERT_TRUE(loaded.loaded);
-        key_ = loaded.loggingKey;
+        LoadResult result = LoadSettings(registry_, model_);
+        ASSERT_TRUE(result.complete);
+        loaded_ = std::move(result.loaded);
         registry_.ClearSetLog();
     }
     void TearDown() override {
-        if (key_ != 0) CloseKey(registry_, key_);
+        loaded_.key.Close();
         EXPECT_EQ(0, registry_.OpenHandleCount());
     }
 
     SaveOutcome Save(bool oldSwitchRefused = false) {
-        return SaveSettings(model_, true, registry_, key_, oldSwitchRefused, hooks_);
+        loaded_.oldSwitchRefused = oldSwitchRefused;
+        return SaveSettings(model_, loaded_, hooks_);
     }
     std::size_t Writes() const { return registry_.SetLog().size(); }
 
     MemoryRegistry registry_;
     SettingsModel model_;
-    RegKey key_ = 0;
+    LoadedKey loaded_{registry_};
     FakeHooks hooks_{registry_};
 };
 
@@ -113,14 +116,14 @@ TEST_F(SaverTest, RefusedSavesShowOneMessageAndLeaveTheStoreAsItWas) {
         const wchar_t* dirSize;
         std::vector<std::wstring> events;
     };
-    const Case cases[] = {{L"", L"10", L"100", {L"focus 1002", kDirectoryBox}},
-                          {L"\\\\", L"10", L"100", {L"focus 1002", kDirectoryBox}},
-                          {L"E:\\Missing", L"10", L"100", {L"focus 1002", kDirectoryBox}},
-                          {L"E:\\Missing", L"11", L"100", {L"focus 1002", kDirectoryBox}},
-                          {L"C:\\Temp", L"11", L"100", {L"focus 1009", kSizeBox}},
-                          {L"C:\\Temp", L"999", L"9989", {L"focus 1009", kSizeBox}},
-                          {L"C:\\Temp", L"0", L"99", {L"focus 1009", kSizeBox}},
-                          {L"C:\\Temp", L"-1", L"-1", {L"focus 1009", kSizeBox}}};
+    const Case cases[] = {{L"", L"10", L"100", {L"focus FileName", kDirectoryBox}},
+                          {L"\\\\", L"10", L"100", {L"focus FileName", kDirectoryBox}},
+                          {L"E:\\Missing", L"10", L"100", {L"focus FileName", kDirectoryBox}},
+                          {L"E:\\Missing", L"11", L"100", {L"focus FileName", kDirectoryBox}},
+                          {L"C:\\Temp", L"11", L"100", {L"focus MaxDirSizeMB", kSizeBox}},
+                          {L"C:\\Temp", L"999", L"9989", {L"focus MaxDirSizeMB", kSizeBox}},
+                          {L"C:\\Temp", L"0", L"99", {L"focus MaxDirSizeMB", kSizeBox}},
+                          {L"C:\\Temp", L"-1", L"-1", {L"focus MaxDirSizeMB", kSizeBox}}};
     model_.value[kEnabled] = 0;
     const MemoryRegistry::Contents before = registry_.Snapshot();
     for (const Case& c : cases) {
@@ -189,17 +192,6 @@ TEST_F(SaverTest, OldSwitchMessageComesOnceBetweenTheLastTwoWrites) {
     EXPECT_EQ(L"MaxCallDepth", registry_.SetLog()[56].name);
 }
 
-TEST_F(SaverTest, FailedExchangeStopsBeforeAnything) {
-    model_.logDirectory = L"D:\\Logs\\";
-    model_.value[kEnabled] = 1;
-    const SaveOutcome outcome = SaveSettings(model_, false, registry_, key_, true, hooks_);
-    EXPECT_EQ(SaveResult::ExchangeFailed, outcome.result);
-    EXPECT_EQ(0u, Writes());
-    EXPECT_TRUE(hooks_.events.empty());
-    EXPECT_TRUE(hooks_.checked.empty());
-    EXPECT_EQ(L"D:\\Logs\\", model_.logDirectory);
-}
-
 // Without a logging key the recorded values are the factory values: an
 // untouched dialog closes quietly, a changed one reports the first write.
 TEST(SaverWithoutKeyTest, ComparesWithTheFactoryValuesAndReportsTheFailedWrites) {
@@ -209,12 +201,12 @@ TEST(SaverWithoutKeyTest, ComparesWithTheFactoryValuesAndReportsTheFailedWrites)
     ApplyFactoryDefaults(model, L"C:\\Temp\\", 0);
     RecordFactoryValues(model);
     const LoadResult loaded = LoadSettings(registry, model);
-    ASSERT_EQ(0u, loaded.loggingKey);
+    ASSERT_FALSE(loaded.loaded.key);
     FakeHooks hooks(registry);
 
-    EXPECT_EQ(SaveResult::Unchanged, SaveSettings(model, true, registry, 0, false, hooks).result);
+    EXPECT_EQ(SaveResult::Unchanged, SaveSettings(model, loaded.loaded, hooks).result);
     model.value[kEnabled] = 1;
-    const SaveOutcome outcome = SaveSettings(model, true, registry, 0, false, hooks);
+    const SaveOutcome outcome = SaveSettings(model, loaded.loaded, hooks);
     EXPECT_EQ(SaveResult::WriteFailed, outcome.result);
     EXPECT_EQ(L"Enabled", outcome.failedValue);
     EXPECT_EQ(kErrorInvalidHandle, outcome.failedStatus);

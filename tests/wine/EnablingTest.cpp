@@ -188,7 +188,7 @@ TEST_F(EnablingTest, PlainCheckBoxClickCopiesTheWindowAndEnablesNothing) {
     int calendar = BST_UNCHECKED;
     for (int id : kmx::kPlainCheckBoxIds) {
         SCOPED_TRACE(id);
-        const kmx::SettingId setting = *kmx::FindSettingByControl(id);
+        const kmx::SettingId setting = kmx::maindialog::SettingOf(id);
         ASSERT_TRUE(Enabled(id));
         calendar = calendar == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
         SendMessageW(Item(1023), BM_SETCHECK, calendar, 0);
@@ -219,7 +219,7 @@ TEST_F(EnablingTest, PlainCheckBoxClickAppliesNoRule) {
     for (int id : {1026, 1082, 1089, 1019, 1040, 1086, 1046, 1084, 1060}) {
         SCOPED_TRACE(id);
         Click(id);
-        EXPECT_EQ(Mark(id), dlg_->Model().value[*kmx::FindSettingByControl(id)]);
+        EXPECT_EQ(Mark(id), dlg_->Model().value[kmx::maindialog::SettingOf(id)]);
         EXPECT_EQ(0, dlg_->Model().value[kmx::kEnabled]);
         EXPECT_EQ(1, dlg_->Model().value[kmx::kThreadAllThreads]);
         EXPECT_EQ(0, dlg_->Model().value[kmx::kEnableRoll]);

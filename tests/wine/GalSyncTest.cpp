@@ -9,9 +9,9 @@
 
 #include "kvxshared/KvxShared.h"
 #include "settings/MemoryRegistry.h"
-#include "settings/SystemRegistry.h"
-#include "ui/GalSync.h"
-#include "ui/IsBESFromRegistry.h"
+#include "kvxshared/KvxShared.h"
+#include "settings/GalSync.h"
+#include "settings/IsBESFromRegistry.h"
 #include "PrivateRegistry.h"
 
 namespace kmx {
@@ -117,9 +117,9 @@ protected:
 
 TEST_P(VariantFlagTest, AllReadersAgreeOnTheVariant) {
     const bool expected = GetParam().blackBerryServer;
-    ScopedSystemRegistry installed(reg_.Registry());
+    Korvex::Util::ScopedRegistry installed(reg_.Registry());
 
-    EXPECT_EQ(expected, IsBESFromRegistry());
+    EXPECT_EQ(expected, IsBESFromRegistry(reg_.Registry()));
     EXPECT_EQ(expected, Korvex::Util::IsBESKMX() != 0);
 
     EXPECT_EQ(Texts{kSuccess}, Trigger(reg_.Registry(), kForceGalSyncPrefix));
@@ -134,12 +134,12 @@ INSTANTIATE_TEST_SUITE_P(Encodings, VariantFlagTest, ::testing::ValuesIn(kFlagCa
 
 TEST(VariantFlagReadersTest, MissingKeyMeansOutlookAndNoKeyIsLeftOpen) {
     MemoryRegistry registry;
-    ScopedSystemRegistry installed(registry);
-    EXPECT_FALSE(IsBESFromRegistry());
+    Korvex::Util::ScopedRegistry installed(registry);
+    EXPECT_FALSE(IsBESFromRegistry(registry));
     EXPECT_EQ(0, Korvex::Util::IsBESKMX());
 
     ASSERT_TRUE(registry.PutDword(L"HKLM\\Software\\Korvex", L"isBES", 1));
-    EXPECT_TRUE(IsBESFromRegistry());
+    EXPECT_TRUE(IsBESFromRegistry(registry));
     EXPECT_NE(0, Korvex::Util::IsBESKMX());
     EXPECT_EQ(2, registry.OpenCount());
     EXPECT_EQ(0, registry.OpenHandleCount());

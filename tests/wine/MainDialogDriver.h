@@ -19,7 +19,9 @@
 #include "framework/MessageBoxSeam.h"
 #include "settings/Catalogue.h"
 #include "settings/MemoryRegistry.h"
-#include "settings/SystemRegistry.h"
+#include "kvxshared/KvxShared.h"
+#include "ui/ControlBindings.h"
+#include "ui/EnablingRules.h"
 #include "ui/KMXLogCtlDlg.h"
 #include "PrivateRegistry.h"
 #include "WindowQueries.h"
@@ -70,15 +72,15 @@ inline std::wstring TempPath() {
 
 // The check boxes in groups: the 15 single threads, the 10 areas and the 16
 // details (5 functions, 11 comments), and the 4 output options.
-inline const std::vector<int> kSingleThreadIds = {1026, 1037, 1096, 1098, 1028, 1032, 1030, 1038,
-                                                  1039, 1050, 1051, 1052, 1054, 1055, 1056};
-inline const std::vector<int> kAreaIds = {1060, 1059, 1062, 1063, 1064, 1066, 1067, 1068, 1069, 1083};
-inline const std::vector<int> kFunctionIds = {1046, 1047, 1048, 1057, 1058};
-inline const std::vector<int> kCommentIds = {1084, 1027, 1031, 1015, 1041, 1042,
-                                             1061, 1029, 1018, 1053, 1085};
-inline const std::vector<int> kOutputIds = {1082, 1089, 1092, 1099};
-// The switches outside the groups, "All" threads (1044) aside.
-inline const std::vector<int> kOtherSwitchIds = {1000, 1091, 1019, 1040, 1086, 1023};
+inline const std::vector<int> kSingleThreadIds(kSingleThreadBoxIds.begin(), kSingleThreadBoxIds.end());
+inline const std::vector<int> kAreaIds(kAreaBoxIds.begin(), kAreaBoxIds.end());
+inline const std::vector<int> kFunctionIds(kFunctionBoxIds.begin(), kFunctionBoxIds.end());
+inline const std::vector<int> kCommentIds(kCommentBoxIds.begin(), kCommentBoxIds.end());
+inline const std::vector<int> kOutputIds(kOutputOptionBoxIds.begin(), kOutputOptionBoxIds.end());
+// The switches outside the groups, "All" threads aside.
+inline const std::vector<int> kOtherSwitchIds = {IDC_ENABLE_LOGGING, IDC_ENABLE_ROLL,
+                                                 IDC_KEEP_LOGGING,   IDC_ENABLE_MAX_DIR_SIZE,
+                                                 IDC_ENABLE_MAX_AGE, IDC_ENABLE_CALENDAR_TRACKING};
 
 // The 45 boxes of the groups above.
 inline std::vector<int> GroupBoxIds() {
@@ -89,20 +91,32 @@ inline std::vector<int> GroupBoxIds() {
     return ids;
 }
 
-// The value name of the setting a control shows.
-inline const wchar_t* NameOf(int controlId) { return Info(*FindSettingByControl(controlId)).name; }
+// The setting a control shows.
+inline SettingId SettingOf(int controlId) {
+    for (const ControlBinding& binding : kControlBindings)
+        if (binding.controlId == controlId) return binding.setting;
+    ADD_FAILURE() << "control " << controlId << " shows no setting";
+    return kEnabled;
+}
+inline const wchar_t* NameOf(int controlId) { return Info(SettingOf(controlId)).name; }
+
+// The control that shows a catalogue entry.
+inline int ControlOf(const SettingInfo& info) {
+    return kmx::ControlOf(static_cast<SettingId>(&info - kCatalogue.data()));
+}
 
 // Opens the dialog over a registry, reads and sets its controls by message,
 // and arranges and inspects the logging key in the private registry. Not a
 // test itself, so that plain and parameterised fixtures can both build on it.
 class MainWindowDriver {
 protected:
-    // Installs `registry` and opens the dialog over it, as the program does:
-    // the constructor already reads from the registry.
+    // Opens the dialog over `registry`, as the program does (the connector's
+    // library reads the variant from it too): the constructor already reads
+    // from the registry.
     bool Open(IRegistry& registry) {
         Close();
-        scope_ = std::make_unique<ScopedSystemRegistry>(registry);
-        dlg_ = std::make_unique<CKMXLogCtlDlg>();
+        scope_ = std::make_unique<Korvex::Util::ScopedRegistry>(registry);
+        dlg_ = std::make_unique<CKMXLogCtlDlg>(registry);
         return dlg_->Create() != FALSE;
     }
 
@@ -137,7 +151,7 @@ protected:
     std::map<int, int> Marks() const {
         std::map<int, int> marks;
         for (const int id : GroupBoxIds()) marks[id] = Mark(id);
-        marks[1044] = Mark(1044);
+        marks[IDC_THREAD_ALL_THREADS] = Mark(IDC_THREAD_ALL_THREADS);
         for (const int id : kOtherSwitchIds) marks[id] = Mark(id);
         return marks;
     }
@@ -183,7 +197,7 @@ protected:
     MemoryRegistry memory_;
     ScopedMessageBoxRecorder boxes_{IDOK};
     // Destroyed first: the dialog, then the registry it was opened over.
-    std::unique_ptr<ScopedSystemRegistry> scope_;
+    std::unique_ptr<Korvex::Util::ScopedRegistry> scope_;
     std::unique_ptr<CKMXLogCtlDlg> dlg_;
 };
 

@@ -85,7 +85,7 @@ TEST_F(MainDialogSaveTest, ChangedSaveWritesEveryValueWithTheComposedFileName) {
     const KeyContents stored = StoredValues();
     EXPECT_EQ(57u, stored.size());
     for (const SettingInfo& info : kCatalogue) {
-        SCOPED_TRACE("control " + std::to_string(info.controlId));
+        SCOPED_TRACE("control " + std::to_string(ControlOf(info)));
         ASSERT_EQ(1u, stored.count(info.name));
         const auto& [type, bytes] = stored.at(info.name);
         if (info.kind == SettingKind::FileName) {
@@ -94,7 +94,7 @@ TEST_F(MainDialogSaveTest, ChangedSaveWritesEveryValueWithTheComposedFileName) {
             continue;
         }
         std::uint32_t expected = static_cast<std::uint32_t>(info.factoryDefault);
-        if (info.controlId == 1000 || info.controlId == 1064) expected = 1;
+        if (ControlOf(info) == 1000 || ControlOf(info) == 1064) expected = 1;
         EXPECT_EQ(DWORD(REG_DWORD), type);
         EXPECT_EQ(DwordBytes(expected), bytes);
     }
@@ -165,7 +165,7 @@ TEST_F(MainDialogSaveTest, OldSwitchMessageComesOnceBetweenTheLastTwoWrites) {
     ASSERT_TRUE(memory_.PutDword(kMemoryKorvex, L"verboseLogging", 1));
     memory_.DenyRights(kMemoryKorvex, kKeySetValue);
     ASSERT_TRUE(Open(memory_));
-    ASSERT_TRUE(Dlg().OldSwitchRefused());
+    ASSERT_TRUE(Dlg().Loaded().oldSwitchRefused);
     memory_.ClearSetLog();
 
     std::vector<std::wstring> writtenBeforeBox;
@@ -205,7 +205,7 @@ TEST_F(MainDialogSaveTest, FailedWriteIsReportedAndKeepsTheWindowOpen) {
 TEST_F(MainDialogSaveTest, WithoutTheLoggingKeyTheWindowOpensAndSaveReportsTheFirstWrite) {
     memory_.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kMemoryLogging);
     ASSERT_TRUE(Open(memory_));
-    EXPECT_EQ(0u, Dlg().LoggingKey());
+    EXPECT_EQ(0u, Dlg().Loaded().key.Get());
     EXPECT_FALSE(IsChecked(1000));
     EXPECT_EQ(TempPath(), ItemText(1002));
     EXPECT_EQ(L"kmx", ItemText(1022));

@@ -53,9 +53,10 @@ protected:
 // or -1 for "left as it is". isBes decides the variant-dependent cell.
 int PresetMark(int buttonId, int controlId, int isBes) {
     std::size_t column = 0;
-    while (kmx::kPresetButtonIds[column] != buttonId) ++column;
+    for (const kmx::PresetButton& button : kmx::kPresetButtons)
+        if (button.buttonId == buttonId) column = static_cast<std::size_t>(button.preset);
     for (const kmx::PresetRow& row : kmx::kPresetTable) {
-        if (kmx::Info(row.setting).controlId != controlId) continue;
+        if (kmx::ControlOf(row.setting) != controlId) continue;
         switch (row.marks[2 * column]) {
             case '1': return 1;
             case '0': return 0;
@@ -316,7 +317,7 @@ protected:
     void OpenChanged() {
         Arrange(true, 1);
         for (int id : PresetBoxIds()) {
-            ASSERT_TRUE(PutDword(NameOf(id), !kmx::Info(*kmx::FindSettingByControl(id)).factoryDefault));
+            ASSERT_TRUE(PutDword(NameOf(id), !kmx::Info(kmx::maindialog::SettingOf(id)).factoryDefault));
         }
         ASSERT_TRUE(PutDword(L"EnableRoll", 1));
         ASSERT_TRUE(PutDword(L"KeepLogging", 0));
@@ -398,9 +399,10 @@ void FactoryResetTest::ResetThenSave(DWORD isBes) {
     EXPECT_EQ(L"100", ItemText(1007));
     for (const kmx::SettingInfo& info : kmx::kCatalogue) {
         if (info.kind != kmx::SettingKind::Switch) continue;
-        const int expected = info.controlId == 1089 && isBes ? 0 : info.factoryDefault;
-        EXPECT_EQ(expected, Mark(info.controlId)) << info.name;
-        EXPECT_EQ(expected, dlg_->Model().value[*kmx::FindSettingByControl(info.controlId)]) << info.name;
+        const int expected = kmx::maindialog::ControlOf(info) == 1089 && isBes ? 0 : info.factoryDefault;
+        EXPECT_EQ(expected, Mark(kmx::maindialog::ControlOf(info))) << info.name;
+        EXPECT_EQ(expected, dlg_->Model().value[static_cast<kmx::SettingId>(&info - kmx::kCatalogue.data())])
+            << info.name;
     }
     for (const kmx::EnablingStep& step : kmx::kEnablingSteps) {
         for (int id : step) EXPECT_FALSE(Enabled(id)) << "control " << id;

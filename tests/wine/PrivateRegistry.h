@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Win32Registry.h"
+#include "system/Win32Registry.h"
 
 namespace kmx {
 

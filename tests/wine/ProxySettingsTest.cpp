@@ -14,10 +14,9 @@
 
 #include "resources/resource.h"
 #include "settings/MemoryRegistry.h"
-#include "settings/SystemRegistry.h"
 #include "settings/Utf16.h"
 #include "ui/ProxySettings.h"
-#include "ui/ReadIEProxyServer.h"
+#include "settings/ReadIEProxyServer.h"
 #include "PrivateRegistry.h"
 
 namespace kmx {
@@ -58,9 +57,8 @@ TEST_P(ReadIEProxyServerStoredTest, TakesTheDataUpToItsFirstNul) {
     const StoredCase& stored = GetParam();
     if (stored.keyExists) ASSERT_TRUE(registry_.PutDword(kSettingsPath, L"ProxyEnable", 1));
     if (stored.type) ASSERT_TRUE(registry_.Put(kSettingsPath, L"ProxyServer", *stored.type, stored.bytes));
-    ScopedSystemRegistry installed(registry_);
 
-    EXPECT_EQ(stored.expected, ReadIEProxyServer());
+    EXPECT_EQ(stored.expected, ReadIEProxyServer(registry_));
     ExpectEveryKeyClosed();
 }
 
@@ -114,14 +112,13 @@ TEST(ReadIEProxyServerRealTest, ReadsTheValueThroughAdvapi) {
     PrivateRegistry reg;
     ASSERT_TRUE(reg.Ready());
     const std::wstring path = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-    ScopedSystemRegistry installed(reg.Registry());
-    EXPECT_EQ(L"", ReadIEProxyServer()) << "missing key";
+    EXPECT_EQ(L"", ReadIEProxyServer(reg.Registry())) << "missing key";
 
     ASSERT_TRUE(reg.Put(kHkeyCurrentUser, path, L"ProxyServer", REG_SZ, Utf16(L"real.example:3128", true)));
-    EXPECT_EQ(L"real.example:3128", ReadIEProxyServer());
+    EXPECT_EQ(L"real.example:3128", ReadIEProxyServer(reg.Registry()));
 
     ASSERT_TRUE(reg.Put(kHkeyCurrentUser, path, L"ProxyServer", REG_BINARY, Utf16(L"raw:81", false)));
-    EXPECT_EQ(L"raw:81", ReadIEProxyServer());
+    EXPECT_EQ(L"raw:81", ReadIEProxyServer(reg.Registry()));
 }
 
 // ---- The dialog ----
@@ -180,8 +177,7 @@ protected:
     }
 
     MemoryRegistry registry_;
-    ScopedSystemRegistry installed_{registry_};
-    CProxySettings dialog_;
+    CProxySettings dialog_{registry_};
 };
 
 struct SplitCase {
@@ -333,8 +329,8 @@ class CScriptedProxySettings : public CProxySettings {
 public:
     static constexpr INT_PTR kTimedOut = 4242;
 
-    explicit CScriptedProxySettings(std::function<void(CScriptedProxySettings&)> script)
-        : script_(std::move(script)) {}
+    CScriptedProxySettings(kmx::IRegistry& registry, std::function<void(CScriptedProxySettings&)> script)
+        : CProxySettings(registry), script_(std::move(script)) {}
 
     BOOL OnInitDialog() override {
         const BOOL result = CProxySettings::OnInitDialog();
@@ -358,10 +354,9 @@ private:
 
 TEST(ProxyDialogModalTest, EachRunStartsFromInternetExplorersValue) {
     MemoryRegistry registry;
-    ScopedSystemRegistry installed(registry);
     ASSERT_TRUE(registry.PutString(kSettingsPath, L"ProxyServer", L"first.example:8080"));
 
-    CScriptedProxySettings typed([](CScriptedProxySettings& dialog) {
+    CScriptedProxySettings typed(registry, [](CScriptedProxySettings& dialog) {
         ::SetWindowTextW(Item(dialog, IDC_PROXY_SERVER), L"typed.example");
         dialog.Post(IDC_PROXY_MANUAL, BM_CLICK);
         dialog.Post(IDOK, BM_CLICK);
@@ -372,7 +367,7 @@ TEST(ProxyDialogModalTest, EachRunStartsFromInternetExplorersValue) {
     EXPECT_EQ(L"typed.example:8080", typed.ProxyText);
 
     ASSERT_TRUE(registry.PutString(kSettingsPath, L"ProxyServer", L"second.example:3128"));
-    CScriptedProxySettings escaped([](CScriptedProxySettings& dialog) {
+    CScriptedProxySettings escaped(registry, [](CScriptedProxySettings& dialog) {
         dialog.Post(IDC_PROXY_DIRECT, BM_CLICK);
         dialog.Post(0, WM_KEYDOWN, VK_ESCAPE);
     });

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "framework/Win32Registry.h"
+#include "system/Win32Registry.h"
 #include "shared/RegistryContract.h"
 #include "PrivateRegistry.h"
 
@@ -44,7 +44,7 @@ TEST(Win32RegistryTest, UnredirectedInstanceReachesTheRealHive) {
     PrivateRegistry scratch;
     ASSERT_TRUE(scratch.Ready());
     ASSERT_TRUE(scratch.PutDword(kHkeyCurrentUser, L"", L"Marker", 42));
-    IRegistry& real = Win32Registry::Instance();
+    Win32Registry real;
     RegKey key = 0;
     ASSERT_EQ(kErrorSuccess,
               real.OpenKey(kHkeyCurrentUser, scratch.Path() + L"\\HKCU", kKeyQueryValue, &key));

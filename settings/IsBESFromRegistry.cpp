@@ -1,25 +1,22 @@
-#include "ui/IsBESFromRegistry.h"
+#include "settings/IsBESFromRegistry.h"
 
 #include <cstdint>
 
+#include "settings/RegKeyHandle.h"
 #include "settings/RegistryLayout.h"
 #include "settings/RegistryOps.h"
-#include "settings/SystemRegistry.h"
 
 namespace kmx {
 
-bool IsBESFromRegistry() { return IsBESFromRegistry(SystemRegistry()); }
-
 bool IsBESFromRegistry(IRegistry& registry) {
-    RegKey key = 0;
-    if (OpenForReading(registry, kHkeyLocalMachine, kKorvexKeyPath, &key) != kErrorSuccess) {
+    RegKeyHandle key(registry);
+    if (OpenForReading(registry, kHkeyLocalMachine, kKorvexKeyPath, key.Receive()) != kErrorSuccess) {
         return false;
     }
     // Zeroed first: data shorter than 4 bytes fills only the low bytes, so
     // an empty value reads as 0.
     std::uint32_t flag = 0;
-    const RegStatus status = ReadDword(registry, key, kIsBESName, &flag);
-    CloseKey(registry, key);
+    const RegStatus status = ReadDword(registry, key.Get(), kIsBESName, &flag);
     return status == kErrorSuccess && flag != 0;
 }
 

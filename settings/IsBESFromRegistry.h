@@ -10,10 +10,7 @@ namespace kmx {
 // True for the BlackBerry server variant: isBES under
 // HKEY_LOCAL_MACHINE\Software\Korvex reads as 4 bytes that are not all 0.
 // A missing key or value, a value longer than 4 bytes and 0 all mean the
-// Outlook variant. Reads through SystemRegistry().
-bool IsBESFromRegistry();
-
-// The same, on the given registry.
+// Outlook variant.
 bool IsBESFromRegistry(IRegistry& registry);
 
 }  // namespace kmx

@@ -1,11 +1,11 @@
-#include "ui/GalSync.h"
+#include "settings/GalSync.h"
 
 #include <cstdint>
-#include <vector>
 
+#include "settings/IsBESFromRegistry.h"
+#include "settings/RegKeyHandle.h"
 #include "settings/RegistryLayout.h"
 #include "settings/RegistryOps.h"
-#include "ui/IsBESFromRegistry.h"
 
 namespace kmx {
 
@@ -16,33 +16,33 @@ constexpr const wchar_t* kTriggerKeyPath = kKorvexKeyPath;
 
 // Host executables of the connector, per variant, in the order written.
 std::vector<std::wstring> ConnectorHosts(bool blackBerryServer) {
-    if (blackBerryServer) {
-        return {L"BlackBerryMailStoreSrvr.exe", L"BlackBerryAgent.exe"};
-    }
+    if (blackBerryServer) return {L"BlackBerryMailStoreSrvr.exe", L"BlackBerryAgent.exe"};
     return {L"Outlook.exe"};
 }
 
 }  // namespace
 
-void TriggerGalSync(IRegistry& registry, const std::wstring& prefix,
-                    const std::function<void(const std::wstring& text)>& show) {
-    RegKey key = 0;
+std::vector<std::wstring> TriggerGalSync(IRegistry& registry, const std::wstring& prefix,
+                                         const std::function<void(const std::wstring& text)>& show) {
+    std::vector<std::wstring> written;
+    RegKeyHandle key(registry);
     std::uint32_t disposition = 0;
-    if (CreateForReadWrite(registry, kHkeyCurrentUser, kTriggerKeyPath, &key, &disposition) !=
+    if (CreateForReadWrite(registry, kHkeyCurrentUser, kTriggerKeyPath, key.Receive(), &disposition) !=
         kErrorSuccess) {
         show(std::wstring(L"Failed to create registry key ") + kTriggerKeyPath);
-        return;
+        return written;
     }
     for (const std::wstring& host : ConnectorHosts(IsBESFromRegistry(registry))) {
         const std::wstring name = prefix + host;
-        if (WriteDword(registry, key, name, 1) != kErrorSuccess) {
+        if (WriteDword(registry, key.Get(), name, 1) != kErrorSuccess) {
             show(L"Failed to set registry value " + name);
-            CloseKey(registry, key);
-            return;
+            return written;
         }
+        written.push_back(name);
     }
-    CloseKey(registry, key);
+    key.Close();
     show(L"GAL sync was initiated. It will start within next 10 seconds..");
+    return written;
 }
 
 }  // namespace kmx

@@ -1,4 +1,4 @@
-#include "framework/Win32Registry.h"
+#include "system/Win32Registry.h"
 
 namespace kmx {
 
@@ -16,12 +16,7 @@ bool IsPredefined(std::uintptr_t value) {
 Win32Registry::Win32Registry() : Win32Registry(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE) {}
 
 Win32Registry::Win32Registry(HKEY currentUser, HKEY localMachine)
-    : currentUser_(currentUser), localMachine_(localMachine) {}
-
-Win32Registry& Win32Registry::Instance() {
-    static Win32Registry instance;
-    return instance;
-}
+    : m_currentUser(currentUser), m_localMachine(localMachine) {}
 
 HKEY Win32Registry::ToHkey(RegKey key) {
     if (IsPredefined(key)) {
@@ -42,10 +37,10 @@ RegKey Win32Registry::FromHkey(HKEY key) {
 
 HKEY Win32Registry::Target(RegKey key) const {
     if (key == kHkeyCurrentUser) {
-        return currentUser_;
+        return m_currentUser;
     }
     if (key == kHkeyLocalMachine) {
-        return localMachine_;
+        return m_localMachine;
     }
     return ToHkey(key);
 }

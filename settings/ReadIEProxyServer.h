@@ -17,10 +17,7 @@ inline constexpr wchar_t kProxyServerValue[] = L"ProxyServer";
 // NUL or the end of the data, at any length. Empty when the key or the value
 // is missing or either read fails (the value may change between asking for
 // its size and reading it). The key is opened for reading only and closed
-// before returning. Reads through SystemRegistry().
-std::wstring ReadIEProxyServer();
-
-// The same, on the given registry.
+// before returning.
 std::wstring ReadIEProxyServer(IRegistry& registry);
 
 }  // namespace kmx

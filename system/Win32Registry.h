@@ -17,9 +17,6 @@ public:
     // keys stay owned by the caller and must outlive this object.
     Win32Registry(HKEY currentUser, HKEY localMachine);
 
-    // The process-wide instance over the real registry.
-    static Win32Registry& Instance();
-
     // The handle a RegKey stands for (predefined hives included, before any
     // redirection), and back.
     static HKEY ToHkey(RegKey key);
@@ -39,8 +36,8 @@ private:
     // The handle a call on `key` goes to, redirection applied.
     HKEY Target(RegKey key) const;
 
-    HKEY currentUser_;
-    HKEY localMachine_;
+    HKEY m_currentUser;
+    HKEY m_localMachine;
 };
 
 }  // namespace kmx

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "settings/Registry.h"
 
@@ -15,14 +16,12 @@ namespace kmx {
 inline constexpr wchar_t kForceGalSyncPrefix[] = L"ForceGalSync_";
 inline constexpr wchar_t kForceGalSyncDeltaPrefix[] = L"ForceGalSyncDelta_";
 
-// Title of every message box the commands show.
-inline constexpr wchar_t kGalSyncMessageTitle[] = L"KMX Logging Control";
-
 // Writes the trigger values for the installed variant (see
 // IsBESFromRegistry) and reports through `show` exactly once: the failed key
 // creation, the first failed write (later hosts are not attempted, earlier
-// values stay), or the success message. The key is closed before returning.
-void TriggerGalSync(IRegistry& registry, const std::wstring& prefix,
-                    const std::function<void(const std::wstring& text)>& show);
+// values stay), or the success message. The key is closed before a success
+// is reported. Returns the names of the values written.
+std::vector<std::wstring> TriggerGalSync(IRegistry& registry, const std::wstring& prefix,
+                                         const std::function<void(const std::wstring& text)>& show);
 
 }  // namespace kmx
