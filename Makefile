@@ -1,6 +1,6 @@
 # `make run` opens the program, `make test` runs every test; both install what
-# is missing and build first. `make fuzz` runs the load/save fuzzer for
-# FUZZ_SECONDS (60 by default). `make bench` times the program's start-up
+# is missing and build first. `make fuzz` runs the fuzzers for FUZZ_SECONDS
+# in all (60 by default). `make bench` times the program's start-up
 # under Wine (KMX_BENCH_RUNS runs of each, 10 by default).
 FUZZ_SECONDS ?= 60
 .PHONY: build run test fuzz bench clean

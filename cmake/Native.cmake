@@ -6,14 +6,15 @@ set(KMX_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanit
 
 kmx_platform_free_libs("")
 kmx_platform_free_libs("_asan")
-foreach(lib kmx_settings_asan kvxshared_asan)
+foreach(lib kmx_settings_asan kvxshared_asan kmx_cli_core_asan)
   target_compile_options(${lib} PRIVATE ${KMX_SANITIZE})
   target_link_options(${lib} PUBLIC ${KMX_SANITIZE})
 endforeach()
 
 function(kmx_native_tests name suffix)
   add_executable(${name} ${KMX_NATIVE_TEST_SOURCES} ${KMX_SHARED_TEST_SOURCES})
-  target_link_libraries(${name} PRIVATE kvxshared${suffix} kmx_settings${suffix} GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE kmx_cli_core${suffix} kvxshared${suffix} kmx_settings${suffix}
+                                        GTest::gtest_main)
   # The window's platform-free tables (ui/*.h) name controls from resource.h.
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/resources)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test, native and under Wine, and a short fuzz run of loading and
-# saving (60 s on CI, KMX_FUZZ_SECONDS to choose); fails when any fails.
+# Runs every test, native and under Wine, and a short run of the fuzzers (60 s
+# in all on CI, KMX_FUZZ_SECONDS to choose); fails when any fails.
 set -u
 cd "$(dirname "$0")/.."
 status=0
