@@ -93,8 +93,10 @@ set_target_properties(startup_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_
 add_dependencies(startup_bench KMXLogCtl minimal_dialog)
 
 # The console companion for administrators' scripts.
-add_executable(kmxlogcfg ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
-target_link_libraries(kmxlogcfg PRIVATE kmx_system kvxshared kmx_settings)
+# Its platform-free core is kmx_cli_core; cli/win32/ holds the Windows side.
+file(GLOB KMX_CLI_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/win32/*.cpp)
+add_executable(kmxlogcfg ${CMAKE_SOURCE_DIR}/cli/Main.cpp ${KMX_CLI_WIN32_SOURCES})
+target_link_libraries(kmxlogcfg PRIVATE kmx_cli_core kmx_system kvxshared kmx_settings)
 target_compile_options(kmxlogcfg PRIVATE ${KMX_WARNINGS})
 target_link_options(kmxlogcfg PRIVATE -municode -s)
 set_target_properties(kmxlogcfg PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -22,27 +22,28 @@ std::vector<std::wstring> ConnectorHosts(bool blackBerryServer) {
 
 }  // namespace
 
-std::vector<std::wstring> TriggerGalSync(IRegistry& registry, const std::wstring& prefix,
-                                         const std::function<void(const std::wstring& text)>& show) {
-    std::vector<std::wstring> written;
+GalSyncResult TriggerGalSync(IRegistry& registry, const std::wstring& prefix,
+                             const std::function<void(const std::wstring& text)>& show) {
+    GalSyncResult result;
     RegKeyHandle key(registry);
     std::uint32_t disposition = 0;
     if (CreateForReadWrite(registry, kHkeyCurrentUser, kTriggerKeyPath, key.Receive(), &disposition) !=
         kErrorSuccess) {
         show(std::wstring(L"Failed to create registry key ") + kTriggerKeyPath);
-        return written;
+        return result;
     }
     for (const std::wstring& host : ConnectorHosts(IsBESFromRegistry(registry))) {
         const std::wstring name = prefix + host;
         if (WriteDword(registry, key.Get(), name, 1) != kErrorSuccess) {
             show(L"Failed to set registry value " + name);
-            return written;
+            return result;
         }
-        written.push_back(name);
+        result.written.push_back(name);
     }
     key.Close();
     show(L"GAL sync was initiated. It will start within next 10 seconds..");
-    return written;
+    result.succeeded = true;
+    return result;
 }
 
 }  // namespace kmx

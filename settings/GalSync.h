@@ -20,8 +20,12 @@ inline constexpr wchar_t kForceGalSyncDeltaPrefix[] = L"ForceGalSyncDelta_";
 // IsBESFromRegistry) and reports through `show` exactly once: the failed key
 // creation, the first failed write (later hosts are not attempted, earlier
 // values stay), or the success message. The key is closed before a success
-// is reported. Returns the names of the values written.
-std::vector<std::wstring> TriggerGalSync(IRegistry& registry, const std::wstring& prefix,
-                                         const std::function<void(const std::wstring& text)>& show);
+// is reported.
+struct GalSyncResult {
+    bool succeeded = false;
+    std::vector<std::wstring> written;  // the names of the values written, in order
+};
+GalSyncResult TriggerGalSync(IRegistry& registry, const std::wstring& prefix,
+                             const std::function<void(const std::wstring& text)>& show);
 
 }  // namespace kmx

@@ -1,5 +1,6 @@
 #include "settings/Loader.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -28,25 +29,62 @@ bool RemoveOldSwitch(IRegistry& registry) {
            DeleteValue(registry, writer.Get(), kOldSwitchName) == kErrorAccessDenied;
 }
 
+// Whether loading writes the defaults of what it cannot read, or only reads.
+enum class Defaults { Write, Keep };
+
 // Reads a 32-bit setting into the model; what cannot be read keeps the
-// model's value, which is written back as REG_DWORD.
-void ReadOrWriteDefault(IRegistry& registry, RegKey key, SettingsModel& model, SettingId id) {
+// model's value, which is written back as REG_DWORD. Returns whether it was read.
+bool ReadOrWriteDefault(IRegistry& registry, RegKey key, SettingsModel& model, SettingId id,
+                        Defaults defaults) {
     const wchar_t* name = Info(id).name;
-    if (ReadDword(registry, key, name, &model.value[id]) != kErrorSuccess) {
+    if (ReadDword(registry, key, name, &model.value[id]) == kErrorSuccess) return true;
+    if (defaults == Defaults::Write)
         WriteDword(registry, key, name, static_cast<std::uint32_t>(model.value[id]));
-    }
+    return false;
 }
 
 // Reads FileName (or writes the composed default) and splits it into the
-// model's two texts. Returns the string as read or written.
-std::wstring LoadFileName(IRegistry& registry, RegKey key, SettingsModel& model) {
-    std::wstring fileName = ComposeMissingFileName(model.logDirectory, model.logFilePrefix);
-    if (ReadStringFixed(registry, key, Info(kFileName).name, kFileNameCapacityBytes, &fileName) !=
-        kErrorSuccess) {
-        WriteString(registry, key, Info(kFileName).name, fileName);
+// model's two texts. *fileName is the string as read or written; returns
+// whether it was read.
+bool LoadFileName(IRegistry& registry, RegKey key, SettingsModel& model, Defaults defaults,
+                  std::wstring* fileName) {
+    *fileName = ComposeMissingFileName(model.logDirectory, model.logFilePrefix);
+    const bool read = ReadStringFixed(registry, key, Info(kFileName).name, kFileNameCapacityBytes,
+                                      fileName) == kErrorSuccess;
+    if (!read && defaults == Defaults::Write) WriteString(registry, key, Info(kFileName).name, *fileName);
+    SplitFileName(*fileName, model.logDirectory, model.logFilePrefix);
+    return read;
+}
+
+// Every setting in load order, then the recorded values. (*stored)[i]: whether
+// setting i was read.
+void ReadEverySetting(IRegistry& registry, RegKey key, SettingsModel& model, Defaults defaults,
+                      std::array<bool, kSettingCount>* stored) {
+    std::wstring fileName;
+    for (SettingId id : kLoadOrder) {
+        switch (Info(id).kind) {
+            case SettingKind::FileName:
+                (*stored)[id] = LoadFileName(registry, key, model, defaults, &fileName);
+                break;
+            case SettingKind::Switch:
+                (*stored)[id] = ReadOrWriteDefault(registry, key, model, id, defaults);
+                break;
+            case SettingKind::Limit:
+                (*stored)[id] = ReadOrWriteDefault(registry, key, model, id, defaults);
+                // Corrected in the model only; the registry keeps what it holds.
+                if (id == kMaxFileSizeMB && model.value[id] <= 0) model.value[id] = Info(id).factoryDefault;
+                model.SetLimit(id, model.value[id]);
+                break;
+        }
     }
-    SplitFileName(fileName, model.logDirectory, model.logFilePrefix);
-    return fileName;
+    RecordCurrentValues(model, fileName);
+}
+
+// ShowAppDump as loading reads it: a failed read counts as 0.
+std::int32_t ReadShowAppDump(IRegistry& registry, RegKey key) {
+    std::int32_t showAppDump = 0;
+    ReadDword(registry, key, kShowAppDumpName, &showAppDump);
+    return showAppDump;
 }
 
 }  // namespace
@@ -63,28 +101,31 @@ LoadResult LoadSettings(IRegistry& registry, SettingsModel& model) {
     }
     const RegKey key = handle.Get();
 
-    std::int32_t showAppDump = 0;
-    ReadDword(registry, key, kShowAppDumpName, &showAppDump);
+    const std::int32_t showAppDump = ReadShowAppDump(registry, key);
     result.appDumpBox = showAppDump > 0 ? AppDumpBox::Shown : AppDumpBox::Hidden;
     if (showAppDump == 0) WriteDword(registry, key, Info(kEnableAppDump).name, 0);
 
     if (disposition != kRegCreatedNewKey && disposition != kRegOpenedExistingKey) return result;
 
-    std::wstring fileName;
-    for (SettingId id : kLoadOrder) {
-        switch (Info(id).kind) {
-            case SettingKind::FileName: fileName = LoadFileName(registry, key, model); break;
-            case SettingKind::Switch: ReadOrWriteDefault(registry, key, model, id); break;
-            case SettingKind::Limit:
-                ReadOrWriteDefault(registry, key, model, id);
-                // Corrected in the model only; the registry keeps what it holds.
-                if (id == kMaxFileSizeMB && model.value[id] <= 0) model.value[id] = Info(id).factoryDefault;
-                model.SetLimit(id, model.value[id]);
-                break;
-        }
-    }
-    RecordCurrentValues(model, fileName);
+    std::array<bool, kSettingCount> stored{};
+    ReadEverySetting(registry, key, model, Defaults::Write, &stored);
     result.complete = true;
+    return result;
+}
+
+ReadResult ReadSettings(IRegistry& registry, SettingsModel& model) {
+    ReadResult result;
+    RegKeyHandle key(registry);
+    if (OpenForReading(registry, kHkeyCurrentUser, kLoggingKeyPath, key.Receive()) != kErrorSuccess)
+        return result;
+    result.keyFound = true;
+    const std::int32_t showAppDump = ReadShowAppDump(registry, key.Get());
+    ReadEverySetting(registry, key.Get(), model, Defaults::Keep, &result.stored);
+    // Loading would have written 0 over it before reading it.
+    if (showAppDump == 0) {
+        model.value[kEnableAppDump] = 0;
+        model.recordedValue[kEnableAppDump] = 0;
+    }
     return result;
 }
 

@@ -4,6 +4,8 @@
 // and the result recorded for Save.
 #pragma once
 
+#include <array>
+
 #include "settings/RegKeyHandle.h"
 #include "settings/Registry.h"
 #include "settings/SettingsModel.h"
@@ -39,5 +41,16 @@ struct LoadResult {
 // read keeps and what is written for it. Shows nothing and touches no window;
 // the caller copies the model into the controls and shows or hides the box.
 LoadResult LoadSettings(IRegistry& registry, SettingsModel& model);
+
+struct ReadResult {
+    bool keyFound = false;
+    // Per setting: whether its value was there and readable.
+    std::array<bool, kSettingCount> stored{};
+};
+
+// What loading would put in the model, read without creating, writing or
+// deleting anything: a value that cannot be read keeps the model's (factory)
+// value, as the window would show it. The old switch is left alone.
+ReadResult ReadSettings(IRegistry& registry, SettingsModel& model);
 
 }  // namespace kmx

@@ -73,6 +73,13 @@ std::vector<PresetMark> OutputOptionMarks(const Preset& preset, int isBESKMX) {
     return marks;
 }
 
+void ApplyPresetMarks(const Preset& preset, int isBESKMX, SettingsModel& model) {
+    model.value[kThreadAllThreads] = preset.allThreadsMark;
+    for (const PresetMark& mark : preset.boxMarks) model.value[mark.setting] = mark.mark;
+    if (!preset.setsOutputOptions) return;
+    for (const PresetMark& mark : OutputOptionMarks(preset, isBESKMX)) model.value[mark.setting] = mark.mark;
+}
+
 std::vector<SettingId> BoxesOf(BoxGroup group) {
     std::vector<SettingId> boxes;
     for (const PresetRow& row : kPresetTable) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "settings/Catalogue.h"
+#include "settings/SettingsModel.h"
 
 namespace kmx {
 
@@ -133,6 +134,10 @@ std::optional<PresetId> FindPresetByName(std::wstring_view name);
 // kOutputOptionOrder; isBESKMX is Korvex::Util::IsBESKMX()'s result, asked
 // each time the preset runs. Empty for a preset that sets none.
 std::vector<PresetMark> OutputOptionMarks(const Preset& preset, int isBESKMX);
+
+// What pressing a preset's button and then copying the controls into the
+// model comes to: the marks it sets, in the model; the rest stays.
+void ApplyPresetMarks(const Preset& preset, int isBESKMX, SettingsModel& model);
 
 // The settings of a group in table order.
 std::vector<SettingId> BoxesOf(BoxGroup group);

@@ -33,40 +33,42 @@ std::wstring WriteFailedText(const std::wstring& valueName) {
     return L"Failed to set registry value " + valueName;
 }
 
+std::int32_t LimitToWrite(const SettingsModel& model, SettingId limit) {
+    const std::int32_t number = Wtol(model.text[limit]);
+    // Empty or 0 means the factory size.
+    if (number == 0 && (limit == kMaxFileSizeMB || limit == kMaxDirSizeMB)) return Info(limit).factoryDefault;
+    return number;
+}
+
+bool PassesSaveChecks(SettingsModel& model, SaveHooks& hooks) {
+    model.logDirectory = TrimTrailingBackslashes(model.logDirectory);
+    if (!hooks.DirectoryExists(model.logDirectory)) {
+        hooks.FocusSetting(kFileName);
+        hooks.ShowMessage(kDirectoryMissingText, kErrorCaption, kErrorBoxStyle);
+        return false;
+    }
+    // Compared as unsigned numbers; the product is taken in 64 bits so that a
+    // huge (negative) file size cannot wrap round and pass.
+    const std::uint64_t fileSize = static_cast<std::uint32_t>(LimitToWrite(model, kMaxFileSizeMB));
+    const std::uint64_t dirSize = static_cast<std::uint32_t>(LimitToWrite(model, kMaxDirSizeMB));
+    if (dirSize < 10 * fileSize) {
+        hooks.FocusSetting(kMaxDirSizeMB);
+        hooks.ShowMessage(kSizeRuleText, kErrorCaption, kErrorBoxStyle);
+        return false;
+    }
+    return true;
+}
+
 SaveOutcome SaveSettings(SettingsModel& model, const LoadedKey& loaded, SaveHooks& hooks) {
     SaveOutcome outcome;
     IRegistry& registry = loaded.key.Registry();
     const RegKey key = loaded.key.Get();
 
-    model.logDirectory = TrimTrailingBackslashes(model.logDirectory);
+    if (!PassesSaveChecks(model, hooks)) {
+        outcome.result = SaveResult::Refused;
+        return outcome;
+    }
     const std::wstring fileName = ComposeFileNameForSave(model.logDirectory, model.logFilePrefix);
-    if (!hooks.DirectoryExists(model.logDirectory)) {
-        hooks.FocusSetting(kFileName);
-        hooks.ShowMessage(kDirectoryMissingText, kErrorCaption, kErrorBoxStyle);
-        outcome.result = SaveResult::Refused;
-        return outcome;
-    }
-
-    // Empty or 0 means the factory size.
-    std::int32_t numbers[kSettingCount] = {};
-    for (const SettingId size : {kMaxFileSizeMB, kMaxDirSizeMB}) {
-        numbers[size] = Wtol(model.text[size]);
-        if (numbers[size] == 0) numbers[size] = Info(size).factoryDefault;
-    }
-
-    // Compared as unsigned numbers; the product is taken in 64 bits so that a
-    // huge (negative) file size cannot wrap round and pass.
-    const std::uint64_t fileSize = static_cast<std::uint32_t>(numbers[kMaxFileSizeMB]);
-    const std::uint64_t dirSize = static_cast<std::uint32_t>(numbers[kMaxDirSizeMB]);
-    if (dirSize < 10 * fileSize) {
-        hooks.FocusSetting(kMaxDirSizeMB);
-        hooks.ShowMessage(kSizeRuleText, kErrorCaption, kErrorBoxStyle);
-        outcome.result = SaveResult::Refused;
-        return outcome;
-    }
-    numbers[kMaxAgeDays] = Wtol(model.text[kMaxAgeDays]);
-    numbers[kMaxCallDepth] = Wtol(model.text[kMaxCallDepth]);
-
     if (!AnythingChanged(model, fileName)) return outcome;
 
     for (std::size_t n = 0; n < kSaveOrder.size(); ++n) {
@@ -81,7 +83,8 @@ SaveOutcome SaveSettings(SettingsModel& model, const LoadedKey& loaded, SaveHook
                     WriteDword(registry, key, Info(id).name, static_cast<std::uint32_t>(model.value[id]));
                 break;
             case SettingKind::Limit:
-                status = WriteDword(registry, key, Info(id).name, static_cast<std::uint32_t>(numbers[id]));
+                status = WriteDword(registry, key, Info(id).name,
+                                    static_cast<std::uint32_t>(LimitToWrite(model, id)));
                 break;
             case SettingKind::FileName: status = WriteString(registry, key, Info(id).name, fileName); break;
         }

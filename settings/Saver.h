@@ -50,6 +50,16 @@ struct SaveOutcome {
 // style kErrorBoxStyle).
 std::wstring WriteFailedText(const std::wstring& valueName);
 
+// The number Save writes for a limit: its text as _wtol reads it, where an
+// empty or 0 file or directory size stands for the factory size.
+std::int32_t LimitToWrite(const SettingsModel& model, SettingId limit);
+
+// Save's two checks, in order: the directory (trimmed of trailing
+// backslashes, in the model too) exists, and the directory size is at least
+// ten times the single-file size. On the first that fails, the field is
+// focused and its message shown, and the result is false.
+bool PassesSaveChecks(SettingsModel& model, SaveHooks& hooks);
+
 // model: what the user chose, copied from the controls. loaded: what loading
 // left (the key may be empty when it could not be created: every write then
 // fails). Trims the model's directory as a side effect, as the user sees after

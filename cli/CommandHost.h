@@ -1,0 +1,45 @@
+// What the companion's commands need from the machine they run on: the
+// registry, the two output streams, files, and the checks and defaults the
+// window takes from Windows. kmxlogcfg.exe gives the real ones; tests give
+// an in-memory registry and strings.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "settings/Registry.h"
+#include "settings/SettingsModel.h"
+
+namespace kmx {
+
+class CommandHost {
+public:
+    virtual ~CommandHost() = default;
+
+    virtual IRegistry& Registry() = 0;
+    // Results (stdout) and messages (stderr), as text; lines end with '\n'.
+    virtual void Out(const std::wstring& text) = 0;
+    virtual void Err(const std::wstring& text) = 0;
+
+    // The factory defaults as they come out on this machine.
+    virtual void ApplyFactoryDefaults(SettingsModel& model) = 0;
+    // Korvex::Util::IsBESKMX(), which the "Default" preset asks each time.
+    virtual int IsBESKMX() = 0;
+    // What Save asks of the log directory.
+    virtual bool DirectoryExists(const std::wstring& directory) = 0;
+
+    // Reads at most maxBytes + 1 bytes of a file (so that a longer one shows).
+    // False with *problem when it cannot be read.
+    virtual bool ReadFile(const std::wstring& path, std::size_t maxBytes, std::vector<std::uint8_t>* bytes,
+                          std::wstring* problem) = 0;
+    virtual bool FileExists(const std::wstring& path) = 0;
+    // Writes the whole file beside `path`, then moves it into place (over an
+    // existing file only when `replace`), so that it appears whole or not at
+    // all. False with *problem on failure, leaving nothing behind.
+    virtual bool WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes,
+                                bool replace, std::wstring* problem) = 0;
+};
+
+}  // namespace kmx

@@ -1,0 +1,28 @@
+// The machine kmxlogcfg.exe runs on: the advapi32 registry, the console or
+// redirected output, and files written whole.
+#pragma once
+
+#include "cli/CommandHost.h"
+#include "system/Win32Registry.h"
+
+namespace kmx {
+
+class ConsoleHost : public CommandHost {
+public:
+    IRegistry& Registry() override { return m_registry; }
+    void Out(const std::wstring& text) override;
+    void Err(const std::wstring& text) override;
+    void ApplyFactoryDefaults(SettingsModel& model) override;
+    int IsBESKMX() override;
+    bool DirectoryExists(const std::wstring& directory) override;
+    bool ReadFile(const std::wstring& path, std::size_t maxBytes, std::vector<std::uint8_t>* bytes,
+                  std::wstring* problem) override;
+    bool FileExists(const std::wstring& path) override;
+    bool WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool replace,
+                        std::wstring* problem) override;
+
+private:
+    Win32Registry m_registry;
+};
+
+}  // namespace kmx
