@@ -1,6 +1,6 @@
 // The yardstick of the start-up benchmark: a program that does nothing but
-// show the main dialog template (102) modally, with no settings, no registry
-// and no handlers beyond closing.
+// show the main dialog template (IDD_KMXLOGCTL_DIALOG) modally, with no
+// settings, no registry and no handlers beyond closing.
 #include <windows.h>
 #include <commctrl.h>
 

@@ -14,9 +14,17 @@ using kmx::maindialog::GroupBoxIds;
 using kmx::maindialog::kSingleThreadIds;
 using kmx::maindialog::NameOf;
 
-// Controls no rule governs: they stay usable whatever the switches say.
-const int kAlwaysEnabledIds[] = {1000, 1,    2,    1012, 1023, 1097, 1024, 1072, 1073, 1074, 1075, 1076,
-                                 1078, 1079, 1093, 1094, 1033, 1034, 1035, 1036, 1065, 1070, 1080};
+// Controls no rule governs, besides the preset and All/None buttons: they
+// stay usable whatever the switches say.
+const int kAlwaysEnabledIds[] = {IDC_ENABLE_LOGGING,
+                                 IDOK,
+                                 IDCANCEL,
+                                 IDC_CONFIGURE_PROXY,
+                                 IDC_ENABLE_CALENDAR_TRACKING,
+                                 IDC_FORCE_GAL_UPDATE,
+                                 IDC_FORCE_GAL_RESET,
+                                 IDC_FACTORY_RESET,
+                                 IDC_ADVANCED};
 
 struct Switches {
     bool enabled;
@@ -61,6 +69,10 @@ protected:
             }
         }
         for (int id : kAlwaysEnabledIds) EXPECT_TRUE(Enabled(id)) << "control " << id << " with " << s;
+        for (int id : kmx::kPresetButtonIds)
+            EXPECT_TRUE(Enabled(id)) << "preset button " << id << " with " << s;
+        for (int id : kmx::kGroupButtonIds)
+            EXPECT_TRUE(Enabled(id)) << "group button " << id << " with " << s;
     }
 };
 
@@ -72,9 +84,9 @@ TEST_P(EnablingStatesTest, LoadedSwitchesDecideEveryGovernedControl) {
     ArrangeLogging(GetParam());
     Open();
     ExpectEnabledFor(GetParam());
-    EXPECT_EQ(GetParam().enabled, Mark(1000) == BST_CHECKED);
-    EXPECT_EQ(GetParam().allThreads, Mark(1044) == BST_CHECKED);
-    EXPECT_EQ(GetParam().enableRoll, Mark(1091) == BST_CHECKED);
+    EXPECT_EQ(GetParam().enabled, Mark(IDC_ENABLE_LOGGING) == BST_CHECKED);
+    EXPECT_EQ(GetParam().allThreads, Mark(IDC_THREAD_ALL_THREADS) == BST_CHECKED);
+    EXPECT_EQ(GetParam().enableRoll, Mark(IDC_ENABLE_ROLL) == BST_CHECKED);
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
@@ -112,9 +124,11 @@ TEST_F(EnablingTest, ClicksOnTheThreeSwitchesWalkThroughEveryCombination) {
         Switches after;
     };
     const Step walk[] = {
-        {1000, {true, true, true}},   {1044, {true, false, true}},  {1000, {false, false, true}},
-        {1000, {true, false, true}},  {1091, {true, false, false}}, {1000, {false, false, false}},
-        {1000, {true, false, false}}, {1044, {true, true, false}},  {1000, {false, true, false}}};
+        {IDC_ENABLE_LOGGING, {true, true, true}},   {IDC_THREAD_ALL_THREADS, {true, false, true}},
+        {IDC_ENABLE_LOGGING, {false, false, true}}, {IDC_ENABLE_LOGGING, {true, false, true}},
+        {IDC_ENABLE_ROLL, {true, false, false}},    {IDC_ENABLE_LOGGING, {false, false, false}},
+        {IDC_ENABLE_LOGGING, {true, false, false}}, {IDC_THREAD_ALL_THREADS, {true, true, false}},
+        {IDC_ENABLE_LOGGING, {false, true, false}}};
     for (const Step& step : walk) {
         SCOPED_TRACE(testing::Message() << "click on " << step.box << " giving " << step.after);
         std::map<int, int> expected = Marks();
@@ -151,29 +165,29 @@ TEST_F(EnablingTest, SwitchingLoggingOffRevertsOnlyTheSingleFileSize) {
         ASSERT_TRUE(PutDword(L"MaxDirSizeMB", 400));
         Open();
         const std::wstring loadedText = std::to_wstring(loaded);
-        ASSERT_EQ(loadedText, ItemText(1003));
+        ASSERT_EQ(loadedText, ItemText(IDC_MAX_FILE_SIZE));
 
-        Type(1003, L"50");
-        Type(1009, L"800");
-        Type(1014, L"12");
-        Type(1007, L"33");
-        Type(1022, L"abc");
-        Click(1000);
+        Type(IDC_MAX_FILE_SIZE, L"50");
+        Type(IDC_MAX_DIR_SIZE, L"800");
+        Type(IDC_MAX_AGE_DAYS, L"12");
+        Type(IDC_MAX_CALL_DEPTH, L"33");
+        Type(IDC_LOG_PREFIX, L"abc");
+        Click(IDC_ENABLE_LOGGING);
 
-        EXPECT_EQ(BST_UNCHECKED, Mark(1000));
-        EXPECT_EQ(loadedText, ItemText(1003));
+        EXPECT_EQ(BST_UNCHECKED, Mark(IDC_ENABLE_LOGGING));
+        EXPECT_EQ(loadedText, ItemText(IDC_MAX_FILE_SIZE));
         EXPECT_EQ(loadedText, dlg_->Model().text[kmx::kMaxFileSizeMB]);
-        EXPECT_EQ(L"800", ItemText(1009));
+        EXPECT_EQ(L"800", ItemText(IDC_MAX_DIR_SIZE));
         EXPECT_EQ(L"800", dlg_->Model().text[kmx::kMaxDirSizeMB]);
-        EXPECT_EQ(L"12", ItemText(1014));
-        EXPECT_EQ(L"33", ItemText(1007));
-        EXPECT_EQ(L"abc", ItemText(1022));
-        EXPECT_EQ(L"C:\\windows", ItemText(1002));
+        EXPECT_EQ(L"12", ItemText(IDC_MAX_AGE_DAYS));
+        EXPECT_EQ(L"33", ItemText(IDC_MAX_CALL_DEPTH));
+        EXPECT_EQ(L"abc", ItemText(IDC_LOG_PREFIX));
+        EXPECT_EQ(L"C:\\windows", ItemText(IDC_LOG_DIRECTORY));
 
-        Click(1000);
-        EXPECT_EQ(BST_CHECKED, Mark(1000));
-        EXPECT_EQ(loadedText, ItemText(1003));
-        EXPECT_EQ(L"800", ItemText(1009));
+        Click(IDC_ENABLE_LOGGING);
+        EXPECT_EQ(BST_CHECKED, Mark(IDC_ENABLE_LOGGING));
+        EXPECT_EQ(loadedText, ItemText(IDC_MAX_FILE_SIZE));
+        EXPECT_EQ(L"800", ItemText(IDC_MAX_DIR_SIZE));
         Close();
     }
 }
@@ -191,7 +205,7 @@ TEST_F(EnablingTest, PlainCheckBoxClickCopiesTheWindowAndEnablesNothing) {
         const kmx::SettingId setting = kmx::maindialog::SettingOf(id);
         ASSERT_TRUE(Enabled(id));
         calendar = calendar == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-        SendMessageW(Item(1023), BM_SETCHECK, calendar, 0);
+        SendMessageW(Item(IDC_ENABLE_CALENDAR_TRACKING), BM_SETCHECK, calendar, 0);
         const int before = Mark(id);
         const std::map<HWND, bool> enabled = EnabledStates();
 
@@ -211,12 +225,14 @@ TEST_F(EnablingTest, PlainCheckBoxClickCopiesTheWindowAndEnablesNothing) {
 TEST_F(EnablingTest, PlainCheckBoxClickAppliesNoRule) {
     ArrangeLogging({true, false, true});
     Open();
-    SendMessageW(Item(1000), BM_SETCHECK, BST_UNCHECKED, 0);
-    SendMessageW(Item(1044), BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageW(Item(1091), BM_SETCHECK, BST_UNCHECKED, 0);
-    Type(1003, L"50");
+    SendMessageW(Item(IDC_ENABLE_LOGGING), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(Item(IDC_THREAD_ALL_THREADS), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(Item(IDC_ENABLE_ROLL), BM_SETCHECK, BST_UNCHECKED, 0);
+    Type(IDC_MAX_FILE_SIZE, L"50");
     const std::map<HWND, bool> enabled = EnabledStates();
-    for (int id : {1026, 1082, 1089, 1019, 1040, 1086, 1046, 1084, 1060}) {
+    for (int id :
+         {IDC_THREAD_MAIN, IDC_LOG_TO_DBGWIN, IDC_THREAD_LANES, IDC_KEEP_LOGGING, IDC_ENABLE_MAX_DIR_SIZE,
+          IDC_ENABLE_MAX_AGE, IDC_DETAIL_FN_API, IDC_DETAIL_CMNT_GEN, IDC_AREA_CHANGES}) {
         SCOPED_TRACE(id);
         Click(id);
         EXPECT_EQ(Mark(id), dlg_->Model().value[kmx::maindialog::SettingOf(id)]);
@@ -224,7 +240,7 @@ TEST_F(EnablingTest, PlainCheckBoxClickAppliesNoRule) {
         EXPECT_EQ(1, dlg_->Model().value[kmx::kThreadAllThreads]);
         EXPECT_EQ(0, dlg_->Model().value[kmx::kEnableRoll]);
         EXPECT_EQ(enabled, EnabledStates());
-        EXPECT_EQ(L"50", ItemText(1003));
+        EXPECT_EQ(L"50", ItemText(IDC_MAX_FILE_SIZE));
     }
     ExpectEnabledFor({true, false, true});
 }
@@ -234,16 +250,16 @@ TEST_F(EnablingTest, CalendarTrackingClickReachesTheModelOnlyWithTheNextCopy) {
     ArrangeLogging({true, false, true});
     ASSERT_TRUE(PutDword(L"ShowAppDump", 1));
     Open();
-    ASSERT_TRUE(IsWindowVisible(Item(1023)));
-    ASSERT_EQ(BST_UNCHECKED, Mark(1023));
+    ASSERT_TRUE(IsWindowVisible(Item(IDC_ENABLE_CALENDAR_TRACKING)));
+    ASSERT_EQ(BST_UNCHECKED, Mark(IDC_ENABLE_CALENDAR_TRACKING));
     const std::map<HWND, bool> enabled = EnabledStates();
 
-    Click(1023);
-    EXPECT_EQ(BST_CHECKED, Mark(1023));
+    Click(IDC_ENABLE_CALENDAR_TRACKING);
+    EXPECT_EQ(BST_CHECKED, Mark(IDC_ENABLE_CALENDAR_TRACKING));
     EXPECT_EQ(0, dlg_->Model().value[kmx::kEnableAppDump]);
     EXPECT_EQ(enabled, EnabledStates());
 
-    Click(1019);
+    Click(IDC_KEEP_LOGGING);
     EXPECT_EQ(1, dlg_->Model().value[kmx::kEnableAppDump]);
 }
 
@@ -261,23 +277,23 @@ protected:
 
     void ExpectCollapsed(const RECT& opened) {
         const RECT window = Rect(dlg_->m_hWnd);
-        const RECT marker = Rect(Item(1016));
+        const RECT marker = Rect(Item(IDC_MARKER_COLLAPSED));
         EXPECT_EQ(marker.top - window.top + 4, Height(window));
         EXPECT_EQ(opened.left, window.left);
         EXPECT_EQ(opened.top, window.top);
         EXPECT_EQ(Width(opened), Width(window));
-        EXPECT_EQ(L"Advanced >>", ItemText(1080));
+        EXPECT_EQ(L"Advanced >>", ItemText(IDC_ADVANCED));
         EXPECT_EQ(1, dlg_->IsCollapsed());
     }
 
     void ExpectExpanded(const RECT& opened) {
         const RECT window = Rect(dlg_->m_hWnd);
-        const RECT marker = Rect(Item(1081));
+        const RECT marker = Rect(Item(IDC_MARKER_EXPANDED));
         EXPECT_EQ(2 * marker.bottom - marker.top - window.top, Height(window));
         EXPECT_EQ(opened.left, window.left);
         EXPECT_EQ(opened.top, window.top);
         EXPECT_EQ(Width(opened), Width(window));
-        EXPECT_EQ(L"<< Advanced", ItemText(1080));
+        EXPECT_EQ(L"<< Advanced", ItemText(IDC_ADVANCED));
         EXPECT_EQ(0, dlg_->IsCollapsed());
     }
 };
@@ -288,17 +304,17 @@ TEST_F(AdvancedViewTest, OpensCollapsedAndEachClickSwitchesTheView) {
     const RECT opened = Rect(dlg_->m_hWnd);
     ExpectCollapsed(opened);
     // The collapsed window ends above the thread boxes, the expanded one below.
-    EXPECT_LT(opened.bottom, Rect(Item(1026)).top);
+    EXPECT_LT(opened.bottom, Rect(Item(IDC_THREAD_MAIN)).top);
 
     const std::map<HWND, bool> enabled = EnabledStates();
     const std::map<int, int> marks = Marks();
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        Click(1080);
+        Click(IDC_ADVANCED);
         ExpectExpanded(opened);
-        EXPECT_GT(Rect(dlg_->m_hWnd).bottom, Rect(Item(1099)).bottom);
+        EXPECT_GT(Rect(dlg_->m_hWnd).bottom, Rect(Item(IDC_PRETTY_PRINT)).bottom);
         EXPECT_GT(Height(Rect(dlg_->m_hWnd)), Height(opened));
-        Click(1080);
+        Click(IDC_ADVANCED);
         ExpectCollapsed(opened);
         EXPECT_EQ(Height(opened), Height(Rect(dlg_->m_hWnd)));
     }

@@ -75,9 +75,9 @@ TEST_F(MainDialogSaveTest, ChangedSaveWritesEveryValueWithTheComposedFileName) {
     for (const SettingInfo& info : kCatalogue)
         ASSERT_TRUE(real_.Put(kHkeyCurrentUser, kLoggingPath, info.name, REG_BINARY, {0xEE}));
 
-    Click(1000);
-    Click(1064);  // "SAX" in Areas, off by default
-    Type(1002, L"C:\\windows\\\\\\");
+    Click(IDC_ENABLE_LOGGING);
+    Click(IDC_AREA_SAX);  // "SAX" in Areas, off by default
+    Type(IDC_LOG_DIRECTORY, L"C:\\windows\\\\\\");
     Click(IDOK);
     EXPECT_TRUE(EndedWith(IDOK));
     EXPECT_TRUE(boxes_.Boxes().empty());
@@ -94,7 +94,7 @@ TEST_F(MainDialogSaveTest, ChangedSaveWritesEveryValueWithTheComposedFileName) {
             continue;
         }
         std::uint32_t expected = static_cast<std::uint32_t>(info.factoryDefault);
-        if (ControlOf(info) == 1000 || ControlOf(info) == 1064) expected = 1;
+        if (ControlOf(info) == IDC_ENABLE_LOGGING || ControlOf(info) == IDC_AREA_SAX) expected = 1;
         EXPECT_EQ(DWORD(REG_DWORD), type);
         EXPECT_EQ(DwordBytes(expected), bytes);
     }
@@ -106,38 +106,38 @@ TEST_F(MainDialogSaveTest, ChangedSaveWritesEveryValueWithTheComposedFileName) {
 TEST_F(MainDialogSaveTest, MissingDirectoryIsRefusedWithFocusOnItsEdit) {
     ASSERT_TRUE(Open(real_.Registry()));
     const KeyContents before = StoredValues();
-    ASSERT_FALSE(IsChecked(1000));
-    Type(1002, L"C:\\no such directory\\");
-    Type(1022, L"other");
+    ASSERT_FALSE(IsChecked(IDC_ENABLE_LOGGING));
+    Type(IDC_LOG_DIRECTORY, L"C:\\no such directory\\");
+    Type(IDC_LOG_PREFIX, L"other");
 
     Click(IDOK);
     EXPECT_TRUE(IsOpen());
     ExpectOneErrorBox(boxes_, Dlg().m_hWnd, kDirectoryMissing);
     EXPECT_EQ(before, StoredValues());
 
-    Click(1000);
+    Click(IDC_ENABLE_LOGGING);
     Click(IDOK);
     EXPECT_TRUE(IsOpen());
     ASSERT_EQ(2u, boxes_.Boxes().size());
     EXPECT_EQ(kDirectoryMissing, boxes_.Boxes()[1].text);
-    EXPECT_EQ(Item(1002), GetFocus());
+    EXPECT_EQ(Item(IDC_LOG_DIRECTORY), GetFocus());
     EXPECT_EQ(before, StoredValues());
 }
 
 TEST_F(MainDialogSaveTest, BrokenSizeRuleIsRefusedAndASecondSaveCanPass) {
     ASSERT_TRUE(Open(real_.Registry()));
     const KeyContents before = StoredValues();
-    Click(1000);
-    Type(1003, L"11");
-    Type(1009, L"100");
+    Click(IDC_ENABLE_LOGGING);
+    Type(IDC_MAX_FILE_SIZE, L"11");
+    Type(IDC_MAX_DIR_SIZE, L"100");
 
     Click(IDOK);
     EXPECT_TRUE(IsOpen());
     ExpectOneErrorBox(boxes_, Dlg().m_hWnd, kSizeRule);
-    EXPECT_EQ(Item(1009), GetFocus());
+    EXPECT_EQ(Item(IDC_MAX_DIR_SIZE), GetFocus());
     EXPECT_EQ(before, StoredValues());
 
-    Type(1009, L"110");
+    Type(IDC_MAX_DIR_SIZE, L"110");
     Click(IDOK);
     EXPECT_TRUE(EndedWith(IDOK));
     EXPECT_EQ(1u, boxes_.Boxes().size());
@@ -148,10 +148,10 @@ TEST_F(MainDialogSaveTest, BrokenSizeRuleIsRefusedAndASecondSaveCanPass) {
 TEST_F(MainDialogSaveTest, CancelAfterChangesWritesNothing) {
     ASSERT_TRUE(Open(real_.Registry()));
     const KeyContents before = StoredValues();
-    Click(1000);
-    Click(1064);
-    Type(1022, L"other");
-    Type(1007, L"5");
+    Click(IDC_ENABLE_LOGGING);
+    Click(IDC_AREA_SAX);
+    Type(IDC_LOG_PREFIX, L"other");
+    Type(IDC_MAX_CALL_DEPTH, L"5");
 
     Click(IDCANCEL);
     EXPECT_TRUE(EndedWith(IDCANCEL));
@@ -170,7 +170,7 @@ TEST_F(MainDialogSaveTest, OldSwitchMessageComesOnceBetweenTheLastTwoWrites) {
 
     std::vector<std::wstring> writtenBeforeBox;
     BoxSpy spy([&] { writtenBeforeBox = WrittenNames(memory_); });
-    Click(1000);
+    Click(IDC_ENABLE_LOGGING);
     Click(IDOK);
     EXPECT_TRUE(EndedWith(IDOK));
 
@@ -188,7 +188,7 @@ TEST_F(MainDialogSaveTest, FailedWriteIsReportedAndKeepsTheWindowOpen) {
     ASSERT_TRUE(Open(memory_));
     memory_.ClearSetLog();
     memory_.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, L"", L"DetailCmntRows");
-    Click(1000);
+    Click(IDC_ENABLE_LOGGING);
 
     Click(IDOK);
     EXPECT_EQ(SaveOrderNames(), WrittenNames(memory_)) << "every value is attempted";
@@ -206,14 +206,14 @@ TEST_F(MainDialogSaveTest, WithoutTheLoggingKeyTheWindowOpensAndSaveReportsTheFi
     memory_.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kMemoryLogging);
     ASSERT_TRUE(Open(memory_));
     EXPECT_EQ(0u, Dlg().Loaded().key.Get());
-    EXPECT_FALSE(IsChecked(1000));
-    EXPECT_EQ(TempPath(), ItemText(1002));
-    EXPECT_EQ(L"kmx", ItemText(1022));
-    EXPECT_EQ(L"10", ItemText(1003));
-    EXPECT_TRUE(IsWindowVisible(Item(1023))) << "ShowAppDump was never read";
+    EXPECT_FALSE(IsChecked(IDC_ENABLE_LOGGING));
+    EXPECT_EQ(TempPath(), ItemText(IDC_LOG_DIRECTORY));
+    EXPECT_EQ(L"kmx", ItemText(IDC_LOG_PREFIX));
+    EXPECT_EQ(L"10", ItemText(IDC_MAX_FILE_SIZE));
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_ENABLE_CALENDAR_TRACKING))) << "ShowAppDump was never read";
     EXPECT_TRUE(boxes_.Boxes().empty());
 
-    Click(1000);
+    Click(IDC_ENABLE_LOGGING);
     Click(IDOK);
     ExpectOneErrorBox(boxes_, Dlg().m_hWnd, L"Failed to set registry value Enabled");
     EXPECT_TRUE(IsOpen());
@@ -224,7 +224,7 @@ TEST_F(MainDialogSaveTest, EveryKeyOpenedIsClosedOnceTheDialogIsGone) {
     ASSERT_TRUE(memory_.PutDword(kMemoryKorvex, L"verboseLogging", 1));
     ASSERT_TRUE(memory_.PutDword(kMemoryKorvex, L"isBES", 1));
     ASSERT_TRUE(Open(memory_));
-    Click(1000);
+    Click(IDC_ENABLE_LOGGING);
     Click(IDOK);
     ASSERT_TRUE(EndedWith(IDOK));
     EXPECT_TRUE(memory_.ValueExists(kMemoryLogging, L"Enabled"));

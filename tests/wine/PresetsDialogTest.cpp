@@ -19,9 +19,9 @@ using kmx::maindialog::kOtherSwitchIds;
 using kmx::maindialog::kSingleThreadIds;
 using kmx::maindialog::NameOf;
 
-// The 46 boxes presets act on: "All" (1044) and the groups.
+// The 46 boxes presets act on: "All" (IDC_THREAD_ALL_THREADS) and the groups.
 std::vector<int> PresetBoxIds() {
-    std::vector<int> ids = {1044};
+    std::vector<int> ids = {IDC_THREAD_ALL_THREADS};
     const std::vector<int> groups = GroupBoxIds();
     ids.insert(ids.end(), groups.begin(), groups.end());
     return ids;
@@ -40,7 +40,9 @@ protected:
 
     std::map<int, std::wstring> Texts() const {
         std::map<int, std::wstring> texts;
-        for (int id : {1002, 1022, 1003, 1009, 1014, 1007, 1080}) texts[id] = ItemText(id);
+        for (int id : {IDC_LOG_DIRECTORY, IDC_LOG_PREFIX, IDC_MAX_FILE_SIZE, IDC_MAX_DIR_SIZE,
+                       IDC_MAX_AGE_DAYS, IDC_MAX_CALL_DEPTH, IDC_ADVANCED})
+            texts[id] = ItemText(id);
         return texts;
     }
 
@@ -76,14 +78,14 @@ struct ColumnCase {
 
 std::string PresetName(int button) {
     switch (button) {
-        case 1072: return "Full";
-        case 1073: return "Default";
-        case 1078: return "Changes";
-        case 1079: return "Spooler";
-        case 1093: return "UiThread";
-        case 1076: return "HttpOnly";
-        case 1074: return "MainSync";
-        case 1075: return "GalSync";
+        case IDC_PRESET_FULL: return "Full";
+        case IDC_PRESET_DEFAULT: return "Default";
+        case IDC_PRESET_CHANGES: return "Changes";
+        case IDC_PRESET_SPOOLER: return "Spooler";
+        case IDC_PRESET_UI_THREAD: return "UiThread";
+        case IDC_PRESET_HTTP_ONLY: return "HttpOnly";
+        case IDC_PRESET_MAIN_SYNC: return "MainSync";
+        case IDC_PRESET_GAL_SYNC: return "GalSync";
     }
     return std::to_string(button);
 }
@@ -113,15 +115,15 @@ TEST_P(PresetColumnTest, SetsEachBoxOfItsColumnAndCopiesOnlyTheStateBefore) {
     const ColumnCase& c = GetParam();
     Arrange(true, c.start);
     Open();
-    SetMark(1023, BST_CHECKED);
-    Type(1003, L"20");
+    SetMark(IDC_ENABLE_CALENDAR_TRACKING, BST_CHECKED);
+    Type(IDC_MAX_FILE_SIZE, L"20");
     const kmx::SettingsModel before = dlg_->Model();
     const std::map<int, int> marks = Marks();
     std::map<HWND, bool> enabled = EnabledStates();
 
     Click(c.button);
 
-    const int allMark = PresetMark(c.button, 1044, 0);
+    const int allMark = PresetMark(c.button, IDC_THREAD_ALL_THREADS, 0);
     ASSERT_NE(-1, allMark);
     for (int id : PresetBoxIds()) {
         const int cell = PresetMark(c.button, id, 0);
@@ -164,14 +166,15 @@ TEST_F(PresetsDialogTest, SpoolerUnchecksAllAndLeavesOnlySpooler) {
         ExpectThreadBoxesEnabled(false);
         std::map<HWND, bool> enabled = EnabledStates();
 
-        Click(1079);
+        Click(IDC_PRESET_SPOOLER);
 
-        EXPECT_EQ(BST_UNCHECKED, Mark(1044));
+        EXPECT_EQ(BST_UNCHECKED, Mark(IDC_THREAD_ALL_THREADS));
         EXPECT_EQ(0, dlg_->Model().value[kmx::kThreadAllThreads]);
-        for (int id : kSingleThreadIds) EXPECT_EQ(id == 1050 ? BST_CHECKED : BST_UNCHECKED, Mark(id)) << id;
+        for (int id : kSingleThreadIds)
+            EXPECT_EQ(id == IDC_THREAD_SPOOLER ? BST_CHECKED : BST_UNCHECKED, Mark(id)) << id;
         for (int id : kSingleThreadIds) enabled[Item(id)] = logging;
         EXPECT_EQ(enabled, EnabledStates());
-        EXPECT_EQ(logging ? BST_CHECKED : BST_UNCHECKED, Mark(1000));
+        EXPECT_EQ(logging ? BST_CHECKED : BST_UNCHECKED, Mark(IDC_ENABLE_LOGGING));
         Close();
     }
 }
@@ -179,7 +182,7 @@ TEST_F(PresetsDialogTest, SpoolerUnchecksAllAndLeavesOnlySpooler) {
 // "Changes" and "HTTP Only" check "All" and keep whatever the single-thread
 // boxes held, now disabled.
 TEST_F(PresetsDialogTest, ChangesAndHttpOnlyCheckAllAndKeepTheThreadMarks) {
-    for (int button : {1078, 1076}) {
+    for (int button : {IDC_PRESET_CHANGES, IDC_PRESET_HTTP_ONLY}) {
         SCOPED_TRACE(button);
         Arrange(true, 1);
         ASSERT_TRUE(PutDword(L"ThreadAllThreads", 0));
@@ -189,7 +192,7 @@ TEST_F(PresetsDialogTest, ChangesAndHttpOnlyCheckAllAndKeepTheThreadMarks) {
 
         Click(button);
 
-        EXPECT_EQ(BST_CHECKED, Mark(1044));
+        EXPECT_EQ(BST_CHECKED, Mark(IDC_THREAD_ALL_THREADS));
         EXPECT_EQ(1, dlg_->Model().value[kmx::kThreadAllThreads]);
         ExpectThreadBoxesEnabled(false);
         for (std::size_t i = 0; i < 15; ++i)
@@ -213,12 +216,12 @@ TEST_F(PresetsDialogTest, DefaultSetsTheOutputOptionsByTheVariantAtTheClick) {
         Open();
         ASSERT_TRUE(PutVariant(atClick));
 
-        Click(1073);
+        Click(IDC_PRESET_DEFAULT);
 
-        EXPECT_EQ(atClick ? BST_UNCHECKED : BST_CHECKED, Mark(1089)) << "Thread Lanes";
-        EXPECT_EQ(BST_CHECKED, Mark(1092)) << "Indent Call Depth";
-        EXPECT_EQ(BST_UNCHECKED, Mark(1099)) << "Pretty Print HTTP";
-        EXPECT_EQ(BST_UNCHECKED, Mark(1082)) << "Log to DbgWin";
+        EXPECT_EQ(atClick ? BST_UNCHECKED : BST_CHECKED, Mark(IDC_THREAD_LANES)) << "Thread Lanes";
+        EXPECT_EQ(BST_CHECKED, Mark(IDC_INDENT_CALL_DEPTH)) << "Indent Call Depth";
+        EXPECT_EQ(BST_UNCHECKED, Mark(IDC_PRETTY_PRINT)) << "Pretty Print HTTP";
+        EXPECT_EQ(BST_UNCHECKED, Mark(IDC_LOG_TO_DBGWIN)) << "Log to DbgWin";
         // The model keeps the loaded options until the next copy.
         EXPECT_EQ(static_cast<int>(atClick), dlg_->Model().value[kmx::kThreadLanes]);
         EXPECT_EQ(1, dlg_->Model().value[kmx::kPrettyPrint]);
@@ -229,7 +232,8 @@ TEST_F(PresetsDialogTest, DefaultSetsTheOutputOptionsByTheVariantAtTheClick) {
 // ---- Save and Cancel after a preset ----
 
 TEST_F(PresetsDialogTest, SaveAfterAPresetStoresItsMarks) {
-    const std::pair<int, int> cases[] = {{1072, 0}, {1075, 1}, {1073, 0}};
+    const std::pair<int, int> cases[] = {
+        {IDC_PRESET_FULL, 0}, {IDC_PRESET_GAL_SYNC, 1}, {IDC_PRESET_DEFAULT, 0}};
     for (const auto& [button, start] : cases) {
         SCOPED_TRACE(button);
         Arrange(true, start);
@@ -254,7 +258,7 @@ TEST_F(PresetsDialogTest, CancelAfterPresetsWritesNothing) {
     Open();
     const KeyContents opened = StoredValues();
     for (int button : kmx::kPresetButtonIds) Click(button);
-    Click(1033);
+    Click(IDC_THREADS_ALL);
     EXPECT_EQ(opened, StoredValues()) << "presets and group buttons write nothing themselves";
     Click(IDCANCEL);
     ASSERT_TRUE(dlg_->HasEnded());
@@ -276,9 +280,12 @@ struct GroupCase {
 void PrintTo(const GroupCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<GroupCase> AllGroupCases() {
-    return {{"ThreadsAll", 1033, 1, kSingleThreadIds}, {"ThreadsNone", 1034, 0, kSingleThreadIds},
-            {"AreasAll", 1065, 1, kAreaIds},           {"AreasNone", 1070, 0, kAreaIds},
-            {"DetailAll", 1035, 1, kCommentIds},       {"DetailNone", 1036, 0, kCommentIds}};
+    return {{"ThreadsAll", IDC_THREADS_ALL, 1, kSingleThreadIds},
+            {"ThreadsNone", IDC_THREADS_NONE, 0, kSingleThreadIds},
+            {"AreasAll", IDC_AREAS_ALL, 1, kAreaIds},
+            {"AreasNone", IDC_AREAS_NONE, 0, kAreaIds},
+            {"DetailAll", IDC_DETAIL_ALL, 1, kCommentIds},
+            {"DetailNone", IDC_DETAIL_NONE, 0, kCommentIds}};
 }
 
 class GroupButtonTest : public PresetsFixture, public ::testing::TestWithParam<GroupCase> {};
@@ -331,9 +338,9 @@ protected:
         ASSERT_TRUE(PutDword(L"EnableAppDump", 1));
         ASSERT_TRUE(PutString(L"FileName", L"C:\\windows\\abc"));
         Open();
-        Click(1080);
+        Click(IDC_ADVANCED);
         ASSERT_EQ(0, dlg_->IsCollapsed());
-        Type(1003, L"50");
+        Type(IDC_MAX_FILE_SIZE, L"50");
     }
 
     void ResetThenSave(DWORD isBes);
@@ -361,12 +368,12 @@ TEST_F(FactoryResetTest, CancelChangesNothing) {
     const KeyContents stored = StoredValues();
     boxes_.SetAnswer(IDCANCEL);
 
-    Click(1094);
+    Click(IDC_FACTORY_RESET);
 
     ExpectOneQuestion();
     EXPECT_EQ(marks, Marks());
     EXPECT_EQ(texts, Texts());
-    EXPECT_EQ(L"50", ItemText(1003));
+    EXPECT_EQ(L"50", ItemText(IDC_MAX_FILE_SIZE));
     EXPECT_EQ(enabled, EnabledStates());
     EXPECT_EQ(before.value, dlg_->Model().value);
     EXPECT_EQ(before.text, dlg_->Model().text);
@@ -387,19 +394,20 @@ void FactoryResetTest::ResetThenSave(DWORD isBes) {
     wchar_t temp[MAX_PATH + 1] = L"";
     ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
 
-    Click(1094);
+    Click(IDC_FACTORY_RESET);
 
     ExpectOneQuestion();
-    EXPECT_EQ(BST_UNCHECKED, Mark(1000));
-    EXPECT_EQ(std::wstring(temp), ItemText(1002));
-    EXPECT_EQ(L"kmx", ItemText(1022));
-    EXPECT_EQ(L"10", ItemText(1003));
-    EXPECT_EQ(L"100", ItemText(1009));
-    EXPECT_EQ(L"7", ItemText(1014));
-    EXPECT_EQ(L"100", ItemText(1007));
+    EXPECT_EQ(BST_UNCHECKED, Mark(IDC_ENABLE_LOGGING));
+    EXPECT_EQ(std::wstring(temp), ItemText(IDC_LOG_DIRECTORY));
+    EXPECT_EQ(L"kmx", ItemText(IDC_LOG_PREFIX));
+    EXPECT_EQ(L"10", ItemText(IDC_MAX_FILE_SIZE));
+    EXPECT_EQ(L"100", ItemText(IDC_MAX_DIR_SIZE));
+    EXPECT_EQ(L"7", ItemText(IDC_MAX_AGE_DAYS));
+    EXPECT_EQ(L"100", ItemText(IDC_MAX_CALL_DEPTH));
     for (const kmx::SettingInfo& info : kmx::kCatalogue) {
         if (info.kind != kmx::SettingKind::Switch) continue;
-        const int expected = kmx::maindialog::ControlOf(info) == 1089 && isBes ? 0 : info.factoryDefault;
+        const int expected =
+            kmx::maindialog::ControlOf(info) == IDC_THREAD_LANES && isBes ? 0 : info.factoryDefault;
         EXPECT_EQ(expected, Mark(kmx::maindialog::ControlOf(info))) << info.name;
         EXPECT_EQ(expected, dlg_->Model().value[static_cast<kmx::SettingId>(&info - kmx::kCatalogue.data())])
             << info.name;
@@ -407,12 +415,14 @@ void FactoryResetTest::ResetThenSave(DWORD isBes) {
     for (const kmx::EnablingStep& step : kmx::kEnablingSteps) {
         for (int id : step) EXPECT_FALSE(Enabled(id)) << "control " << id;
     }
-    for (int id : {1000, 1,    2,    1023, 1097, 1024, 1072, 1073, 1074, 1075, 1076,
-                   1078, 1079, 1093, 1094, 1033, 1034, 1035, 1036, 1065, 1070, 1080}) {
+    for (int id : {IDC_ENABLE_LOGGING, IDOK, IDCANCEL, IDC_ENABLE_CALENDAR_TRACKING, IDC_FORCE_GAL_UPDATE,
+                   IDC_FORCE_GAL_RESET, IDC_FACTORY_RESET, IDC_ADVANCED}) {
         EXPECT_TRUE(Enabled(id)) << "control " << id;
     }
+    for (int id : kmx::kPresetButtonIds) EXPECT_TRUE(Enabled(id)) << "preset button " << id;
+    for (int id : kmx::kGroupButtonIds) EXPECT_TRUE(Enabled(id)) << "group button " << id;
     EXPECT_EQ(0, dlg_->IsCollapsed());
-    EXPECT_EQ(L"<< Advanced", ItemText(1080));
+    EXPECT_EQ(L"<< Advanced", ItemText(IDC_ADVANCED));
     RECT window = {};
     GetWindowRect(dlg_->m_hWnd, &window);
     EXPECT_EQ(opened.bottom, window.bottom);
@@ -440,11 +450,14 @@ TEST_F(FactoryResetTest, OkOnTheBlackBerryServerVariant) { ResetThenSave(1); }
 // switches ("All" threads on, rolling on) and keeps the factory size.
 TEST_F(FactoryResetTest, EnablingLoggingAfterwardsFollowsTheResetSwitches) {
     OpenChanged();
-    Click(1094);
-    Click(1000);
-    EXPECT_EQ(BST_CHECKED, Mark(1000));
-    EXPECT_EQ(L"10", ItemText(1003));
-    for (int id : {1044, 1082, 1046, 1084, 1060, 1086, 1014, 1091, 1019, 1040, 1009, 1002, 1003, 1007}) {
+    Click(IDC_FACTORY_RESET);
+    Click(IDC_ENABLE_LOGGING);
+    EXPECT_EQ(BST_CHECKED, Mark(IDC_ENABLE_LOGGING));
+    EXPECT_EQ(L"10", ItemText(IDC_MAX_FILE_SIZE));
+    for (int id :
+         {IDC_THREAD_ALL_THREADS, IDC_LOG_TO_DBGWIN, IDC_DETAIL_FN_API, IDC_DETAIL_CMNT_GEN, IDC_AREA_CHANGES,
+          IDC_ENABLE_MAX_AGE, IDC_MAX_AGE_DAYS, IDC_ENABLE_ROLL, IDC_KEEP_LOGGING, IDC_ENABLE_MAX_DIR_SIZE,
+          IDC_MAX_DIR_SIZE, IDC_LOG_DIRECTORY, IDC_MAX_FILE_SIZE, IDC_MAX_CALL_DEPTH}) {
         EXPECT_TRUE(Enabled(id)) << id;
     }
     ExpectThreadBoxesEnabled(false);
