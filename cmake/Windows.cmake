@@ -76,8 +76,8 @@ if(KMX_E2E_TEST_SOURCES)
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 120)
 endif()
 
-# Start-up benchmark: the program against a dialog that only shows template
-# 102 (`make bench`).
+# Start-up benchmark: the program against a dialog that only shows the main
+# window's template (`make bench`).
 add_executable(minimal_dialog WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/MinimalDialog.cpp ${KMX_RESOURCE_FILE})
 target_link_libraries(minimal_dialog PRIVATE comctl32 user32)
 target_include_directories(minimal_dialog PRIVATE ${CMAKE_SOURCE_DIR}/resources)
