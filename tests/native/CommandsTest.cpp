@@ -1,0 +1,272 @@
+// The console companion's commands over an in-memory registry and in-memory
+// files: exit statuses, what a refused change leaves (nothing), what an
+// accepted one writes, and the export/import round trip.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "StoreTestSupport.h"
+#include "cli/Commands.h"
+#include "cli/RegFile.h"
+#include "settings/Presets.h"
+#include "settings/SettingOrders.h"
+#include "settings/Utf16.h"
+
+namespace kmx {
+namespace {
+
+using storetest::Contents;
+using storetest::kLogging;
+using storetest::Narrow;
+
+class FakeHost : public CommandHost {
+public:
+    IRegistry& Registry() override { return registry; }
+    void Out(const std::wstring& text) override { out += text; }
+    void Err(const std::wstring& text) override { err += text; }
+    void ApplyFactoryDefaults(SettingsModel& model) override {
+        kmx::ApplyFactoryDefaults(model, storetest::kTempPath, isBes);
+    }
+    int IsBESKMX() override { return isBes; }
+    bool DirectoryExists(const std::wstring& directory) override { return directories.count(directory) != 0; }
+    bool ReadFile(const std::wstring& path, std::size_t maxBytes, std::vector<std::uint8_t>* bytes,
+                  std::wstring* problem) override {
+        const auto file = files.find(path);
+        if (file == files.end()) {
+            *problem = L"not found";
+            return false;
+        }
+        *bytes = file->second;
+        if (bytes->size() > maxBytes + 1) bytes->resize(maxBytes + 1);
+        return true;
+    }
+    bool FileExists(const std::wstring& path) override { return files.count(path) != 0; }
+    bool WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool,
+                        std::wstring*) override {
+        files[path] = bytes;
+        return true;
+    }
+
+    MemoryRegistry registry;
+    std::wstring out, err;
+    int isBes = 0;
+    std::set<std::wstring> directories = {L"C:\\Temp", L"D:\\Logs"};
+    std::map<std::wstring, std::vector<std::uint8_t>> files;
+};
+
+std::vector<std::uint8_t> Ansi(const std::string& text) { return {text.begin(), text.end()}; }
+
+class CommandsTest : public ::testing::Test {
+protected:
+    int Run(std::vector<std::wstring> args) {
+        host_.out.clear();
+        host_.err.clear();
+        return RunCommandLine(args, L"9.8.7", host_);
+    }
+    // The key as the window leaves it after its first start.
+    void OpenedOnce() {
+        ASSERT_EQ(0, Run({L"set", L"Enabled=0"}));
+        host_.registry.ClearSetLog();
+    }
+    std::uint32_t Dword(const wchar_t* name) const {
+        const auto value = host_.registry.Get(kLogging, name);
+        return value && value->bytes.size() == 4 ? value->bytes[0] | value->bytes[1] << 8 : 0xdead;
+    }
+
+    FakeHost host_;
+};
+
+TEST_F(CommandsTest, CommandLinesAndTheirExitStatuses) {
+    const struct {
+        std::vector<std::wstring> args;
+        int status;
+        const wchar_t* out;  // expected in stdout
+        const wchar_t* err;  // expected in stderr
+    } cases[] = {
+        {{}, 0, L"Usage: kmxlogcfg", L""},
+        {{L"HELP"}, 0, L"Usage:", L""},
+        {{L"/?"}, 0, L"Usage:", L""},
+        {{L"--help"}, 0, L"Usage:", L""},
+        {{L"--version"}, 0, L"kmxlogcfg 9.8.7", L""},
+        {{L"frobnicate"}, 1, L"", L"unknown command"},
+        {{L"show", L"--xml"}, 1, L"", L"Usage:"},
+        {{L"set"}, 1, L"", L"NAME=VALUE"},
+        {{L"set", L"Enabled"}, 1, L"", L"is not NAME=VALUE"},
+        {{L"set", L"Enabled=2"}, 1, L"", L"a switch is 0 or 1"},
+        {{L"set", L"Enabled= 1"}, 1, L"", L"a switch is 0 or 1"},
+        {{L"set", L"Nosuch=1"}, 1, L"", L"is not a setting"},
+        {{L"set", L"FileName=C:\\x\\y"}, 1, L"", L"LogDirectory and LogFilePrefix"},
+        {{L"set", L"MaxFileSizeMB=1000"}, 1, L"", L"up to 3 digits"},
+        {{L"set", L"MaxDirSizeMB=-5"}, 1, L"", L"up to 4 digits"},
+        {{L"set", L"MaxAgeDays=1e3"}, 1, L"", L"up to 3 digits"},
+        {{L"set", L"LogFilePrefix=a\tb"}, 1, L"", L"control character"},
+        {{L"set", L"LogDirectory=E:\\Missing"},
+         1,
+         L"",
+         L"Error: The specified Log File directory does not exist"},
+        {{L"set", L"MaxFileSizeMB=11"},
+         1,
+         L"",
+         L"Error: 'Max Size of KMXLogs Directory' must be at least ten"},
+        {{L"preset", L"Fastest"}, 1, L"", L"is not a preset"},
+        {{L"preset"}, 1, L"", L"needs a preset name"},
+        {{L"disable", L"now"}, 1, L"", L"takes no arguments"},
+        {{L"export"}, 1, L"", L"Usage:"},
+        {{L"import", L"missing.reg"}, 1, L"", L"cannot read missing.reg"},
+        {{L"gal-sync", L"--all"}, 1, L"", L"Usage:"},
+    };
+    for (const auto& c : cases) {
+        const std::string line = Narrow(c.args.empty() ? L"(none)" : c.args[0] + L" ...");
+        const Contents before = host_.registry.Snapshot();
+        EXPECT_EQ(c.status, Run(c.args)) << line;
+        EXPECT_NE(std::wstring::npos, host_.out.find(c.out)) << line << ": " << Narrow(host_.out);
+        EXPECT_NE(std::wstring::npos, host_.err.find(c.err)) << line << ": " << Narrow(host_.err);
+        EXPECT_EQ(before, host_.registry.Snapshot()) << line << ": a refused command wrote";
+    }
+}
+
+TEST_F(CommandsTest, AnAcceptedSetWritesAllValuesInSaveOrder) {
+    EXPECT_EQ(0, Run({L"set", L"enabled=1", L"MAXFILESIZEMB=20", L"MaxDirSizeMB=200",
+                      L"LogDirectory=D:\\Logs\\", L"LogFilePrefix=new", L"ThreadLanes=0"}));
+    const auto& log = host_.registry.SetLog();
+    ASSERT_GE(log.size(), kSettingCount);
+    for (std::size_t n = 0; n < kSettingCount; ++n)
+        EXPECT_EQ(Info(kSaveOrder[n]).name, log[log.size() - kSettingCount + n].name) << n;
+    EXPECT_EQ(1u, Dword(L"Enabled"));
+    EXPECT_EQ(20u, Dword(L"MaxFileSizeMB"));
+    EXPECT_EQ(200u, Dword(L"MaxDirSizeMB"));
+    EXPECT_EQ(0u, Dword(L"ThreadLanes"));
+    EXPECT_EQ(storetest::StringValue(L"D:\\Logs\\new"), *host_.registry.Get(kLogging, L"FileName"));
+
+    host_.registry.ClearSetLog();
+    EXPECT_EQ(0, Run({L"set", L"MaxFileSizeMB=20"}));
+    EXPECT_NE(std::wstring::npos, host_.out.find(L"Nothing to save"));
+    ASSERT_EQ(1u, host_.registry.SetLog().size()) << "unchanged: only loading's own write";
+    EXPECT_EQ(L"EnableAppDump", host_.registry.SetLog()[0].name);
+}
+
+TEST_F(CommandsTest, ShowReadsOnlyAndJsonListsTheSettingsInSaveOrder) {
+    const Contents empty = host_.registry.Snapshot();
+    EXPECT_EQ(0, Run({L"show", L"--json"}));
+    EXPECT_EQ(empty, host_.registry.Snapshot()) << "show created or wrote something";
+    EXPECT_TRUE(host_.registry.SetLog().empty());
+    std::size_t at = 0;
+    for (const SettingId id : kSaveOrder) {
+        at = host_.out.find(L"{\"name\": \"" + std::wstring(Info(id).name) + L"\"", at);
+        ASSERT_NE(std::wstring::npos, at) << Narrow(Info(id).name);
+    }
+    EXPECT_NE(std::wstring::npos,
+              host_.out.find(L"\"logging\": false, \"logDirectory\": \"C:\\\\Temp\\\\\""));
+    EXPECT_NE(std::wstring::npos,
+              host_.out.find(L"{\"name\": \"FileName\", \"value\": \"C:\\\\Temp\\\\kmx\", \"default\": "
+                             L"\"C:\\\\Temp\\\\kmx\", \"stored\": false}"));
+
+    OpenedOnce();
+    ASSERT_EQ(0, Run({L"set", L"MaxAgeDays=30"}));
+    ASSERT_TRUE(host_.registry.Erase(kLogging, L"AreaSAX"));
+    EXPECT_EQ(0, Run({L"show"}));
+    EXPECT_NE(std::wstring::npos, host_.out.find(L"MaxAgeDays              30          7 *\n"))
+        << Narrow(host_.out);
+    EXPECT_NE(std::wstring::npos, host_.out.find(L"AreaSAX                 0           0 !\n"));
+}
+
+TEST_F(CommandsTest, PresetsSetTheirMarksAsTheButtonDoes) {
+    host_.isBes = 1;
+    OpenedOnce();
+    ASSERT_EQ(0, Run({L"preset", L"Full"}));
+    ASSERT_EQ(0, Run({L"enable", L"default"}));
+    SettingsModel expected;
+    ApplyFactoryDefaults(expected, storetest::kTempPath, 1);
+    ApplyPresetMarks(PresetOf(PresetId::Default), 1, expected);
+    expected.value[kEnabled] = 1;
+    for (const SettingInfo& info : kCatalogue)
+        if (info.kind == SettingKind::Switch)
+            EXPECT_EQ(static_cast<std::uint32_t>(expected.value[FindSettingByName(info.name).value()]),
+                      Dword(info.name))
+                << Narrow(info.name);
+    EXPECT_EQ(0, Run({L"preset", L"ui-thread"}));
+    EXPECT_EQ(1u, Dword(L"ThreadMain"));
+    EXPECT_EQ(0u, Dword(L"ThreadAllThreads"));
+    EXPECT_EQ(0, Run({L"disable"}));
+    EXPECT_EQ(0u, Dword(L"Enabled"));
+}
+
+TEST_F(CommandsTest, ExportThenImportPutsEveryValueBack) {
+    ASSERT_EQ(0, Run({L"set", L"Enabled=1", L"MaxDirSizeMB=2000", L"LogDirectory=D:\\Logs", L"AreaSAX=1"}));
+    const Contents saved = host_.registry.Snapshot();
+    ASSERT_EQ(0, Run({L"export", L"a.reg"}));
+    EXPECT_EQ(1, Run({L"export", L"a.reg"})) << "no /y: an existing file stays";
+    EXPECT_NE(std::wstring::npos, host_.err.find(L"add /y"));
+    EXPECT_EQ(0, Run({L"export", L"a.reg", L"/Y"}));
+
+    ASSERT_EQ(0, Run({L"reset"}));
+    ASSERT_NE(saved, host_.registry.Snapshot());
+    EXPECT_EQ(0, Run({L"import", L"a.reg"})) << Narrow(host_.err);
+    EXPECT_EQ(saved, host_.registry.Snapshot());
+}
+
+TEST_F(CommandsTest, ABadFileIsRefusedWholeWithItsLine) {
+    OpenedOnce();
+    const std::string header = "Windows Registry Editor Version 5.00\r\n\r\n";
+    const std::string key = "[HKEY_CURRENT_USER\\Software\\Korvex\\Logging]\r\n";
+    const std::string ok = "\"Enabled\"=dword:00000001\r\n";
+    const struct {
+        std::vector<std::uint8_t> bytes;
+        const wchar_t* where;  // the start of the message
+    } cases[] = {
+        {{}, L"b.reg:1: "},
+        {{0xff, 0xfe, 'W'}, L"b.reg:1: "},
+        {Ansi(key + ok), L"b.reg:1: "},
+        {Ansi(header), L"b.reg:1: no [HKEY_CURRENT_USER\\Software\\Korvex\\Logging] section"},
+        {Ansi(header + key + ok + "\"AreaSAX\"=\"1\r\n"), L"b.reg:5: "},
+        {Ansi(header + key + "\"Enabled\"=dword:000000001\r\n"), L"b.reg:4: "},
+        {Ansi(header + key + "\"Enabled\"=dword:0000000g\r\n"), L"b.reg:4: "},
+        {Ansi(header + key + ok + "\"AreaSAX\"=\"1\"\r\n"), L"b.reg:5: AreaSAX must be a dword"},
+        {Ansi(header + key + "\"AreaSAX\"=dword:00000002\r\n"), L"b.reg:4: AreaSAX: \"2\" is not accepted"},
+        {Ansi(header + key + "\"MaxFileSizeMB\"=dword:000003e8\r\n"), L"b.reg:4: MaxFileSizeMB: \"1000\""},
+        {Ansi(header + key + "\"FileName\"=dword:00000001\r\n"), L"b.reg:4: FileName must be a string"},
+        {Ansi(header + key + "\"FileName\"=\"nobackslash\"\r\n"), L"b.reg:4: FileName: \"nobackslash\""},
+        {Ansi(header + key + ok + "\"AreaSAX\"=-\r\n"), L"b.reg:5: deleting a value is not allowed"},
+        {Ansi(header + "[-HKEY_CURRENT_USER\\Software\\Korvex\\Logging]\r\n"), L"b.reg:3: deleting a key"},
+        {Ansi(header + key + "\"MaxFileSizeMB\"=dword:00000014\r\n"), L"Error: 'Max Size of KMXLogs"},
+        {Ansi(header + key + "\"FileName\"=\"E:\\\\Missing\\\\kmx\"\r\n"), L"Error: The specified Log File"},
+        {Ansi(header + key + std::string("\"Ena\0led\"=dword:00000001\r\n", 26)), L"b.reg:4: NUL"},
+        {Ansi(header + key + "; " + std::string(kRegFileMaxBytes, 'x') + "\r\n"), L"b.reg:1: "},
+    };
+    const Contents before = host_.registry.Snapshot();
+    for (const auto& c : cases) {
+        host_.files[L"b.reg"] = c.bytes;
+        EXPECT_EQ(1, Run({L"import", L"b.reg"})) << Narrow(c.where);
+        EXPECT_EQ(0u, host_.err.find(c.where)) << Narrow(c.where) << " got: " << Narrow(host_.err);
+        EXPECT_EQ(before, host_.registry.Snapshot()) << Narrow(c.where);
+    }
+}
+
+TEST_F(CommandsTest, ImportSkipsWhatIsNotALoggingSettingAndSaysSo) {
+    OpenedOnce();
+    host_.files[L"c.reg"] = Ansi(
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Other]\n\"Enabled\"=dword:00000001\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Korvex\\Logging]\n\"ShowAppDump\"=dword:00000001\n"
+        "\"enabled\"=dword:00000001\n\"FileName\"=\"D:\\\\Logs\\\\imp\"\n");
+    EXPECT_EQ(0, Run({L"import", L"c.reg"})) << Narrow(host_.err);
+    EXPECT_NE(std::wstring::npos, host_.err.find(L"c.reg:3: skipped [HKEY_CURRENT_USER\\Software\\Other]"));
+    EXPECT_NE(std::wstring::npos, host_.err.find(L"c.reg:7: skipped \"ShowAppDump\""));
+    EXPECT_EQ(1u, Dword(L"Enabled"));
+    EXPECT_FALSE(host_.registry.Get(kLogging, L"ShowAppDump").has_value());
+    EXPECT_EQ(storetest::StringValue(L"D:\\Logs\\imp"), *host_.registry.Get(kLogging, L"FileName"));
+}
+
+TEST_F(CommandsTest, GalSyncWritesTheTriggersAndNamesThem) {
+    EXPECT_EQ(0, Run({L"gal-sync", L"--full"}));
+    EXPECT_NE(std::wstring::npos,
+              host_.out.find(L"Wrote HKEY_CURRENT_USER\\Software\\Korvex\\ForceGalSync_Outlook.exe = 1"));
+    host_.registry.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, L"HKCU\\Software\\Korvex");
+    EXPECT_EQ(1, Run({L"gal-sync"}));
+    EXPECT_NE(std::wstring::npos, host_.err.find(L"Failed to create registry key Software\\Korvex"));
+}
+
+}  // namespace
+}  // namespace kmx
