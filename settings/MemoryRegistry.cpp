@@ -97,33 +97,33 @@ struct MemoryRegistry::Node {
 };
 
 MemoryRegistry::MemoryRegistry()
-    : currentUser_(std::make_unique<Node>(L"HKCU")), localMachine_(std::make_unique<Node>(L"HKLM")) {}
+    : m_currentUser(std::make_unique<Node>(L"HKCU")), m_localMachine(std::make_unique<Node>(L"HKLM")) {}
 
 MemoryRegistry::~MemoryRegistry() = default;
 
 MemoryRegistry::Node* MemoryRegistry::Resolve(RegKey key, std::uint32_t* rights) const {
     if (key == kHkeyCurrentUser || key == kHkeyLocalMachine) {
         *rights = kAllRights;
-        return key == kHkeyCurrentUser ? currentUser_.get() : localMachine_.get();
+        return key == kHkeyCurrentUser ? m_currentUser.get() : m_localMachine.get();
     }
-    const auto it = handles_.find(key);
-    if (it == handles_.end()) return nullptr;
+    const auto it = m_handles.find(key);
+    if (it == m_handles.end()) return nullptr;
     *rights = it->second.rights;
     return it->second.node;
 }
 
 RegKey MemoryRegistry::NewHandle(Node* node, std::uint32_t rights) {
-    const RegKey key = nextHandle_;
-    nextHandle_ += 4;  // never reused, so a closed handle stays invalid
-    handles_[key] = Handle{node, rights};
-    ++openCount_;
+    const RegKey key = m_nextHandle;
+    m_nextHandle += 4;  // never reused, so a closed handle stays invalid
+    m_handles[key] = Handle{node, rights};
+    ++m_openCount;
     return key;
 }
 
 const MemoryRegistry::Fault* MemoryRegistry::MatchFault(Op op, const std::wstring& foldedPath,
                                                         const std::wstring& name) {
     const bool usesName = op == Op::Query || op == Op::Set || op == Op::Delete;
-    for (Fault& fault : faults_) {
+    for (Fault& fault : m_faults) {
         if (fault.op != op) continue;
         if (!fault.keyPath.empty() && fault.keyPath != foldedPath) continue;
         if (usesName && !fault.valueName.empty() && fault.valueName != Fold(name)) continue;
@@ -155,8 +155,8 @@ RegStatus MemoryRegistry::OpenKey(RegKey parent, const std::wstring& path, std::
         node = node->Child(part);
         if (!node) return kErrorFileNotFound;
     }
-    const auto deny = denied_.find(folded);
-    if (deny != denied_.end() && (deny->second & rights) != 0) return kErrorAccessDenied;
+    const auto deny = m_denied.find(folded);
+    if (deny != m_denied.end() && (deny->second & rights) != 0) return kErrorAccessDenied;
     *result = NewHandle(node, rights);
     return kErrorSuccess;
 }
@@ -174,8 +174,8 @@ RegStatus MemoryRegistry::CreateKey(RegKey parent, const std::wstring& path, std
     std::wstring folded = node->folded;
     for (const std::wstring& part : parts) folded += L'\\' + Fold(part);
     if (const Fault* fault = MatchFault(Op::Create, folded, L"")) return fault->status;
-    const auto deny = denied_.find(folded);
-    if (deny != denied_.end() && (deny->second & rights) != 0) return kErrorAccessDenied;
+    const auto deny = m_denied.find(folded);
+    if (deny != m_denied.end() && (deny->second & rights) != 0) return kErrorAccessDenied;
 
     bool created = false;
     for (const std::wstring& part : parts) {
@@ -232,7 +232,7 @@ RegStatus MemoryRegistry::SetValue(RegKey key, const std::wstring& name, std::ui
                  kErrorSuccess};
     auto finish = [&](RegStatus status) {
         call.status = status;
-        setLog_.push_back(std::move(call));
+        m_setLog.push_back(std::move(call));
         return status;
     };
 
@@ -264,11 +264,11 @@ RegStatus MemoryRegistry::DeleteValue(RegKey key, const std::wstring& name) {
 RegStatus MemoryRegistry::CloseKey(RegKey key) {
     if (key == 0) return kErrorInvalidHandle;
     if (key >= 0x80000000u && key <= 0x800000FFu) return kErrorSuccess;  // predefined: nothing to close
-    const auto it = handles_.find(key);
-    if (it == handles_.end()) return kErrorInvalidHandle;
+    const auto it = m_handles.find(key);
+    if (it == m_handles.end()) return kErrorInvalidHandle;
     if (const Fault* fault = MatchFault(Op::Close, it->second.node->folded, L"")) return fault->status;
-    handles_.erase(it);
-    ++closeCount_;
+    m_handles.erase(it);
+    ++m_closeCount;
     return kErrorSuccess;
 }
 
@@ -278,8 +278,8 @@ MemoryRegistry::Node* MemoryRegistry::FindNode(const std::wstring& keyPath) cons
     if (parts.empty()) return nullptr;
     const std::wstring hive = Fold(parts[0]);
     Node* node = nullptr;
-    if (hive == L"HKCU" || hive == L"HKEY_CURRENT_USER") node = currentUser_.get();
-    if (hive == L"HKLM" || hive == L"HKEY_LOCAL_MACHINE") node = localMachine_.get();
+    if (hive == L"HKCU" || hive == L"HKEY_CURRENT_USER") node = m_currentUser.get();
+    if (hive == L"HKLM" || hive == L"HKEY_LOCAL_MACHINE") node = m_localMachine.get();
     for (std::size_t i = 1; node && i < parts.size(); ++i) node = node->Child(parts[i]);
     return node;
 }
@@ -356,20 +356,20 @@ MemoryRegistry::Contents MemoryRegistry::Snapshot() const {
         for (const auto& entry : node.values) values[entry.second.name] = entry.second.value;
         for (const auto& child : node.children) visit(*child.second);
     };
-    visit(*currentUser_);
-    visit(*localMachine_);
+    visit(*m_currentUser);
+    visit(*m_localMachine);
     return contents;
 }
 
 void MemoryRegistry::InjectFault(Op op, RegStatus status, const std::wstring& keyPath,
                                  const std::wstring& valueName, int nth) {
-    faults_.push_back(Fault{op, status, FoldedKeyPath(keyPath), Fold(valueName), nth, 0});
+    m_faults.push_back(Fault{op, status, FoldedKeyPath(keyPath), Fold(valueName), nth, 0});
 }
 
-void MemoryRegistry::ClearFaults() { faults_.clear(); }
+void MemoryRegistry::ClearFaults() { m_faults.clear(); }
 
 void MemoryRegistry::DenyRights(const std::wstring& keyPath, std::uint32_t rights) {
-    denied_[FoldedKeyPath(keyPath)] |= rights;
+    m_denied[FoldedKeyPath(keyPath)] |= rights;
 }
 
 }  // namespace kmx

@@ -92,12 +92,12 @@ public:
     // ERROR_ACCESS_DENIED, as a restrictive ACL makes it.
     void DenyRights(const std::wstring& keyPath, std::uint32_t rights);
 
-    int OpenCount() const { return openCount_; }    // successful opens and creates
-    int CloseCount() const { return closeCount_; }  // successful closes
-    int OpenHandleCount() const { return static_cast<int>(handles_.size()); }
+    int OpenCount() const { return m_openCount; }    // successful opens and creates
+    int CloseCount() const { return m_closeCount; }  // successful closes
+    int OpenHandleCount() const { return static_cast<int>(m_handles.size()); }
 
-    const std::vector<SetCall>& SetLog() const { return setLog_; }
-    void ClearSetLog() { setLog_.clear(); }
+    const std::vector<SetCall>& SetLog() const { return m_setLog; }
+    void ClearSetLog() { m_setLog.clear(); }
 
 private:
     struct Node;
@@ -120,15 +120,15 @@ private:
     const Fault* MatchFault(Op op, const std::wstring& foldedPath, const std::wstring& name);
     RegKey NewHandle(Node* node, std::uint32_t rights);
 
-    std::unique_ptr<Node> currentUser_;
-    std::unique_ptr<Node> localMachine_;
-    std::map<RegKey, Handle> handles_;
-    RegKey nextHandle_ = 0x1000;
-    std::map<std::wstring, std::uint32_t> denied_;  // folded path -> rights
-    std::vector<Fault> faults_;
-    std::vector<SetCall> setLog_;
-    int openCount_ = 0;
-    int closeCount_ = 0;
+    std::unique_ptr<Node> m_currentUser;
+    std::unique_ptr<Node> m_localMachine;
+    std::map<RegKey, Handle> m_handles;
+    RegKey m_nextHandle = 0x1000;
+    std::map<std::wstring, std::uint32_t> m_denied;  // folded path -> rights
+    std::vector<Fault> m_faults;
+    std::vector<SetCall> m_setLog;
+    int m_openCount = 0;
+    int m_closeCount = 0;
 };
 
 }  // namespace kmx
