@@ -98,3 +98,6 @@ target_link_libraries(kmxlogcfg PRIVATE kmx_system kvxshared kmx_settings)
 target_compile_options(kmxlogcfg PRIVATE ${KMX_WARNINGS})
 target_link_options(kmxlogcfg PRIVATE -municode -s)
 set_target_properties(kmxlogcfg PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# Version resources of both programs.
+include(cmake/Version.cmake)
