@@ -21,3 +21,8 @@ if(KMX_WIXL)
 else()
   message(WARNING "wixl not found (Debian package wixl): no MSI is built and the package tests fail")
 endif()
+
+# Installs, upgrades, downgrades and removes the MSI in the test prefix.
+add_test(NAME package_tests
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/package/package-test.sh ${PROJECT_VERSION} ${CMAKE_BINARY_DIR})
+set_tests_properties(package_tests PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop TIMEOUT 120)
