@@ -2,8 +2,9 @@
 # is missing and build first. `make fuzz` runs the fuzzers for FUZZ_SECONDS
 # in all (60 by default). `make bench` times the program's start-up
 # under Wine (KMX_BENCH_RUNS runs of each, 10 by default).
+# `make package` builds, then puts the MSI and the zip into build/.
 FUZZ_SECONDS ?= 60
-.PHONY: build run test fuzz bench clean
+.PHONY: build run test package fuzz bench clean
 
 build:
 	scripts/bootstrap.sh
@@ -13,6 +14,9 @@ run: build
 
 test: build
 	scripts/test.sh
+
+package: build
+	scripts/package.sh
 
 fuzz:
 	scripts/fuzz.sh $(FUZZ_SECONDS)

@@ -100,3 +100,7 @@ target_link_libraries(kmxlogcfg PRIVATE kmx_cli_core kmx_system kvxshared kmx_se
 target_compile_options(kmxlogcfg PRIVATE ${KMX_WARNINGS})
 target_link_options(kmxlogcfg PRIVATE -municode -s)
 set_target_properties(kmxlogcfg PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# Version resources of both programs, and the MSI and zip that carry them.
+include(cmake/Version.cmake)
+include(cmake/Package.cmake)
