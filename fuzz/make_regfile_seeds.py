@@ -6,6 +6,8 @@ reader takes (and a few it refuses), so the fuzzer starts from every branch.
 """
 import pathlib
 
+from make_seeds import write_corpus
+
 HERE = pathlib.Path(__file__).resolve().parent
 V5 = "Windows Registry Editor Version 5.00"
 KEY = "HKEY_CURRENT_USER\\Software\\Korvex\\Logging"
@@ -45,12 +47,7 @@ def seeds():
 
 
 def main():
-    corpus = HERE / "regfile-corpus"
-    corpus.mkdir(exist_ok=True)
-    for old in corpus.iterdir():
-        old.unlink()
-    for name, data in seeds():
-        (corpus / name).write_bytes(data)
+    write_corpus(HERE / "regfile-corpus", seeds())
 
 
 if __name__ == "__main__":

@@ -107,13 +107,17 @@ def seeds():
         LOWER_CASE | selector("FileName"), EXPAND_SZ, "c:\\x\\y\0".encode("utf-16-le"))
 
 
-def main():
-    corpus = HERE / "corpus"
+def write_corpus(corpus, named_inputs):
+    """Replaces what the corpus folder holds by the given (name, bytes) pairs."""
     corpus.mkdir(exist_ok=True)
     for old in corpus.iterdir():
         old.unlink()
-    for name, data in seeds():
+    for name, data in named_inputs:
         (corpus / name).write_bytes(data)
+
+
+def main():
+    write_corpus(HERE / "corpus", seeds())
 
 
 if __name__ == "__main__":

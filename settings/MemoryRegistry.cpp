@@ -133,6 +133,23 @@ const MemoryRegistry::Fault* MemoryRegistry::MatchFault(Op op, const std::wstrin
     return nullptr;
 }
 
+RegStatus MemoryRegistry::PrepareKeyPath(Op op, RegKey parent, const std::wstring& path, Node** node,
+                                         std::vector<std::wstring>* parts, std::wstring* folded) {
+    std::uint32_t parentRights = 0;
+    *node = Resolve(parent, &parentRights);
+    if (!*node) return kErrorInvalidHandle;
+    if (!SplitSubkeyPath(path, parts)) return kErrorBadPathname;
+    *folded = (*node)->folded;
+    for (const std::wstring& part : *parts) *folded += L'\\' + Fold(part);
+    if (const Fault* fault = MatchFault(op, *folded, L"")) return fault->status;
+    return kErrorSuccess;
+}
+
+bool MemoryRegistry::Denied(const std::wstring& folded, std::uint32_t rights) const {
+    const auto deny = m_denied.find(folded);
+    return deny != m_denied.end() && (deny->second & rights) != 0;
+}
+
 RegStatus MemoryRegistry::OpenKey(RegKey parent, const std::wstring& path, std::uint32_t rights,
                                   RegKey* result) {
     if (result && path.empty() && (parent == kHkeyCurrentUser || parent == kHkeyLocalMachine)) {
@@ -141,22 +158,17 @@ RegStatus MemoryRegistry::OpenKey(RegKey parent, const std::wstring& path, std::
     }
     if (!result) return kErrorInvalidParameter;
     *result = 0;
-    std::uint32_t parentRights = 0;
-    Node* node = Resolve(parent, &parentRights);
-    if (!node) return kErrorInvalidHandle;
+    Node* node = nullptr;
     std::vector<std::wstring> parts;
-    if (!SplitSubkeyPath(path, &parts)) return kErrorBadPathname;
-
-    std::wstring folded = node->folded;
-    for (const std::wstring& part : parts) folded += L'\\' + Fold(part);
-    if (const Fault* fault = MatchFault(Op::Open, folded, L"")) return fault->status;
+    std::wstring folded;
+    if (const RegStatus status = PrepareKeyPath(Op::Open, parent, path, &node, &parts, &folded))
+        return status;
 
     for (const std::wstring& part : parts) {
         node = node->Child(part);
         if (!node) return kErrorFileNotFound;
     }
-    const auto deny = m_denied.find(folded);
-    if (deny != m_denied.end() && (deny->second & rights) != 0) return kErrorAccessDenied;
+    if (Denied(folded, rights)) return kErrorAccessDenied;
     *result = NewHandle(node, rights);
     return kErrorSuccess;
 }
@@ -165,17 +177,12 @@ RegStatus MemoryRegistry::CreateKey(RegKey parent, const std::wstring& path, std
                                     RegKey* result, std::uint32_t* disposition) {
     if (!result) return kErrorBadKey;
     *result = 0;
-    std::uint32_t parentRights = 0;
-    Node* node = Resolve(parent, &parentRights);
-    if (!node) return kErrorInvalidHandle;
+    Node* node = nullptr;
     std::vector<std::wstring> parts;
-    if (!SplitSubkeyPath(path, &parts)) return kErrorBadPathname;
-
-    std::wstring folded = node->folded;
-    for (const std::wstring& part : parts) folded += L'\\' + Fold(part);
-    if (const Fault* fault = MatchFault(Op::Create, folded, L"")) return fault->status;
-    const auto deny = m_denied.find(folded);
-    if (deny != m_denied.end() && (deny->second & rights) != 0) return kErrorAccessDenied;
+    std::wstring folded;
+    if (const RegStatus status = PrepareKeyPath(Op::Create, parent, path, &node, &parts, &folded))
+        return status;
+    if (Denied(folded, rights)) return kErrorAccessDenied;
 
     bool created = false;
     for (const std::wstring& part : parts) {

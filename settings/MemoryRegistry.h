@@ -118,6 +118,12 @@ private:
     Node* FindNode(const std::wstring& keyPath) const;
     Node* MakeNode(const std::wstring& keyPath);
     const Fault* MatchFault(Op op, const std::wstring& foldedPath, const std::wstring& name);
+    // What opening and creating do first: the parent resolved, the path
+    // split and folded, an injected fault for `op` returned. 0 to go on.
+    RegStatus PrepareKeyPath(Op op, RegKey parent, const std::wstring& path, Node** node,
+                             std::vector<std::wstring>* parts, std::wstring* folded);
+    // A key made to refuse these rights (DenyRights).
+    bool Denied(const std::wstring& folded, std::uint32_t rights) const;
     RegKey NewHandle(Node* node, std::uint32_t rights);
 
     std::unique_ptr<Node> m_currentUser;
