@@ -288,18 +288,18 @@ public:
         std::size_t writesSoFar;
     };
 
-    explicit RecordingHooks(const MemoryRegistry& registry) : registry_(registry) {}
+    explicit RecordingHooks(const MemoryRegistry& registry) : m_registry(registry) {}
     bool DirectoryExists(const std::wstring& directory) override { return !directory.empty(); }
     void FocusSetting(SettingId setting) override { focus.push_back(setting); }
     void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override {
-        messages.push_back({text, caption, style, registry_.SetLog().size()});
+        messages.push_back({text, caption, style, m_registry.SetLog().size()});
     }
 
     std::vector<SettingId> focus;
     std::vector<Message> messages;
 
 private:
-    const MemoryRegistry& registry_;
+    const MemoryRegistry& m_registry;
 };
 
 std::wstring WithoutTrailingBackslashes(std::wstring directory) {

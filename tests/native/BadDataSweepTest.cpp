@@ -155,12 +155,12 @@ void StoreCompleteKey(MemoryRegistry& registry) {
 // building it anew for each of thousands of cases would take most of the time.
 class CompleteStore {
 public:
-    explicit CompleteStore(bool korvexRefusesWriting = false) : refusesWriting_(korvexRefusesWriting) {
+    explicit CompleteStore(bool korvexRefusesWriting = false) : m_refusesWriting(korvexRefusesWriting) {
         Rebuild();
     }
 
-    MemoryRegistry& Registry() { return *registry_; }
-    const Contents& Base() const { return base_; }
+    MemoryRegistry& Registry() { return *m_registry; }
+    const Contents& Base() const { return m_base; }
 
     // Puts the values a case may change back as they were; after a case that
     // went wrong anything may have changed, so the store is made again.
@@ -170,28 +170,28 @@ public:
             return;
         }
         for (const auto& value : values) {
-            const auto key = base_.find(value.first);
+            const auto key = m_base.find(value.first);
             const auto stored = key->second.find(value.second);
             if (stored == key->second.end()) {
-                registry_->Erase(value.first, value.second);
+                m_registry->Erase(value.first, value.second);
             } else {
-                registry_->Put(value.first, value.second, stored->second.type, stored->second.bytes);
+                m_registry->Put(value.first, value.second, stored->second.type, stored->second.bytes);
             }
         }
-        registry_->ClearSetLog();
+        m_registry->ClearSetLog();
     }
 
 private:
     void Rebuild() {
-        registry_ = std::make_unique<MemoryRegistry>();
-        StoreCompleteKey(*registry_);
-        if (refusesWriting_) registry_->DenyRights(kKorvexMachine, kKeySetValue);
-        base_ = registry_->Snapshot();
+        m_registry = std::make_unique<MemoryRegistry>();
+        StoreCompleteKey(*m_registry);
+        if (m_refusesWriting) m_registry->DenyRights(kKorvexMachine, kKeySetValue);
+        m_base = m_registry->Snapshot();
     }
 
-    bool refusesWriting_;
-    std::unique_ptr<MemoryRegistry> registry_;
-    Contents base_;
+    bool m_refusesWriting;
+    std::unique_ptr<MemoryRegistry> m_registry;
+    Contents m_base;
 };
 
 // The model a load of the complete key gives, with the values the sweep

@@ -62,21 +62,21 @@ std::vector<std::uint8_t> Ansi(const std::string& text) { return {text.begin(), 
 class CommandsTest : public ::testing::Test {
 protected:
     int Run(std::vector<std::wstring> args) {
-        host_.out.clear();
-        host_.err.clear();
-        return RunCommandLine(args, L"9.8.7", host_);
+        m_host.out.clear();
+        m_host.err.clear();
+        return RunCommandLine(args, L"9.8.7", m_host);
     }
     // The key as the window leaves it after its first start.
     void OpenedOnce() {
         ASSERT_EQ(0, Run({L"set", L"Enabled=0"}));
-        host_.registry.ClearSetLog();
+        m_host.registry.ClearSetLog();
     }
     std::uint32_t Dword(const wchar_t* name) const {
-        const auto value = host_.registry.Get(kLogging, name);
+        const auto value = m_host.registry.Get(kLogging, name);
         return value && value->bytes.size() == 4 ? value->bytes[0] | value->bytes[1] << 8 : 0xdead;
     }
 
-    FakeHost host_;
+    FakeHost m_host;
 };
 
 TEST_F(CommandsTest, CommandLinesAndTheirExitStatuses) {
@@ -120,18 +120,18 @@ TEST_F(CommandsTest, CommandLinesAndTheirExitStatuses) {
     };
     for (const auto& c : cases) {
         const std::string line = Narrow(c.args.empty() ? L"(none)" : c.args[0] + L" ...");
-        const Contents before = host_.registry.Snapshot();
+        const Contents before = m_host.registry.Snapshot();
         EXPECT_EQ(c.status, Run(c.args)) << line;
-        EXPECT_NE(std::wstring::npos, host_.out.find(c.out)) << line << ": " << Narrow(host_.out);
-        EXPECT_NE(std::wstring::npos, host_.err.find(c.err)) << line << ": " << Narrow(host_.err);
-        EXPECT_EQ(before, host_.registry.Snapshot()) << line << ": a refused command wrote";
+        EXPECT_NE(std::wstring::npos, m_host.out.find(c.out)) << line << ": " << Narrow(m_host.out);
+        EXPECT_NE(std::wstring::npos, m_host.err.find(c.err)) << line << ": " << Narrow(m_host.err);
+        EXPECT_EQ(before, m_host.registry.Snapshot()) << line << ": a refused command wrote";
     }
 }
 
 TEST_F(CommandsTest, AnAcceptedSetWritesAllValuesInSaveOrder) {
     EXPECT_EQ(0, Run({L"set", L"enabled=1", L"MAXFILESIZEMB=20", L"MaxDirSizeMB=200",
                       L"LogDirectory=D:\\Logs\\", L"LogFilePrefix=new", L"ThreadLanes=0"}));
-    const auto& log = host_.registry.SetLog();
+    const auto& log = m_host.registry.SetLog();
     ASSERT_GE(log.size(), kSettingCount);
     for (std::size_t n = 0; n < kSettingCount; ++n)
         EXPECT_EQ(Info(kSaveOrder[n]).name, log[log.size() - kSettingCount + n].name) << n;
@@ -139,42 +139,42 @@ TEST_F(CommandsTest, AnAcceptedSetWritesAllValuesInSaveOrder) {
     EXPECT_EQ(20u, Dword(L"MaxFileSizeMB"));
     EXPECT_EQ(200u, Dword(L"MaxDirSizeMB"));
     EXPECT_EQ(0u, Dword(L"ThreadLanes"));
-    EXPECT_EQ(storetest::StringValue(L"D:\\Logs\\new"), *host_.registry.Get(kLogging, L"FileName"));
+    EXPECT_EQ(storetest::StringValue(L"D:\\Logs\\new"), *m_host.registry.Get(kLogging, L"FileName"));
 
-    host_.registry.ClearSetLog();
+    m_host.registry.ClearSetLog();
     EXPECT_EQ(0, Run({L"set", L"MaxFileSizeMB=20"}));
-    EXPECT_NE(std::wstring::npos, host_.out.find(L"Nothing to save"));
-    ASSERT_EQ(1u, host_.registry.SetLog().size()) << "unchanged: only loading's own write";
-    EXPECT_EQ(L"EnableAppDump", host_.registry.SetLog()[0].name);
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"Nothing to save"));
+    ASSERT_EQ(1u, m_host.registry.SetLog().size()) << "unchanged: only loading's own write";
+    EXPECT_EQ(L"EnableAppDump", m_host.registry.SetLog()[0].name);
 }
 
 TEST_F(CommandsTest, ShowReadsOnlyAndJsonListsTheSettingsInSaveOrder) {
-    const Contents empty = host_.registry.Snapshot();
+    const Contents empty = m_host.registry.Snapshot();
     EXPECT_EQ(0, Run({L"show", L"--json"}));
-    EXPECT_EQ(empty, host_.registry.Snapshot()) << "show created or wrote something";
-    EXPECT_TRUE(host_.registry.SetLog().empty());
+    EXPECT_EQ(empty, m_host.registry.Snapshot()) << "show created or wrote something";
+    EXPECT_TRUE(m_host.registry.SetLog().empty());
     std::size_t at = 0;
     for (const SettingId id : kSaveOrder) {
-        at = host_.out.find(L"{\"name\": \"" + std::wstring(Info(id).name) + L"\"", at);
+        at = m_host.out.find(L"{\"name\": \"" + std::wstring(Info(id).name) + L"\"", at);
         ASSERT_NE(std::wstring::npos, at) << Narrow(Info(id).name);
     }
     EXPECT_NE(std::wstring::npos,
-              host_.out.find(L"\"logging\": false, \"logDirectory\": \"C:\\\\Temp\\\\\""));
+              m_host.out.find(L"\"logging\": false, \"logDirectory\": \"C:\\\\Temp\\\\\""));
     EXPECT_NE(std::wstring::npos,
-              host_.out.find(L"{\"name\": \"FileName\", \"value\": \"C:\\\\Temp\\\\kmx\", \"default\": "
-                             L"\"C:\\\\Temp\\\\kmx\", \"stored\": false}"));
+              m_host.out.find(L"{\"name\": \"FileName\", \"value\": \"C:\\\\Temp\\\\kmx\", \"default\": "
+                              L"\"C:\\\\Temp\\\\kmx\", \"stored\": false}"));
 
     OpenedOnce();
     ASSERT_EQ(0, Run({L"set", L"MaxAgeDays=30"}));
-    ASSERT_TRUE(host_.registry.Erase(kLogging, L"AreaSAX"));
+    ASSERT_TRUE(m_host.registry.Erase(kLogging, L"AreaSAX"));
     EXPECT_EQ(0, Run({L"show"}));
-    EXPECT_NE(std::wstring::npos, host_.out.find(L"MaxAgeDays              30          7 *\n"))
-        << Narrow(host_.out);
-    EXPECT_NE(std::wstring::npos, host_.out.find(L"AreaSAX                 0           0 !\n"));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"MaxAgeDays              30          7 *\n"))
+        << Narrow(m_host.out);
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"AreaSAX                 0           0 !\n"));
 }
 
 TEST_F(CommandsTest, PresetsSetTheirMarksAsTheButtonDoes) {
-    host_.isBes = 1;
+    m_host.isBes = 1;
     OpenedOnce();
     ASSERT_EQ(0, Run({L"preset", L"Full"}));
     ASSERT_EQ(0, Run({L"enable", L"default"}));
@@ -196,16 +196,16 @@ TEST_F(CommandsTest, PresetsSetTheirMarksAsTheButtonDoes) {
 
 TEST_F(CommandsTest, ExportThenImportPutsEveryValueBack) {
     ASSERT_EQ(0, Run({L"set", L"Enabled=1", L"MaxDirSizeMB=2000", L"LogDirectory=D:\\Logs", L"AreaSAX=1"}));
-    const Contents saved = host_.registry.Snapshot();
+    const Contents saved = m_host.registry.Snapshot();
     ASSERT_EQ(0, Run({L"export", L"a.reg"}));
     EXPECT_EQ(1, Run({L"export", L"a.reg"})) << "no /y: an existing file stays";
-    EXPECT_NE(std::wstring::npos, host_.err.find(L"add /y"));
+    EXPECT_NE(std::wstring::npos, m_host.err.find(L"add /y"));
     EXPECT_EQ(0, Run({L"export", L"a.reg", L"/Y"}));
 
     ASSERT_EQ(0, Run({L"reset"}));
-    ASSERT_NE(saved, host_.registry.Snapshot());
-    EXPECT_EQ(0, Run({L"import", L"a.reg"})) << Narrow(host_.err);
-    EXPECT_EQ(saved, host_.registry.Snapshot());
+    ASSERT_NE(saved, m_host.registry.Snapshot());
+    EXPECT_EQ(0, Run({L"import", L"a.reg"})) << Narrow(m_host.err);
+    EXPECT_EQ(saved, m_host.registry.Snapshot());
 }
 
 TEST_F(CommandsTest, ABadFileIsRefusedWholeWithItsLine) {
@@ -236,36 +236,36 @@ TEST_F(CommandsTest, ABadFileIsRefusedWholeWithItsLine) {
         {Ansi(header + key + std::string("\"Ena\0led\"=dword:00000001\r\n", 26)), L"b.reg:4: NUL"},
         {Ansi(header + key + "; " + std::string(kRegFileMaxBytes, 'x') + "\r\n"), L"b.reg:1: "},
     };
-    const Contents before = host_.registry.Snapshot();
+    const Contents before = m_host.registry.Snapshot();
     for (const auto& c : cases) {
-        host_.files[L"b.reg"] = c.bytes;
+        m_host.files[L"b.reg"] = c.bytes;
         EXPECT_EQ(1, Run({L"import", L"b.reg"})) << Narrow(c.where);
-        EXPECT_EQ(0u, host_.err.find(c.where)) << Narrow(c.where) << " got: " << Narrow(host_.err);
-        EXPECT_EQ(before, host_.registry.Snapshot()) << Narrow(c.where);
+        EXPECT_EQ(0u, m_host.err.find(c.where)) << Narrow(c.where) << " got: " << Narrow(m_host.err);
+        EXPECT_EQ(before, m_host.registry.Snapshot()) << Narrow(c.where);
     }
 }
 
 TEST_F(CommandsTest, ImportSkipsWhatIsNotALoggingSettingAndSaysSo) {
     OpenedOnce();
-    host_.files[L"c.reg"] = Ansi(
+    m_host.files[L"c.reg"] = Ansi(
         "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Other]\n\"Enabled\"=dword:00000001\n\n"
         "[HKEY_CURRENT_USER\\Software\\Korvex\\Logging]\n\"ShowAppDump\"=dword:00000001\n"
         "\"enabled\"=dword:00000001\n\"FileName\"=\"D:\\\\Logs\\\\imp\"\n");
-    EXPECT_EQ(0, Run({L"import", L"c.reg"})) << Narrow(host_.err);
-    EXPECT_NE(std::wstring::npos, host_.err.find(L"c.reg:3: skipped [HKEY_CURRENT_USER\\Software\\Other]"));
-    EXPECT_NE(std::wstring::npos, host_.err.find(L"c.reg:7: skipped \"ShowAppDump\""));
+    EXPECT_EQ(0, Run({L"import", L"c.reg"})) << Narrow(m_host.err);
+    EXPECT_NE(std::wstring::npos, m_host.err.find(L"c.reg:3: skipped [HKEY_CURRENT_USER\\Software\\Other]"));
+    EXPECT_NE(std::wstring::npos, m_host.err.find(L"c.reg:7: skipped \"ShowAppDump\""));
     EXPECT_EQ(1u, Dword(L"Enabled"));
-    EXPECT_FALSE(host_.registry.Get(kLogging, L"ShowAppDump").has_value());
-    EXPECT_EQ(storetest::StringValue(L"D:\\Logs\\imp"), *host_.registry.Get(kLogging, L"FileName"));
+    EXPECT_FALSE(m_host.registry.Get(kLogging, L"ShowAppDump").has_value());
+    EXPECT_EQ(storetest::StringValue(L"D:\\Logs\\imp"), *m_host.registry.Get(kLogging, L"FileName"));
 }
 
 TEST_F(CommandsTest, GalSyncWritesTheTriggersAndNamesThem) {
     EXPECT_EQ(0, Run({L"gal-sync", L"--full"}));
     EXPECT_NE(std::wstring::npos,
-              host_.out.find(L"Wrote HKEY_CURRENT_USER\\Software\\Korvex\\ForceGalSync_Outlook.exe = 1"));
-    host_.registry.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, L"HKCU\\Software\\Korvex");
+              m_host.out.find(L"Wrote HKEY_CURRENT_USER\\Software\\Korvex\\ForceGalSync_Outlook.exe = 1"));
+    m_host.registry.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, L"HKCU\\Software\\Korvex");
     EXPECT_EQ(1, Run({L"gal-sync"}));
-    EXPECT_NE(std::wstring::npos, host_.err.find(L"Failed to create registry key Software\\Korvex"));
+    EXPECT_NE(std::wstring::npos, m_host.err.find(L"Failed to create registry key Software\\Korvex"));
 }
 
 }  // namespace

@@ -69,65 +69,65 @@ public:
         std::wstring value;
     };
 
-    explicit CallRecorder(MemoryRegistry& store) : store_(store) {}
+    explicit CallRecorder(MemoryRegistry& store) : m_store(store) {}
 
     // A key opened before recording started, which the scenario is to close.
     void Adopt(RegKey key, const std::wstring& path) {
-        paths_[key] = path;
-        unclosed_[key] = path;
+        m_paths[key] = path;
+        m_unclosed[key] = path;
     }
 
     RegStatus OpenKey(RegKey parent, const std::wstring& path, std::uint32_t rights,
                       RegKey* result) override {
         const std::wstring full = PathOf(parent) + L"\\" + path;
-        calls_.push_back({Op::Open, full, L""});
-        const RegStatus status = store_.OpenKey(parent, path, rights, result);
+        m_calls.push_back({Op::Open, full, L""});
+        const RegStatus status = m_store.OpenKey(parent, path, rights, result);
         if (status == kErrorSuccess) Adopt(*result, full);
         return status;
     }
     RegStatus CreateKey(RegKey parent, const std::wstring& path, std::uint32_t rights, RegKey* result,
                         std::uint32_t* disposition) override {
         const std::wstring full = PathOf(parent) + L"\\" + path;
-        calls_.push_back({Op::Create, full, L""});
-        const RegStatus status = store_.CreateKey(parent, path, rights, result, disposition);
+        m_calls.push_back({Op::Create, full, L""});
+        const RegStatus status = m_store.CreateKey(parent, path, rights, result, disposition);
         if (status == kErrorSuccess) Adopt(*result, full);
         return status;
     }
     RegStatus QueryValue(RegKey key, const std::wstring& name, std::uint8_t* data,
                          std::uint32_t* size) override {
-        calls_.push_back({Op::Query, PathOf(key), name});
-        return store_.QueryValue(key, name, data, size);
+        m_calls.push_back({Op::Query, PathOf(key), name});
+        return m_store.QueryValue(key, name, data, size);
     }
     RegStatus SetValue(RegKey key, const std::wstring& name, std::uint32_t type, const std::uint8_t* data,
                        std::uint32_t size) override {
-        calls_.push_back({Op::Set, PathOf(key), name});
-        return store_.SetValue(key, name, type, data, size);
+        m_calls.push_back({Op::Set, PathOf(key), name});
+        return m_store.SetValue(key, name, type, data, size);
     }
     RegStatus DeleteValue(RegKey key, const std::wstring& name) override {
-        calls_.push_back({Op::Delete, PathOf(key), name});
-        return store_.DeleteValue(key, name);
+        m_calls.push_back({Op::Delete, PathOf(key), name});
+        return m_store.DeleteValue(key, name);
     }
     RegStatus CloseKey(RegKey key) override {
-        calls_.push_back({Op::Close, PathOf(key), L""});
-        unclosed_.erase(key);
-        return store_.CloseKey(key);
+        m_calls.push_back({Op::Close, PathOf(key), L""});
+        m_unclosed.erase(key);
+        return m_store.CloseKey(key);
     }
 
-    const std::vector<Call>& Calls() const { return calls_; }
-    const std::map<RegKey, std::wstring>& Unclosed() const { return unclosed_; }
+    const std::vector<Call>& Calls() const { return m_calls; }
+    const std::map<RegKey, std::wstring>& Unclosed() const { return m_unclosed; }
 
 private:
     std::wstring PathOf(RegKey key) const {
         if (key == kHkeyCurrentUser) return L"HKCU";
         if (key == kHkeyLocalMachine) return L"HKLM";
-        const auto found = paths_.find(key);
-        return found == paths_.end() ? L"(bad handle)" : found->second;
+        const auto found = m_paths.find(key);
+        return found == m_paths.end() ? L"(bad handle)" : found->second;
     }
 
-    MemoryRegistry& store_;
-    std::vector<Call> calls_;
-    std::map<RegKey, std::wstring> paths_;
-    std::map<RegKey, std::wstring> unclosed_;
+    MemoryRegistry& m_store;
+    std::vector<Call> m_calls;
+    std::map<RegKey, std::wstring> m_paths;
+    std::map<RegKey, std::wstring> m_unclosed;
 };
 
 // Runs a scenario once cleanly and then once per recorded call and status

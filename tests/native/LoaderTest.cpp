@@ -22,16 +22,16 @@ const wchar_t kKorvex[] = L"HKLM\\Software\\Korvex";
 class LoaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ApplyFactoryDefaults(model_, L"C:\\Temp\\", 0);
-        RecordFactoryValues(model_);
+        ApplyFactoryDefaults(m_model, L"C:\\Temp\\", 0);
+        RecordFactoryValues(m_model);
     }
 
     LoadResult Load() {
-        LoadResult result = LoadSettings(registry_, model_);
+        LoadResult result = LoadSettings(m_registry, m_model);
         // Everything but the logging key, which the result holds, is closed.
-        EXPECT_EQ(result.loaded.key ? 1 : 0, registry_.OpenHandleCount());
+        EXPECT_EQ(result.loaded.key ? 1 : 0, m_registry.OpenHandleCount());
         result.loaded.key.Close();
-        EXPECT_EQ(registry_.OpenCount(), registry_.CloseCount());
+        EXPECT_EQ(m_registry.OpenCount(), m_registry.CloseCount());
         return result;
     }
 
@@ -42,20 +42,20 @@ protected:
             std::uint32_t v = info.factoryDefault == 0 ? 1 : 0;
             if (info.kind == SettingKind::Limit) v = static_cast<std::uint32_t>(info.factoryDefault) + 5;
             if (info.kind != SettingKind::FileName) {
-                registry_.Put(kLogging, info.name, kRegBinary, {static_cast<std::uint8_t>(v), 0, 0, 0});
+                m_registry.Put(kLogging, info.name, kRegBinary, {static_cast<std::uint8_t>(v), 0, 0, 0});
             }
         }
-        registry_.PutString(kLogging, L"FileName", L"D:\\Logs\\kmx");
+        m_registry.PutString(kLogging, L"FileName", L"D:\\Logs\\kmx");
     }
 
     std::vector<std::wstring> WrittenNames() const {
         std::vector<std::wstring> names;
-        for (const auto& call : registry_.SetLog()) names.push_back(call.name);
+        for (const auto& call : m_registry.SetLog()) names.push_back(call.name);
         return names;
     }
 
-    MemoryRegistry registry_;
-    SettingsModel model_;
+    MemoryRegistry m_registry;
+    SettingsModel m_model;
 };
 
 TEST_F(LoaderTest, FirstStartWritesEveryDefault) {
@@ -70,40 +70,40 @@ TEST_F(LoaderTest, FirstStartWritesEveryDefault) {
 
     for (const SettingInfo& info : kCatalogue) {
         if (info.kind == SettingKind::FileName) continue;
-        EXPECT_EQ(static_cast<std::uint32_t>(info.factoryDefault), registry_.GetDword(kLogging, info.name))
+        EXPECT_EQ(static_cast<std::uint32_t>(info.factoryDefault), m_registry.GetDword(kLogging, info.name))
             << info.name;
     }
-    EXPECT_EQ(L"C:\\Temp\\kmx", registry_.GetString(kLogging, L"FileName"));
-    EXPECT_EQ(L"C:\\Temp", model_.logDirectory);
-    EXPECT_EQ(L"kmx", model_.logFilePrefix);
-    EXPECT_EQ(L"C:\\Temp\\kmx", model_.recordedFileName);
-    EXPECT_EQ(L"10", model_.recordedText[kMaxFileSizeMB]);
+    EXPECT_EQ(L"C:\\Temp\\kmx", m_registry.GetString(kLogging, L"FileName"));
+    EXPECT_EQ(L"C:\\Temp", m_model.logDirectory);
+    EXPECT_EQ(L"kmx", m_model.logFilePrefix);
+    EXPECT_EQ(L"C:\\Temp\\kmx", m_model.recordedFileName);
+    EXPECT_EQ(L"10", m_model.recordedText[kMaxFileSizeMB]);
 }
 
 TEST_F(LoaderTest, BesVariantWritesThreadLanesOff) {
-    ApplyFactoryDefaults(model_, L"C:\\Temp\\", 1);
+    ApplyFactoryDefaults(m_model, L"C:\\Temp\\", 1);
     Load();
-    EXPECT_EQ(0u, registry_.GetDword(kLogging, L"ThreadLanes"));
+    EXPECT_EQ(0u, m_registry.GetDword(kLogging, L"ThreadLanes"));
 }
 
 TEST_F(LoaderTest, CompleteKeyIsReadWithoutWritingWhateverTheType) {
     StoreCompleteKey();
-    registry_.PutDword(kLogging, L"ShowAppDump", 1);
-    const MemoryRegistry::Contents before = registry_.Snapshot();
+    m_registry.PutDword(kLogging, L"ShowAppDump", 1);
+    const MemoryRegistry::Contents before = m_registry.Snapshot();
     const LoadResult result = Load();
     EXPECT_EQ(AppDumpBox::Shown, result.appDumpBox);
-    EXPECT_TRUE(registry_.SetLog().empty());
-    EXPECT_EQ(before, registry_.Snapshot());
+    EXPECT_TRUE(m_registry.SetLog().empty());
+    EXPECT_EQ(before, m_registry.Snapshot());
     for (std::size_t i = 0; i < kSettingCount; ++i) {
         const SettingInfo& info = kCatalogue[i];
         if (info.kind == SettingKind::Switch)
-            EXPECT_EQ(info.factoryDefault == 0 ? 1 : 0, model_.value[i]) << info.name;
+            EXPECT_EQ(info.factoryDefault == 0 ? 1 : 0, m_model.value[i]) << info.name;
         if (info.kind == SettingKind::Limit)
-            EXPECT_EQ(std::to_wstring(info.factoryDefault + 5), model_.text[i]) << info.name;
+            EXPECT_EQ(std::to_wstring(info.factoryDefault + 5), m_model.text[i]) << info.name;
     }
-    EXPECT_EQ(model_.value, model_.recordedValue);
-    EXPECT_EQ(model_.text, model_.recordedText);
-    EXPECT_EQ(L"D:\\Logs", model_.logDirectory);
+    EXPECT_EQ(m_model.value, m_model.recordedValue);
+    EXPECT_EQ(m_model.text, m_model.recordedText);
+    EXPECT_EQ(L"D:\\Logs", m_model.logDirectory);
 }
 
 TEST_F(LoaderTest, ShowAppDumpDecidesTheBoxAndTheEnableAppDumpReset) {
@@ -162,37 +162,37 @@ TEST_F(LoaderTest, FileNameSplitsAtTheLastBackslashAndTooLongIsReplaced) {
 }
 
 TEST_F(LoaderTest, OnlyTheSingleFileSizeIsCorrectedAndOnlyInTheModel) {
-    registry_.PutDword(kLogging, L"MaxFileSizeMB", static_cast<std::uint32_t>(-3));
-    registry_.PutDword(kLogging, L"MaxDirSizeMB", 0);
-    registry_.PutDword(kLogging, L"MaxAgeDays", 1234);
-    registry_.PutDword(kLogging, L"MaxCallDepth", static_cast<std::uint32_t>(-5));
+    m_registry.PutDword(kLogging, L"MaxFileSizeMB", static_cast<std::uint32_t>(-3));
+    m_registry.PutDword(kLogging, L"MaxDirSizeMB", 0);
+    m_registry.PutDword(kLogging, L"MaxAgeDays", 1234);
+    m_registry.PutDword(kLogging, L"MaxCallDepth", static_cast<std::uint32_t>(-5));
     Load();
-    EXPECT_EQ(L"10", model_.text[kMaxFileSizeMB]);
-    EXPECT_EQ(L"10", model_.recordedText[kMaxFileSizeMB]);
-    EXPECT_EQ(static_cast<std::uint32_t>(-3), registry_.GetDword(kLogging, L"MaxFileSizeMB"));
-    EXPECT_EQ(L"0", model_.text[kMaxDirSizeMB]);
-    EXPECT_EQ(L"1234", model_.text[kMaxAgeDays]);
-    EXPECT_EQ(L"-5", model_.text[kMaxCallDepth]);
+    EXPECT_EQ(L"10", m_model.text[kMaxFileSizeMB]);
+    EXPECT_EQ(L"10", m_model.recordedText[kMaxFileSizeMB]);
+    EXPECT_EQ(static_cast<std::uint32_t>(-3), m_registry.GetDword(kLogging, L"MaxFileSizeMB"));
+    EXPECT_EQ(L"0", m_model.text[kMaxDirSizeMB]);
+    EXPECT_EQ(L"1234", m_model.text[kMaxAgeDays]);
+    EXPECT_EQ(L"-5", m_model.text[kMaxCallDepth]);
 
-    registry_.PutDword(kLogging, L"MaxFileSizeMB", 0);
-    ApplyFactoryDefaults(model_, L"C:\\Temp\\", 0);
-    model_.SetLimit(kMaxFileSizeMB, 55);
+    m_registry.PutDword(kLogging, L"MaxFileSizeMB", 0);
+    ApplyFactoryDefaults(m_model, L"C:\\Temp\\", 0);
+    m_model.SetLimit(kMaxFileSizeMB, 55);
     Load();
-    EXPECT_EQ(L"10", model_.text[kMaxFileSizeMB]);
+    EXPECT_EQ(L"10", m_model.text[kMaxFileSizeMB]);
 }
 
 TEST_F(LoaderTest, UnreadableValuesGetTheirDefaultAndUnknownOnesAreLeftAlone) {
     StoreCompleteKey();
-    registry_.Put(kLogging, L"Enabled", kRegQword, {1, 0, 0, 0, 0, 0, 0, 0});
-    registry_.PutString(kLogging, L"KeepLogging", L"no");                // 6 bytes
-    registry_.Put(kLogging, L"MaxCallDepth", kRegBinary, {0x2C, 0x01});  // 2 bytes: read as 300
-    registry_.PutString(kLogging, L"Unrelated", L"keep me");
-    registry_.PutDword(kLogging, L"ShowAppDump", 1);
+    m_registry.Put(kLogging, L"Enabled", kRegQword, {1, 0, 0, 0, 0, 0, 0, 0});
+    m_registry.PutString(kLogging, L"KeepLogging", L"no");                // 6 bytes
+    m_registry.Put(kLogging, L"MaxCallDepth", kRegBinary, {0x2C, 0x01});  // 2 bytes: read as 300
+    m_registry.PutString(kLogging, L"Unrelated", L"keep me");
+    m_registry.PutDword(kLogging, L"ShowAppDump", 1);
     Load();
-    EXPECT_EQ((MemoryRegistry::StoredValue{kRegDword, {0, 0, 0, 0}}), registry_.Get(kLogging, L"Enabled"));
-    EXPECT_EQ(1u, registry_.GetDword(kLogging, L"KeepLogging"));
-    EXPECT_EQ(L"300", model_.text[kMaxCallDepth]);
-    EXPECT_EQ(L"keep me", registry_.GetString(kLogging, L"Unrelated"));
+    EXPECT_EQ((MemoryRegistry::StoredValue{kRegDword, {0, 0, 0, 0}}), m_registry.Get(kLogging, L"Enabled"));
+    EXPECT_EQ(1u, m_registry.GetDword(kLogging, L"KeepLogging"));
+    EXPECT_EQ(L"300", m_model.text[kMaxCallDepth]);
+    EXPECT_EQ(L"keep me", m_registry.GetString(kLogging, L"Unrelated"));
     EXPECT_EQ((std::vector<std::wstring>{L"Enabled", L"KeepLogging"}), WrittenNames());
 }
 
@@ -229,19 +229,19 @@ TEST_F(LoaderTest, OldSwitchIsDeletedWhenReadableAndRefusalIsRemembered) {
 }
 
 TEST_F(LoaderTest, LoggingKeyThatCannotBeCreatedLeavesTheFactoryModel) {
-    registry_.PutDword(kKorvex, L"verboseLogging", 1);
-    registry_.DenyRights(kKorvex, kKeySetValue);
-    registry_.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kLogging);
-    const SettingsModel factory = model_;
+    m_registry.PutDword(kKorvex, L"verboseLogging", 1);
+    m_registry.DenyRights(kKorvex, kKeySetValue);
+    m_registry.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kLogging);
+    const SettingsModel factory = m_model;
     const LoadResult result = Load();
     EXPECT_FALSE(result.complete);
     EXPECT_FALSE(result.loaded.key);
     EXPECT_EQ(AppDumpBox::NotRead, result.appDumpBox);
     EXPECT_TRUE(result.loaded.oldSwitchRefused) << "the old switch step runs first";
-    EXPECT_TRUE(registry_.SetLog().empty());
-    EXPECT_EQ(factory.value, model_.value);
-    EXPECT_EQ(factory.recordedFileName, model_.recordedFileName);
-    EXPECT_EQ(factory.logDirectory, model_.logDirectory);
+    EXPECT_TRUE(m_registry.SetLog().empty());
+    EXPECT_EQ(factory.value, m_model.value);
+    EXPECT_EQ(factory.recordedFileName, m_model.recordedFileName);
+    EXPECT_EQ(factory.logDirectory, m_model.logDirectory);
 }
 
 }  // namespace

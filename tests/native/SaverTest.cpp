@@ -22,7 +22,7 @@ const wchar_t kLogging[] = L"HKCU\\Software\\Korvex\\Logging";
 // made so far at each message box.
 class FakeHooks : public SaveHooks {
 public:
-    explicit FakeHooks(const MemoryRegistry& registry) : registry_(registry) {}
+    explicit FakeHooks(const MemoryRegistry& registry) : m_registry(registry) {}
     bool DirectoryExists(const std::wstring& directory) override {
         checked.push_back(directory);
         return directories.count(directory) != 0;
@@ -32,7 +32,7 @@ public:
     }
     void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override {
         events.push_back(caption + L"|" + text + L"|" + std::to_wstring(style));
-        writesAtMessage.push_back(registry_.SetLog().size());
+        writesAtMessage.push_back(m_registry.SetLog().size());
     }
     std::set<std::wstring> directories = {L"C:\\Temp", L"D:\\Logs", L"C:"};
     std::vector<std::wstring> checked;
@@ -40,7 +40,7 @@ public:
     std::vector<std::size_t> writesAtMessage;
 
 private:
-    const MemoryRegistry& registry_;
+    const MemoryRegistry& m_registry;
 };
 
 const std::wstring kDirectoryBox = std::wstring(L"Error|") + kDirectoryMissingText + L"|16";
@@ -49,42 +49,42 @@ const std::wstring kSizeBox = std::wstring(L"Error|") + kSizeRuleText + L"|16";
 class SaverTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ApplyFactoryDefaults(model_, L"C:\\Temp\\", 0);
-        RecordFactoryValues(model_);
-        LoadResult result = LoadSettings(registry_, model_);
+        ApplyFactoryDefaults(m_model, L"C:\\Temp\\", 0);
+        RecordFactoryValues(m_model);
+        LoadResult result = LoadSettings(m_registry, m_model);
         ASSERT_TRUE(result.complete);
-        loaded_ = std::move(result.loaded);
-        registry_.ClearSetLog();
+        m_loaded = std::move(result.loaded);
+        m_registry.ClearSetLog();
     }
     void TearDown() override {
-        loaded_.key.Close();
-        EXPECT_EQ(0, registry_.OpenHandleCount());
+        m_loaded.key.Close();
+        EXPECT_EQ(0, m_registry.OpenHandleCount());
     }
 
     SaveOutcome Save(bool oldSwitchRefused = false) {
-        loaded_.oldSwitchRefused = oldSwitchRefused;
-        return SaveSettings(model_, loaded_, hooks_);
+        m_loaded.oldSwitchRefused = oldSwitchRefused;
+        return SaveSettings(m_model, m_loaded, m_hooks);
     }
-    std::size_t Writes() const { return registry_.SetLog().size(); }
+    std::size_t Writes() const { return m_registry.SetLog().size(); }
 
-    MemoryRegistry registry_;
-    SettingsModel model_;
-    LoadedKey loaded_{registry_};
-    FakeHooks hooks_{registry_};
+    MemoryRegistry m_registry;
+    SettingsModel m_model;
+    LoadedKey m_loaded{m_registry};
+    FakeHooks m_hooks{m_registry};
 };
 
 TEST_F(SaverTest, NothingChangedWritesNothingAndShowsNothing) {
     // What loading put into the controls comes back trimmed and split the same way.
     EXPECT_EQ(SaveResult::Unchanged, Save(true).result);
     EXPECT_EQ(0u, Writes());
-    EXPECT_TRUE(hooks_.events.empty());
-    EXPECT_EQ(std::vector<std::wstring>{L"C:\\Temp"}, hooks_.checked);
+    EXPECT_TRUE(m_hooks.events.empty());
+    EXPECT_EQ(std::vector<std::wstring>{L"C:\\Temp"}, m_hooks.checked);
 }
 
 TEST_F(SaverTest, OnlyThePrefixChangedWritesAllValuesInOrder) {
-    model_.logFilePrefix = L"new";
+    m_model.logFilePrefix = L"new";
     EXPECT_EQ(SaveResult::Written, Save().result);
-    const auto& log = registry_.SetLog();
+    const auto& log = m_registry.SetLog();
     ASSERT_EQ(57u, log.size());
     for (std::size_t n = 0; n < log.size(); ++n) {
         const SettingInfo& info = Info(kSaveOrder[n]);
@@ -92,21 +92,21 @@ TEST_F(SaverTest, OnlyThePrefixChangedWritesAllValuesInOrder) {
         EXPECT_EQ(info.kind == SettingKind::FileName ? kRegSz : kRegDword, log[n].type) << n;
         EXPECT_EQ(kErrorSuccess, log[n].status) << n;
     }
-    EXPECT_EQ(L"C:\\Temp\\new", registry_.GetString(kLogging, L"FileName"));
-    EXPECT_EQ(100u, registry_.GetDword(kLogging, L"MaxCallDepth"));
-    EXPECT_TRUE(hooks_.events.empty());
+    EXPECT_EQ(L"C:\\Temp\\new", m_registry.GetString(kLogging, L"FileName"));
+    EXPECT_EQ(100u, m_registry.GetDword(kLogging, L"MaxCallDepth"));
+    EXPECT_TRUE(m_hooks.events.empty());
 }
 
 TEST_F(SaverTest, DirectoryIsTrimmedBeforeItIsCheckedAndComposed) {
-    model_.logDirectory = L"D:\\Logs\\\\\\";
+    m_model.logDirectory = L"D:\\Logs\\\\\\";
     EXPECT_EQ(SaveResult::Written, Save().result);
-    EXPECT_EQ(L"D:\\Logs", model_.logDirectory);
-    EXPECT_EQ(std::vector<std::wstring>{L"D:\\Logs"}, hooks_.checked);
-    EXPECT_EQ(L"D:\\Logs\\kmx", registry_.GetString(kLogging, L"FileName"));
+    EXPECT_EQ(L"D:\\Logs", m_model.logDirectory);
+    EXPECT_EQ(std::vector<std::wstring>{L"D:\\Logs"}, m_hooks.checked);
+    EXPECT_EQ(L"D:\\Logs\\kmx", m_registry.GetString(kLogging, L"FileName"));
 
-    model_.logDirectory = L"C:\\";
+    m_model.logDirectory = L"C:\\";
     EXPECT_EQ(SaveResult::Written, Save().result);
-    EXPECT_EQ(L"C:\\kmx", registry_.GetString(kLogging, L"FileName"));
+    EXPECT_EQ(L"C:\\kmx", m_registry.GetString(kLogging, L"FileName"));
 }
 
 TEST_F(SaverTest, RefusedSavesShowOneMessageAndLeaveTheStoreAsItWas) {
@@ -124,18 +124,18 @@ TEST_F(SaverTest, RefusedSavesShowOneMessageAndLeaveTheStoreAsItWas) {
                           {L"C:\\Temp", L"999", L"9989", {L"focus MaxDirSizeMB", kSizeBox}},
                           {L"C:\\Temp", L"0", L"99", {L"focus MaxDirSizeMB", kSizeBox}},
                           {L"C:\\Temp", L"-1", L"-1", {L"focus MaxDirSizeMB", kSizeBox}}};
-    model_.value[kEnabled] = 0;
-    const MemoryRegistry::Contents before = registry_.Snapshot();
+    m_model.value[kEnabled] = 0;
+    const MemoryRegistry::Contents before = m_registry.Snapshot();
     for (const Case& c : cases) {
-        hooks_.events.clear();
-        model_.logDirectory = c.directory;
-        model_.text[kMaxFileSizeMB] = c.fileSize;
-        model_.text[kMaxDirSizeMB] = c.dirSize;
+        m_hooks.events.clear();
+        m_model.logDirectory = c.directory;
+        m_model.text[kMaxFileSizeMB] = c.fileSize;
+        m_model.text[kMaxDirSizeMB] = c.dirSize;
         EXPECT_EQ(SaveResult::Refused, Save().result) << c.directory << ' ' << c.fileSize << ' ' << c.dirSize;
-        EXPECT_EQ(c.events, hooks_.events) << c.directory << ' ' << c.fileSize << ' ' << c.dirSize;
+        EXPECT_EQ(c.events, m_hooks.events) << c.directory << ' ' << c.fileSize << ' ' << c.dirSize;
     }
     EXPECT_EQ(0u, Writes());
-    EXPECT_EQ(before, registry_.Snapshot());
+    EXPECT_EQ(before, m_registry.Snapshot());
 }
 
 TEST_F(SaverTest, SizeRuleAcceptsTenTimesAndWritesTheSubstitutedSizes) {
@@ -148,31 +148,31 @@ TEST_F(SaverTest, SizeRuleAcceptsTenTimesAndWritesTheSubstitutedSizes) {
     const Case cases[] = {{L"10", L"100", 10, 100}, {L"999", L"9990", 999, 9990}, {L"", L"", 10, 100},
                           {L"0", L"0", 10, 100},    {L"", L"100", 10, 100},       {L"1", L"10", 1, 10}};
     for (const Case& c : cases) {
-        model_.text[kMaxFileSizeMB] = c.fileSize;
-        model_.text[kMaxDirSizeMB] = c.dirSize;
-        model_.value[kEnabled] = 1;  // a change, so that every case writes
+        m_model.text[kMaxFileSizeMB] = c.fileSize;
+        m_model.text[kMaxDirSizeMB] = c.dirSize;
+        m_model.value[kEnabled] = 1;  // a change, so that every case writes
         EXPECT_EQ(SaveResult::Written, Save().result) << c.fileSize << '/' << c.dirSize;
-        EXPECT_EQ(c.fileWritten, registry_.GetDword(kLogging, L"MaxFileSizeMB")) << c.fileSize;
-        EXPECT_EQ(c.dirWritten, registry_.GetDword(kLogging, L"MaxDirSizeMB")) << c.dirSize;
+        EXPECT_EQ(c.fileWritten, m_registry.GetDword(kLogging, L"MaxFileSizeMB")) << c.fileSize;
+        EXPECT_EQ(c.dirWritten, m_registry.GetDword(kLogging, L"MaxDirSizeMB")) << c.dirSize;
     }
-    EXPECT_TRUE(hooks_.events.empty());
+    EXPECT_TRUE(m_hooks.events.empty());
 }
 
 TEST_F(SaverTest, LimitsCompareAsTextAndAgeAndDepthAreWrittenAsConverted) {
-    model_.text[kMaxAgeDays] = L"";
-    model_.text[kMaxCallDepth] = L"010";
+    m_model.text[kMaxAgeDays] = L"";
+    m_model.text[kMaxCallDepth] = L"010";
     EXPECT_EQ(SaveResult::Written, Save().result);
-    EXPECT_EQ(0u, registry_.GetDword(kLogging, L"MaxAgeDays"));
-    EXPECT_EQ(10u, registry_.GetDword(kLogging, L"MaxCallDepth"));
+    EXPECT_EQ(0u, m_registry.GetDword(kLogging, L"MaxAgeDays"));
+    EXPECT_EQ(10u, m_registry.GetDword(kLogging, L"MaxCallDepth"));
 }
 
 TEST_F(SaverTest, FailedWritesAreAllAttemptedAndTheFirstIsReported) {
     for (int nth : {1, 30, 57}) {
-        registry_.ClearFaults();
-        registry_.ClearSetLog();
-        registry_.InjectFault(MemoryRegistry::Op::Set, 1450, kLogging, L"", nth);
-        registry_.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, kLogging, L"", 57);
-        model_.value[kEnabled] = 1;
+        m_registry.ClearFaults();
+        m_registry.ClearSetLog();
+        m_registry.InjectFault(MemoryRegistry::Op::Set, 1450, kLogging, L"", nth);
+        m_registry.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, kLogging, L"", 57);
+        m_model.value[kEnabled] = 1;
         const SaveOutcome outcome = Save();
         EXPECT_EQ(SaveResult::WriteFailed, outcome.result) << nth;
         EXPECT_EQ(Info(kSaveOrder[nth - 1]).name, outcome.failedValue) << nth;
@@ -183,13 +183,13 @@ TEST_F(SaverTest, FailedWritesAreAllAttemptedAndTheFirstIsReported) {
 }
 
 TEST_F(SaverTest, OldSwitchMessageComesOnceBetweenTheLastTwoWrites) {
-    model_.value[kEnabled] = 1;
+    m_model.value[kEnabled] = 1;
     EXPECT_EQ(SaveResult::Written, Save(true).result);
     EXPECT_EQ(std::vector<std::wstring>{std::wstring(L"Access Denied|") + kOldSwitchText + L"|16"},
-              hooks_.events);
-    ASSERT_EQ(std::vector<std::size_t>{56}, hooks_.writesAtMessage);
-    EXPECT_EQ(L"EnableAppDump", registry_.SetLog()[55].name);
-    EXPECT_EQ(L"MaxCallDepth", registry_.SetLog()[56].name);
+              m_hooks.events);
+    ASSERT_EQ(std::vector<std::size_t>{56}, m_hooks.writesAtMessage);
+    EXPECT_EQ(L"EnableAppDump", m_registry.SetLog()[55].name);
+    EXPECT_EQ(L"MaxCallDepth", m_registry.SetLog()[56].name);
 }
 
 // Without a logging key the recorded values are the factory values: an

@@ -103,7 +103,7 @@ public:
     template <typename Where, typename What>
     void Check(bool ok, const Where& where, const What& what) {
         if (ok) return;
-        if (++count_ > kReported) return;
+        if (++m_count > kReported) return;
         if constexpr (std::is_invocable_v<const What&>) {
             ADD_FAILURE() << where << ": " << what();
         } else {
@@ -137,12 +137,12 @@ public:
               [&] { return "the registry differs: " + FirstDifference(expected, got); });
     }
 
-    int Count() const { return count_; }
+    int Count() const { return m_count; }
 
     // Fails the test on any mismatch; records how many cases ran as the
     // test property `property` and logs it as "[ tag ] name: N unit".
     void Finish(const char* tag, const char* name, const char* property, int cases, const char* unit) {
-        EXPECT_EQ(0, count_) << "mismatches in all";
+        EXPECT_EQ(0, m_count) << "mismatches in all";
         ::testing::Test::RecordProperty(property, cases);
         std::string padded = tag;
         padded.resize(8, ' ');
@@ -151,7 +151,7 @@ public:
 
 private:
     static constexpr int kReported = 12;
-    int count_ = 0;
+    int m_count = 0;
 };
 
 }  // namespace storetest

@@ -25,37 +25,38 @@ const Bytes kAbcBare = {'a', 0, 'b', 0, 'c', 0};
 
 class MemoryContractRegistry : public ContractRegistry {
 public:
-    IRegistry& Registry() override { return registry_; }
+    IRegistry& Registry() override { return m_registry; }
     std::optional<std::uint32_t> StoredType(const std::wstring& keyPath, const std::wstring& name) override {
-        const auto value = registry_.Get(L"HKCU\\" + keyPath, name);
+        const auto value = m_registry.Get(L"HKCU\\" + keyPath, name);
         if (!value) return std::nullopt;
         return value->type;
     }
 
 private:
-    MemoryRegistry registry_;
+    MemoryRegistry m_registry;
 };
 
 class RegistryContractTest : public ::testing::TestWithParam<RegistryFactory> {
 protected:
     void SetUp() override {
-        subject_ = GetParam().make();
-        ASSERT_NE(subject_, nullptr);
-        registry_ = &subject_->Registry();
+        m_subject = GetParam().make();
+        ASSERT_NE(m_subject, nullptr);
+        m_registry = &m_subject->Registry();
         std::uint32_t disposition = 0;
-        ASSERT_EQ(kErrorSuccess, registry_->CreateKey(kHkeyCurrentUser, kRoot, kKeyQueryValue | kKeySetValue,
-                                                      &root_, &disposition));
+        ASSERT_EQ(kErrorSuccess, m_registry->CreateKey(kHkeyCurrentUser, kRoot, kKeyQueryValue | kKeySetValue,
+                                                       &m_root, &disposition));
         ASSERT_EQ(kRegCreatedNewKey, disposition);
     }
 
     void TearDown() override {
-        if (root_ != 0) {
-            EXPECT_EQ(kErrorSuccess, registry_->CloseKey(root_));
+        if (m_root != 0) {
+            EXPECT_EQ(kErrorSuccess, m_registry->CloseKey(m_root));
         }
     }
 
     RegStatus Set(const std::wstring& name, std::uint32_t type, const Bytes& bytes) {
-        return registry_->SetValue(root_, name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        return m_registry->SetValue(m_root, name, type, bytes.data(),
+                                    static_cast<std::uint32_t>(bytes.size()));
     }
 
     // Reads into a buffer of `capacity` bytes followed by sentinel bytes and
@@ -63,22 +64,22 @@ protected:
     Bytes Query(const std::wstring& name, std::uint32_t capacity, RegStatus* status, std::uint32_t* size) {
         Bytes buffer(capacity + 4, kSentinel);
         *size = capacity;
-        *status = registry_->QueryValue(root_, name, buffer.data(), size);
+        *status = m_registry->QueryValue(m_root, name, buffer.data(), size);
         return buffer;
     }
 
     // The stored bytes, read the way a careful caller does: size first, then data.
     Bytes Stored(const std::wstring& name) {
         std::uint32_t size = 0;
-        if (registry_->QueryValue(root_, name, nullptr, &size) != kErrorSuccess) return {};
+        if (m_registry->QueryValue(m_root, name, nullptr, &size) != kErrorSuccess) return {};
         Bytes data(size);
-        EXPECT_EQ(kErrorSuccess, registry_->QueryValue(root_, name, data.data(), &size));
+        EXPECT_EQ(kErrorSuccess, m_registry->QueryValue(m_root, name, data.data(), &size));
         return data;
     }
 
-    std::unique_ptr<ContractRegistry> subject_;
-    IRegistry* registry_ = nullptr;
-    RegKey root_ = 0;
+    std::unique_ptr<ContractRegistry> m_subject;
+    IRegistry* m_registry = nullptr;
+    RegKey m_root = 0;
 };
 
 Bytes WithSentinels(Bytes head, std::size_t total) {
@@ -90,34 +91,35 @@ TEST_P(RegistryContractTest, CreateTellsNewFromExistingAndOpenNeedsAnExistingKey
     const std::wstring path = std::wstring(kRoot) + L"\\Korvex\\Logging";
     RegKey key = 0;
     std::uint32_t disposition = 0;
-    ASSERT_EQ(kErrorSuccess, registry_->CreateKey(kHkeyCurrentUser, path, 3, &key, &disposition));
+    ASSERT_EQ(kErrorSuccess, m_registry->CreateKey(kHkeyCurrentUser, path, 3, &key, &disposition));
     EXPECT_EQ(kRegCreatedNewKey, disposition) << "intermediate keys are created on the way";
-    EXPECT_EQ(kErrorSuccess, registry_->CloseKey(key));
+    EXPECT_EQ(kErrorSuccess, m_registry->CloseKey(key));
 
     disposition = 0;
-    ASSERT_EQ(kErrorSuccess, registry_->CreateKey(kHkeyCurrentUser, L"SOFTWARE\\kmxcontract\\KORVEX\\logging",
-                                                  3, &key, &disposition));
+    ASSERT_EQ(kErrorSuccess,
+              m_registry->CreateKey(kHkeyCurrentUser, L"SOFTWARE\\kmxcontract\\KORVEX\\logging", 3, &key,
+                                    &disposition));
     EXPECT_EQ(kRegOpenedExistingKey, disposition) << "key paths ignore case";
-    EXPECT_EQ(kErrorSuccess, registry_->CloseKey(key));
+    EXPECT_EQ(kErrorSuccess, m_registry->CloseKey(key));
 
     key = 0x1234;
-    EXPECT_EQ(kErrorFileNotFound,
-              registry_->OpenKey(kHkeyCurrentUser, std::wstring(kRoot) + L"\\Missing", kKeyQueryValue, &key));
+    EXPECT_EQ(kErrorFileNotFound, m_registry->OpenKey(kHkeyCurrentUser, std::wstring(kRoot) + L"\\Missing",
+                                                      kKeyQueryValue, &key));
     EXPECT_EQ(0u, key) << "a failed open yields no key";
 
-    ASSERT_EQ(kErrorSuccess, registry_->OpenKey(kHkeyCurrentUser, path, kKeyQueryValue, &key));
-    EXPECT_EQ(kErrorSuccess, registry_->CloseKey(key));
+    ASSERT_EQ(kErrorSuccess, m_registry->OpenKey(kHkeyCurrentUser, path, kKeyQueryValue, &key));
+    EXPECT_EQ(kErrorSuccess, m_registry->CloseKey(key));
 }
 
 TEST_P(RegistryContractTest, HandlesToTheSameKeySeeTheSameValues) {
     RegKey reader = 0;
-    ASSERT_EQ(kErrorSuccess, registry_->OpenKey(kHkeyCurrentUser, kRoot, kKeyQueryValue, &reader));
+    ASSERT_EQ(kErrorSuccess, m_registry->OpenKey(kHkeyCurrentUser, kRoot, kKeyQueryValue, &reader));
     ASSERT_EQ(kErrorSuccess, Set(L"Shared", kRegDword, {7, 0, 0, 0}));
     std::uint8_t data[4] = {};
     std::uint32_t size = sizeof data;
-    EXPECT_EQ(kErrorSuccess, registry_->QueryValue(reader, L"Shared", data, &size));
+    EXPECT_EQ(kErrorSuccess, m_registry->QueryValue(reader, L"Shared", data, &size));
     EXPECT_EQ(7, data[0]);
-    EXPECT_EQ(kErrorSuccess, registry_->CloseKey(reader));
+    EXPECT_EQ(kErrorSuccess, m_registry->CloseKey(reader));
 }
 
 TEST_P(RegistryContractTest, FourByteReadOfLongerDataFailsWithoutTouchingTheBuffer) {
@@ -157,7 +159,7 @@ TEST_P(RegistryContractTest, MissingValueIsNotFound) {
     EXPECT_EQ(Bytes(8, kSentinel), buffer);
 
     size = 77;
-    EXPECT_EQ(kErrorFileNotFound, registry_->QueryValue(root_, L"Missing", nullptr, &size));
+    EXPECT_EQ(kErrorFileNotFound, m_registry->QueryValue(m_root, L"Missing", nullptr, &size));
     EXPECT_EQ(0u, size) << "a size query of a missing value reports 0";
 }
 
@@ -165,10 +167,10 @@ TEST_P(RegistryContractTest, SizeQueryWithoutBufferReportsTheStoredSize) {
     ASSERT_EQ(kErrorSuccess, Set(L"Text", kRegSz, kAbcTerminated));
     ASSERT_EQ(kErrorSuccess, Set(L"Empty", kRegSz, {}));
     std::uint32_t size = 0;
-    EXPECT_EQ(kErrorSuccess, registry_->QueryValue(root_, L"Text", nullptr, &size));
+    EXPECT_EQ(kErrorSuccess, m_registry->QueryValue(m_root, L"Text", nullptr, &size));
     EXPECT_EQ(8u, size);
     size = 77;
-    EXPECT_EQ(kErrorSuccess, registry_->QueryValue(root_, L"Empty", nullptr, &size));
+    EXPECT_EQ(kErrorSuccess, m_registry->QueryValue(m_root, L"Empty", nullptr, &size));
     EXPECT_EQ(0u, size);
 }
 
@@ -178,8 +180,8 @@ TEST_P(RegistryContractTest, SizeQueryWithoutBufferReportsTheStoredSize) {
 TEST_P(RegistryContractTest, StringReadIsTerminatedOnlyWhenThereIsRoom) {
     // The unit after the counted data is 'd', so nothing is added on the way in.
     const std::uint8_t abcd[] = {'a', 0, 'b', 0, 'c', 0, 'd', 0, 0, 0};
-    ASSERT_EQ(kErrorSuccess, registry_->SetValue(root_, L"Bare", kRegSz, abcd, 6));
-    ASSERT_EQ(kErrorSuccess, registry_->SetValue(root_, L"Binary", kRegBinary, abcd, 6));
+    ASSERT_EQ(kErrorSuccess, m_registry->SetValue(m_root, L"Bare", kRegSz, abcd, 6));
+    ASSERT_EQ(kErrorSuccess, m_registry->SetValue(m_root, L"Binary", kRegBinary, abcd, 6));
     ASSERT_EQ(kErrorSuccess, Set(L"Terminated", kRegSz, kAbcTerminated));
     RegStatus status = 0;
     std::uint32_t size = 0;
@@ -210,41 +212,41 @@ TEST_P(RegistryContractTest, StringReadIsTerminatedOnlyWhenThereIsRoom) {
 
 TEST_P(RegistryContractTest, StringSetWithoutItsTerminatorIsStoredWithIt) {
     // The counted size leaves out the NUL that follows in memory.
-    ASSERT_EQ(kErrorSuccess, registry_->SetValue(root_, L"Forgot", kRegSz, kAbcTerminated.data(), 6));
+    ASSERT_EQ(kErrorSuccess, m_registry->SetValue(m_root, L"Forgot", kRegSz, kAbcTerminated.data(), 6));
     EXPECT_EQ(kAbcTerminated, Stored(L"Forgot"));
-    EXPECT_EQ(kRegSz, subject_->StoredType(kRoot, L"Forgot"));
+    EXPECT_EQ(kRegSz, m_subject->StoredType(kRoot, L"Forgot"));
 
     // Counted on a string that goes on: stored as counted.
     const std::uint8_t abcd[] = {'a', 0, 'b', 0, 'c', 0, 'd', 0, 0, 0};
-    ASSERT_EQ(kErrorSuccess, registry_->SetValue(root_, L"Cut", kRegSz, abcd, 6));
+    ASSERT_EQ(kErrorSuccess, m_registry->SetValue(m_root, L"Cut", kRegSz, abcd, 6));
     EXPECT_EQ(kAbcBare, Stored(L"Cut"));
 }
 
 TEST_P(RegistryContractTest, ValuesKeepTheTypeTheyWereLastWrittenWith) {
     ASSERT_EQ(kErrorSuccess, Set(L"Flag", kRegBinary, {1, 0, 0, 0}));
     EXPECT_EQ((Bytes{1, 0, 0, 0}), Stored(L"Flag"));
-    EXPECT_EQ(kRegBinary, subject_->StoredType(kRoot, L"Flag")) << "4 bytes do not make a REG_DWORD";
+    EXPECT_EQ(kRegBinary, m_subject->StoredType(kRoot, L"Flag")) << "4 bytes do not make a REG_DWORD";
 
     ASSERT_EQ(kErrorSuccess, Set(L"Trigger", kRegSz, kAbcTerminated));
     ASSERT_EQ(kErrorSuccess, Set(L"Trigger", kRegDword, {1, 0, 0, 0}));
     EXPECT_EQ((Bytes{1, 0, 0, 0}), Stored(L"Trigger"));
-    EXPECT_EQ(kRegDword, subject_->StoredType(kRoot, L"Trigger"));
+    EXPECT_EQ(kRegDword, m_subject->StoredType(kRoot, L"Trigger"));
 
-    EXPECT_EQ(std::nullopt, subject_->StoredType(kRoot, L"Missing"));
+    EXPECT_EQ(std::nullopt, m_subject->StoredType(kRoot, L"Missing"));
 }
 
 TEST_P(RegistryContractTest, QueryOnlyHandleRefusesSetAndDelete) {
     ASSERT_EQ(kErrorSuccess, Set(L"Kept", kRegDword, {5, 0, 0, 0}));
     RegKey reader = 0;
-    ASSERT_EQ(kErrorSuccess, registry_->OpenKey(kHkeyCurrentUser, kRoot, kKeyQueryValue, &reader));
+    ASSERT_EQ(kErrorSuccess, m_registry->OpenKey(kHkeyCurrentUser, kRoot, kKeyQueryValue, &reader));
     const std::uint8_t one[] = {1, 0, 0, 0};
-    EXPECT_EQ(kErrorAccessDenied, registry_->SetValue(reader, L"Kept", kRegDword, one, 4));
-    EXPECT_EQ(kErrorAccessDenied, registry_->SetValue(reader, L"New", kRegDword, one, 4));
-    EXPECT_EQ(kErrorAccessDenied, registry_->DeleteValue(reader, L"Kept"));
-    EXPECT_EQ(kErrorAccessDenied, registry_->DeleteValue(reader, L"Missing")) << "rights are checked first";
-    EXPECT_EQ(kErrorSuccess, registry_->CloseKey(reader));
+    EXPECT_EQ(kErrorAccessDenied, m_registry->SetValue(reader, L"Kept", kRegDword, one, 4));
+    EXPECT_EQ(kErrorAccessDenied, m_registry->SetValue(reader, L"New", kRegDword, one, 4));
+    EXPECT_EQ(kErrorAccessDenied, m_registry->DeleteValue(reader, L"Kept"));
+    EXPECT_EQ(kErrorAccessDenied, m_registry->DeleteValue(reader, L"Missing")) << "rights are checked first";
+    EXPECT_EQ(kErrorSuccess, m_registry->CloseKey(reader));
     EXPECT_EQ((Bytes{5, 0, 0, 0}), Stored(L"Kept"));
-    EXPECT_EQ(std::nullopt, subject_->StoredType(kRoot, L"New"));
+    EXPECT_EQ(std::nullopt, m_subject->StoredType(kRoot, L"New"));
 }
 
 TEST_P(RegistryContractTest, ValueNamesIgnoreCase) {
@@ -252,30 +254,30 @@ TEST_P(RegistryContractTest, ValueNamesIgnoreCase) {
     EXPECT_EQ((Bytes{1, 0, 0, 0}), Stored(L"FORCEGALSYNC_OUTLOOK.EXE"));
     ASSERT_EQ(kErrorSuccess, Set(L"forcegalsync_outlook.exe", kRegDword, {2, 0, 0, 0}));
     EXPECT_EQ((Bytes{2, 0, 0, 0}), Stored(L"ForceGalSync_Outlook.exe")) << "one value, overwritten";
-    EXPECT_EQ(kErrorSuccess, registry_->DeleteValue(root_, L"FORCEGALSYNC_outlook.EXE"));
-    EXPECT_EQ(std::nullopt, subject_->StoredType(kRoot, L"ForceGalSync_Outlook.exe"));
+    EXPECT_EQ(kErrorSuccess, m_registry->DeleteValue(m_root, L"FORCEGALSYNC_outlook.EXE"));
+    EXPECT_EQ(std::nullopt, m_subject->StoredType(kRoot, L"ForceGalSync_Outlook.exe"));
 }
 
 TEST_P(RegistryContractTest, DeleteRemovesTheValueAndReportsAMissingOne) {
     ASSERT_EQ(kErrorSuccess, Set(L"Gone", kRegDword, {1, 0, 0, 0}));
-    EXPECT_EQ(kErrorSuccess, registry_->DeleteValue(root_, L"Gone"));
+    EXPECT_EQ(kErrorSuccess, m_registry->DeleteValue(m_root, L"Gone"));
     std::uint32_t size = 0;
-    EXPECT_EQ(kErrorFileNotFound, registry_->QueryValue(root_, L"Gone", nullptr, &size));
-    EXPECT_EQ(kErrorFileNotFound, registry_->DeleteValue(root_, L"Gone"));
+    EXPECT_EQ(kErrorFileNotFound, m_registry->QueryValue(m_root, L"Gone", nullptr, &size));
+    EXPECT_EQ(kErrorFileNotFound, m_registry->DeleteValue(m_root, L"Gone"));
 }
 
 TEST_P(RegistryContractTest, ClosedHandlesAreInvalidAndHivesNeverClose) {
     RegKey key = 0;
-    ASSERT_EQ(kErrorSuccess, registry_->OpenKey(kHkeyCurrentUser, kRoot, kKeyQueryValue, &key));
-    EXPECT_EQ(kErrorSuccess, registry_->CloseKey(key));
-    EXPECT_EQ(kErrorInvalidHandle, registry_->CloseKey(key));
+    ASSERT_EQ(kErrorSuccess, m_registry->OpenKey(kHkeyCurrentUser, kRoot, kKeyQueryValue, &key));
+    EXPECT_EQ(kErrorSuccess, m_registry->CloseKey(key));
+    EXPECT_EQ(kErrorInvalidHandle, m_registry->CloseKey(key));
     std::uint32_t size = 0;
-    EXPECT_EQ(kErrorInvalidHandle, registry_->QueryValue(key, L"Any", nullptr, &size));
-    EXPECT_EQ(kErrorInvalidHandle, registry_->CloseKey(0));
+    EXPECT_EQ(kErrorInvalidHandle, m_registry->QueryValue(key, L"Any", nullptr, &size));
+    EXPECT_EQ(kErrorInvalidHandle, m_registry->CloseKey(0));
 
-    EXPECT_EQ(kErrorSuccess, registry_->CloseKey(kHkeyCurrentUser));
-    ASSERT_EQ(kErrorSuccess, registry_->OpenKey(kHkeyCurrentUser, kRoot, kKeyQueryValue, &key));
-    EXPECT_EQ(kErrorSuccess, registry_->CloseKey(key));
+    EXPECT_EQ(kErrorSuccess, m_registry->CloseKey(kHkeyCurrentUser));
+    ASSERT_EQ(kErrorSuccess, m_registry->OpenKey(kHkeyCurrentUser, kRoot, kKeyQueryValue, &key));
+    EXPECT_EQ(kErrorSuccess, m_registry->CloseKey(key));
 }
 
 std::string FactoryName(const ::testing::TestParamInfo<RegistryFactory>& info) { return info.param.name; }

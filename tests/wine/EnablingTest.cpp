@@ -52,7 +52,7 @@ class EnablingFixture : public kmx::maindialog::MainWindowDriver {
 protected:
     // A loadable directory, so that Save passes its checks.
     void ArrangeLogging(const Switches& s) {
-        ASSERT_TRUE(real_.Ready());
+        ASSERT_TRUE(m_real.Ready());
         ASSERT_TRUE(PutDword(L"Enabled", s.enabled));
         ASSERT_TRUE(PutDword(L"ThreadAllThreads", s.allThreads));
         ASSERT_TRUE(PutDword(L"EnableRoll", s.enableRoll));
@@ -87,7 +87,7 @@ TEST_P(EnablingStatesTest, LoadedSwitchesDecideEveryGovernedControl) {
     EXPECT_EQ(GetParam().enabled, Mark(IDC_ENABLE_LOGGING) == BST_CHECKED);
     EXPECT_EQ(GetParam().allThreads, Mark(IDC_THREAD_ALL_THREADS) == BST_CHECKED);
     EXPECT_EQ(GetParam().enableRoll, Mark(IDC_ENABLE_ROLL) == BST_CHECKED);
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(AllCombinations, EnablingStatesTest,
@@ -136,17 +136,17 @@ TEST_F(EnablingTest, ClicksOnTheThreeSwitchesWalkThroughEveryCombination) {
         Click(step.box);
         EXPECT_EQ(expected, Marks());
         ExpectEnabledFor(step.after);
-        EXPECT_EQ(step.after.enabled, dlg_->Model().value[kmx::kEnabled] != 0);
-        EXPECT_EQ(step.after.allThreads, dlg_->Model().value[kmx::kThreadAllThreads] != 0);
-        EXPECT_EQ(step.after.enableRoll, dlg_->Model().value[kmx::kEnableRoll] != 0);
+        EXPECT_EQ(step.after.enabled, m_dlg->Model().value[kmx::kEnabled] != 0);
+        EXPECT_EQ(step.after.allThreads, m_dlg->Model().value[kmx::kThreadAllThreads] != 0);
+        EXPECT_EQ(step.after.enableRoll, m_dlg->Model().value[kmx::kEnableRoll] != 0);
     }
     for (std::size_t i = 0; i < 15; ++i) EXPECT_EQ(static_cast<int>(i % 2), Mark(threads[i])) << threads[i];
 
     // Logging is off again but the thread choice changed: Save writes.
     Click(IDOK);
-    ASSERT_TRUE(dlg_->HasEnded());
-    EXPECT_EQ(IDOK, dlg_->GetEndResult());
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    ASSERT_TRUE(m_dlg->HasEnded());
+    EXPECT_EQ(IDOK, m_dlg->GetEndResult());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_EQ(0, StoredDword(L"Enabled"));
     EXPECT_EQ(1, StoredDword(L"ThreadAllThreads"));
     EXPECT_EQ(0, StoredDword(L"EnableRoll"));
@@ -176,9 +176,9 @@ TEST_F(EnablingTest, SwitchingLoggingOffRevertsOnlyTheSingleFileSize) {
 
         EXPECT_EQ(BST_UNCHECKED, Mark(IDC_ENABLE_LOGGING));
         EXPECT_EQ(loadedText, ItemText(IDC_MAX_FILE_SIZE));
-        EXPECT_EQ(loadedText, dlg_->Model().text[kmx::kMaxFileSizeMB]);
+        EXPECT_EQ(loadedText, m_dlg->Model().text[kmx::kMaxFileSizeMB]);
         EXPECT_EQ(L"800", ItemText(IDC_MAX_DIR_SIZE));
-        EXPECT_EQ(L"800", dlg_->Model().text[kmx::kMaxDirSizeMB]);
+        EXPECT_EQ(L"800", m_dlg->Model().text[kmx::kMaxDirSizeMB]);
         EXPECT_EQ(L"12", ItemText(IDC_MAX_AGE_DAYS));
         EXPECT_EQ(L"33", ItemText(IDC_MAX_CALL_DEPTH));
         EXPECT_EQ(L"abc", ItemText(IDC_LOG_PREFIX));
@@ -212,11 +212,11 @@ TEST_F(EnablingTest, PlainCheckBoxClickCopiesTheWindowAndEnablesNothing) {
         Click(id);
 
         EXPECT_NE(before, Mark(id));
-        EXPECT_EQ(Mark(id), dlg_->Model().value[setting]);
-        EXPECT_EQ(calendar, dlg_->Model().value[kmx::kEnableAppDump]);
+        EXPECT_EQ(Mark(id), m_dlg->Model().value[setting]);
+        EXPECT_EQ(calendar, m_dlg->Model().value[kmx::kEnableAppDump]);
         EXPECT_EQ(enabled, EnabledStates());
     }
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
 // No rule runs on a plain click, even when the model it copies says
@@ -235,10 +235,10 @@ TEST_F(EnablingTest, PlainCheckBoxClickAppliesNoRule) {
           IDC_ENABLE_MAX_AGE, IDC_DETAIL_FN_API, IDC_DETAIL_CMNT_GEN, IDC_AREA_CHANGES}) {
         SCOPED_TRACE(id);
         Click(id);
-        EXPECT_EQ(Mark(id), dlg_->Model().value[kmx::maindialog::SettingOf(id)]);
-        EXPECT_EQ(0, dlg_->Model().value[kmx::kEnabled]);
-        EXPECT_EQ(1, dlg_->Model().value[kmx::kThreadAllThreads]);
-        EXPECT_EQ(0, dlg_->Model().value[kmx::kEnableRoll]);
+        EXPECT_EQ(Mark(id), m_dlg->Model().value[kmx::maindialog::SettingOf(id)]);
+        EXPECT_EQ(0, m_dlg->Model().value[kmx::kEnabled]);
+        EXPECT_EQ(1, m_dlg->Model().value[kmx::kThreadAllThreads]);
+        EXPECT_EQ(0, m_dlg->Model().value[kmx::kEnableRoll]);
         EXPECT_EQ(enabled, EnabledStates());
         EXPECT_EQ(L"50", ItemText(IDC_MAX_FILE_SIZE));
     }
@@ -256,11 +256,11 @@ TEST_F(EnablingTest, CalendarTrackingClickReachesTheModelOnlyWithTheNextCopy) {
 
     Click(IDC_ENABLE_CALENDAR_TRACKING);
     EXPECT_EQ(BST_CHECKED, Mark(IDC_ENABLE_CALENDAR_TRACKING));
-    EXPECT_EQ(0, dlg_->Model().value[kmx::kEnableAppDump]);
+    EXPECT_EQ(0, m_dlg->Model().value[kmx::kEnableAppDump]);
     EXPECT_EQ(enabled, EnabledStates());
 
     Click(IDC_KEEP_LOGGING);
-    EXPECT_EQ(1, dlg_->Model().value[kmx::kEnableAppDump]);
+    EXPECT_EQ(1, m_dlg->Model().value[kmx::kEnableAppDump]);
 }
 
 // ---- Collapsed and expanded views ----
@@ -276,32 +276,32 @@ protected:
     LONG Width(const RECT& r) const { return r.right - r.left; }
 
     void ExpectCollapsed(const RECT& opened) {
-        const RECT window = Rect(dlg_->m_hWnd);
+        const RECT window = Rect(m_dlg->m_hWnd);
         const RECT marker = Rect(Item(IDC_MARKER_COLLAPSED));
         EXPECT_EQ(marker.top - window.top + 4, Height(window));
         EXPECT_EQ(opened.left, window.left);
         EXPECT_EQ(opened.top, window.top);
         EXPECT_EQ(Width(opened), Width(window));
         EXPECT_EQ(L"Advanced >>", ItemText(IDC_ADVANCED));
-        EXPECT_EQ(1, dlg_->IsCollapsed());
+        EXPECT_EQ(1, m_dlg->IsCollapsed());
     }
 
     void ExpectExpanded(const RECT& opened) {
-        const RECT window = Rect(dlg_->m_hWnd);
+        const RECT window = Rect(m_dlg->m_hWnd);
         const RECT marker = Rect(Item(IDC_MARKER_EXPANDED));
         EXPECT_EQ(2 * marker.bottom - marker.top - window.top, Height(window));
         EXPECT_EQ(opened.left, window.left);
         EXPECT_EQ(opened.top, window.top);
         EXPECT_EQ(Width(opened), Width(window));
         EXPECT_EQ(L"<< Advanced", ItemText(IDC_ADVANCED));
-        EXPECT_EQ(0, dlg_->IsCollapsed());
+        EXPECT_EQ(0, m_dlg->IsCollapsed());
     }
 };
 
 TEST_F(AdvancedViewTest, OpensCollapsedAndEachClickSwitchesTheView) {
     ArrangeLogging({true, false, true});
     Open();
-    const RECT opened = Rect(dlg_->m_hWnd);
+    const RECT opened = Rect(m_dlg->m_hWnd);
     ExpectCollapsed(opened);
     // The collapsed window ends above the thread boxes, the expanded one below.
     EXPECT_LT(opened.bottom, Rect(Item(IDC_THREAD_MAIN)).top);
@@ -312,11 +312,11 @@ TEST_F(AdvancedViewTest, OpensCollapsedAndEachClickSwitchesTheView) {
         SCOPED_TRACE(round);
         Click(IDC_ADVANCED);
         ExpectExpanded(opened);
-        EXPECT_GT(Rect(dlg_->m_hWnd).bottom, Rect(Item(IDC_PRETTY_PRINT)).bottom);
-        EXPECT_GT(Height(Rect(dlg_->m_hWnd)), Height(opened));
+        EXPECT_GT(Rect(m_dlg->m_hWnd).bottom, Rect(Item(IDC_PRETTY_PRINT)).bottom);
+        EXPECT_GT(Height(Rect(m_dlg->m_hWnd)), Height(opened));
         Click(IDC_ADVANCED);
         ExpectCollapsed(opened);
-        EXPECT_EQ(Height(opened), Height(Rect(dlg_->m_hWnd)));
+        EXPECT_EQ(Height(opened), Height(Rect(m_dlg->m_hWnd)));
     }
     // The view only cuts controls off: none is hidden, disabled or changed.
     EXPECT_EQ(enabled, EnabledStates());

@@ -39,44 +39,44 @@ Texts Trigger(IRegistry& registry, const std::wstring& prefix) {
 
 class GalSyncTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(reg_.Ready()); }
+    void SetUp() override { ASSERT_TRUE(m_reg.Ready()); }
 
-    PrivateRegistry reg_;
+    PrivateRegistry m_reg;
 };
 
 TEST_F(GalSyncTest, OutlookVariantCreatesTheKeyAndWritesOneValue) {
-    ASSERT_FALSE(reg_.KeyExists(kHkeyCurrentUser, kKorvex));
+    ASSERT_FALSE(m_reg.KeyExists(kHkeyCurrentUser, kKorvex));
 
-    EXPECT_EQ(Texts{kSuccess}, Trigger(reg_.Registry(), kForceGalSyncPrefix));
+    EXPECT_EQ(Texts{kSuccess}, Trigger(m_reg.Registry(), kForceGalSyncPrefix));
 
     EXPECT_EQ(std::vector<std::wstring>{L"ForceGalSync_Outlook.exe"},
-              reg_.ValueNames(kHkeyCurrentUser, kKorvex));
-    EXPECT_TRUE(IsDwordOne(reg_, L"ForceGalSync_Outlook.exe"));
-    EXPECT_FALSE(reg_.KeyExists(kHkeyLocalMachine, kKorvex)) << "the flag is only read";
+              m_reg.ValueNames(kHkeyCurrentUser, kKorvex));
+    EXPECT_TRUE(IsDwordOne(m_reg, L"ForceGalSync_Outlook.exe"));
+    EXPECT_FALSE(m_reg.KeyExists(kHkeyLocalMachine, kKorvex)) << "the flag is only read";
 }
 
 TEST_F(GalSyncTest, BlackBerryServerVariantWritesBothHostsAndNoOutlookValue) {
-    ASSERT_TRUE(reg_.PutDword(kHkeyLocalMachine, kKorvex, L"isBES", 1));
+    ASSERT_TRUE(m_reg.PutDword(kHkeyLocalMachine, kKorvex, L"isBES", 1));
 
-    EXPECT_EQ(Texts{kSuccess}, Trigger(reg_.Registry(), kForceGalSyncDeltaPrefix));
+    EXPECT_EQ(Texts{kSuccess}, Trigger(m_reg.Registry(), kForceGalSyncDeltaPrefix));
 
-    EXPECT_EQ(2u, reg_.ValueNames(kHkeyCurrentUser, kKorvex).size());
-    EXPECT_TRUE(IsDwordOne(reg_, L"ForceGalSyncDelta_BlackBerryMailStoreSrvr.exe"));
-    EXPECT_TRUE(IsDwordOne(reg_, L"ForceGalSyncDelta_BlackBerryAgent.exe"));
-    EXPECT_FALSE(reg_.Get(kHkeyCurrentUser, kKorvex, L"ForceGalSyncDelta_Outlook.exe"));
+    EXPECT_EQ(2u, m_reg.ValueNames(kHkeyCurrentUser, kKorvex).size());
+    EXPECT_TRUE(IsDwordOne(m_reg, L"ForceGalSyncDelta_BlackBerryMailStoreSrvr.exe"));
+    EXPECT_TRUE(IsDwordOne(m_reg, L"ForceGalSyncDelta_BlackBerryAgent.exe"));
+    EXPECT_FALSE(m_reg.Get(kHkeyCurrentUser, kKorvex, L"ForceGalSyncDelta_Outlook.exe"));
 }
 
 TEST_F(GalSyncTest, ExistingTriggerOfAnyTypeBecomesDwordOne) {
-    ASSERT_TRUE(reg_.Put(kHkeyCurrentUser, kKorvex, L"ForceGalSync_Outlook.exe", REG_SZ, {'1', 0, 0, 0}));
-    ASSERT_TRUE(reg_.PutDword(kHkeyCurrentUser, kKorvex, L"ForceGalSyncDelta_Outlook.exe", 0));
-    ASSERT_TRUE(reg_.PutDword(kHkeyCurrentUser, kKorvex, L"Unrelated", 7));
+    ASSERT_TRUE(m_reg.Put(kHkeyCurrentUser, kKorvex, L"ForceGalSync_Outlook.exe", REG_SZ, {'1', 0, 0, 0}));
+    ASSERT_TRUE(m_reg.PutDword(kHkeyCurrentUser, kKorvex, L"ForceGalSyncDelta_Outlook.exe", 0));
+    ASSERT_TRUE(m_reg.PutDword(kHkeyCurrentUser, kKorvex, L"Unrelated", 7));
 
-    EXPECT_EQ(Texts{kSuccess}, Trigger(reg_.Registry(), kForceGalSyncPrefix));
-    EXPECT_EQ(Texts{kSuccess}, Trigger(reg_.Registry(), kForceGalSyncDeltaPrefix));
+    EXPECT_EQ(Texts{kSuccess}, Trigger(m_reg.Registry(), kForceGalSyncPrefix));
+    EXPECT_EQ(Texts{kSuccess}, Trigger(m_reg.Registry(), kForceGalSyncDeltaPrefix));
 
-    EXPECT_TRUE(IsDwordOne(reg_, L"ForceGalSync_Outlook.exe"));
-    EXPECT_TRUE(IsDwordOne(reg_, L"ForceGalSyncDelta_Outlook.exe"));
-    EXPECT_EQ(3u, reg_.ValueNames(kHkeyCurrentUser, kKorvex).size());
+    EXPECT_TRUE(IsDwordOne(m_reg, L"ForceGalSync_Outlook.exe"));
+    EXPECT_TRUE(IsDwordOne(m_reg, L"ForceGalSyncDelta_Outlook.exe"));
+    EXPECT_EQ(3u, m_reg.ValueNames(kHkeyCurrentUser, kKorvex).size());
 }
 
 // How isBES may be stored, and which variant each encoding means. Both
@@ -105,27 +105,27 @@ void PrintTo(const FlagCase& flag, std::ostream* out) { *out << flag.name; }
 class VariantFlagTest : public ::testing::TestWithParam<FlagCase> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(reg_.Ready());
+        ASSERT_TRUE(m_reg.Ready());
         const FlagCase& flag = GetParam();
         if (flag.hive != 0) {
-            ASSERT_TRUE(reg_.Put(flag.hive, kKorvex, L"isBES", flag.type, flag.bytes));
+            ASSERT_TRUE(m_reg.Put(flag.hive, kKorvex, L"isBES", flag.type, flag.bytes));
         }
     }
 
-    PrivateRegistry reg_;
+    PrivateRegistry m_reg;
 };
 
 TEST_P(VariantFlagTest, AllReadersAgreeOnTheVariant) {
     const bool expected = GetParam().blackBerryServer;
-    Korvex::Util::ScopedRegistry installed(reg_.Registry());
+    Korvex::Util::ScopedRegistry installed(m_reg.Registry());
 
-    EXPECT_EQ(expected, IsBESFromRegistry(reg_.Registry()));
+    EXPECT_EQ(expected, IsBESFromRegistry(m_reg.Registry()));
     EXPECT_EQ(expected, Korvex::Util::IsBESKMX() != 0);
 
-    EXPECT_EQ(Texts{kSuccess}, Trigger(reg_.Registry(), kForceGalSyncPrefix));
-    EXPECT_EQ(expected, IsDwordOne(reg_, L"ForceGalSync_BlackBerryMailStoreSrvr.exe"));
-    EXPECT_EQ(expected, IsDwordOne(reg_, L"ForceGalSync_BlackBerryAgent.exe"));
-    EXPECT_EQ(!expected, IsDwordOne(reg_, L"ForceGalSync_Outlook.exe"));
+    EXPECT_EQ(Texts{kSuccess}, Trigger(m_reg.Registry(), kForceGalSyncPrefix));
+    EXPECT_EQ(expected, IsDwordOne(m_reg, L"ForceGalSync_BlackBerryMailStoreSrvr.exe"));
+    EXPECT_EQ(expected, IsDwordOne(m_reg, L"ForceGalSync_BlackBerryAgent.exe"));
+    EXPECT_EQ(!expected, IsDwordOne(m_reg, L"ForceGalSync_Outlook.exe"));
 }
 
 std::string FlagCaseName(const ::testing::TestParamInfo<FlagCase>& info) { return info.param.name; }
@@ -152,80 +152,80 @@ class GalSyncRefusalTest : public ::testing::Test {
 protected:
     static constexpr wchar_t kTriggerKey[] = L"HKCU\\Software\\Korvex";
 
-    void MakeBlackBerryServer() { ASSERT_TRUE(registry_.PutDword(L"HKLM\\Software\\Korvex", L"isBES", 1)); }
+    void MakeBlackBerryServer() { ASSERT_TRUE(m_registry.PutDword(L"HKLM\\Software\\Korvex", L"isBES", 1)); }
 
     std::vector<std::wstring> AttemptedNames() const {
         std::vector<std::wstring> names;
-        for (const auto& call : registry_.SetLog()) names.push_back(call.name);
+        for (const auto& call : m_registry.SetLog()) names.push_back(call.name);
         return names;
     }
 
     void ExpectEveryKeyClosed() const {
-        EXPECT_EQ(0, registry_.OpenHandleCount());
-        EXPECT_EQ(registry_.OpenCount(), registry_.CloseCount());
+        EXPECT_EQ(0, m_registry.OpenHandleCount());
+        EXPECT_EQ(m_registry.OpenCount(), m_registry.CloseCount());
     }
 
-    MemoryRegistry registry_;
+    MemoryRegistry m_registry;
 };
 
 TEST_F(GalSyncRefusalTest, RefusedKeyShowsOneBoxAndWritesNothing) {
     MakeBlackBerryServer();
-    registry_.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kTriggerKey);
+    m_registry.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kTriggerKey);
 
     EXPECT_EQ(Texts{L"Failed to create registry key Software\\Korvex"},
-              Trigger(registry_, kForceGalSyncPrefix));
+              Trigger(m_registry, kForceGalSyncPrefix));
 
-    EXPECT_TRUE(registry_.SetLog().empty());
-    EXPECT_FALSE(registry_.KeyExists(kTriggerKey));
+    EXPECT_TRUE(m_registry.SetLog().empty());
+    EXPECT_FALSE(m_registry.KeyExists(kTriggerKey));
     ExpectEveryKeyClosed();
 }
 
 TEST_F(GalSyncRefusalTest, RefusedFirstWriteStopsBeforeTheSecond) {
     MakeBlackBerryServer();
-    registry_.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, kTriggerKey,
-                          L"ForceGalSync_BlackBerryMailStoreSrvr.exe");
+    m_registry.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, kTriggerKey,
+                           L"ForceGalSync_BlackBerryMailStoreSrvr.exe");
 
     EXPECT_EQ(Texts{L"Failed to set registry value ForceGalSync_BlackBerryMailStoreSrvr.exe"},
-              Trigger(registry_, kForceGalSyncPrefix));
+              Trigger(m_registry, kForceGalSyncPrefix));
 
     EXPECT_EQ(std::vector<std::wstring>{L"ForceGalSync_BlackBerryMailStoreSrvr.exe"}, AttemptedNames());
-    EXPECT_FALSE(registry_.ValueExists(kTriggerKey, L"ForceGalSync_BlackBerryAgent.exe"));
+    EXPECT_FALSE(m_registry.ValueExists(kTriggerKey, L"ForceGalSync_BlackBerryAgent.exe"));
     ExpectEveryKeyClosed();
 }
 
 TEST_F(GalSyncRefusalTest, RefusedSecondWriteKeepsTheFirstValue) {
     MakeBlackBerryServer();
-    registry_.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, kTriggerKey,
-                          L"ForceGalSyncDelta_BlackBerryAgent.exe");
+    m_registry.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, kTriggerKey,
+                           L"ForceGalSyncDelta_BlackBerryAgent.exe");
 
     EXPECT_EQ(Texts{L"Failed to set registry value ForceGalSyncDelta_BlackBerryAgent.exe"},
-              Trigger(registry_, kForceGalSyncDeltaPrefix));
+              Trigger(m_registry, kForceGalSyncDeltaPrefix));
 
-    EXPECT_EQ(1u, registry_.GetDword(kTriggerKey, L"ForceGalSyncDelta_BlackBerryMailStoreSrvr.exe"));
-    EXPECT_FALSE(registry_.ValueExists(kTriggerKey, L"ForceGalSyncDelta_BlackBerryAgent.exe"));
+    EXPECT_EQ(1u, m_registry.GetDword(kTriggerKey, L"ForceGalSyncDelta_BlackBerryMailStoreSrvr.exe"));
+    EXPECT_FALSE(m_registry.ValueExists(kTriggerKey, L"ForceGalSyncDelta_BlackBerryAgent.exe"));
     ExpectEveryKeyClosed();
 }
 
 TEST_F(GalSyncRefusalTest, RefusedOutlookWriteNamesItsValue) {
-    registry_.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied);
+    m_registry.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied);
 
     EXPECT_EQ(Texts{L"Failed to set registry value ForceGalSyncDelta_Outlook.exe"},
-              Trigger(registry_, kForceGalSyncDeltaPrefix));
+              Trigger(m_registry, kForceGalSyncDeltaPrefix));
     ExpectEveryKeyClosed();
 }
 
 TEST_F(GalSyncRefusalTest, WritesDwordOnePerHostInOrderAndClosesBeforeReporting) {
     MakeBlackBerryServer();
     int openWhenShown = -1;
-    TriggerGalSync(registry_, kForceGalSyncPrefix,
-                   [&](const std::wstring&) { openWhenShown = registry_.OpenHandleCount(); });
+    TriggerGalSync(m_registry, kForceGalSyncPrefix,
+                   [&](const std::wstring&) { openWhenShown = m_registry.OpenHandleCount(); });
 
     EXPECT_EQ(0, openWhenShown);
-    ASSERT_EQ(2u, registry_.SetLog().size());
+    ASSERT_EQ(2u, m_registry.SetLog().size());
     EXPECT_EQ((std::vector<std::wstring>{L"ForceGalSync_BlackBerryMailStoreSrvr.exe",
                                          L"ForceGalSync_BlackBerryAgent.exe"}),
               AttemptedNames());
-    for (const auto& call : registry_.SetLog()) {
+    for (const auto& call : m_registry.SetLog()) {
         EXPECT_EQ(kRegDword, call.type);
         EXPECT_EQ((std::vector<std::uint8_t>{1, 0, 0, 0}), call.bytes);
     }

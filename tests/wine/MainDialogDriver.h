@@ -115,23 +115,23 @@ protected:
     // from the registry.
     bool Open(IRegistry& registry) {
         Close();
-        scope_ = std::make_unique<Korvex::Util::ScopedRegistry>(registry);
-        dlg_ = std::make_unique<CKMXLogCtlDlg>(registry);
-        return dlg_->Create() != FALSE;
+        m_scope = std::make_unique<Korvex::Util::ScopedRegistry>(registry);
+        m_dlg = std::make_unique<CKMXLogCtlDlg>(registry);
+        return m_dlg->Create() != FALSE;
     }
 
     // Opens the dialog over the private registry.
-    void Open() { ASSERT_TRUE(Open(real_.Registry())); }
+    void Open() { ASSERT_TRUE(Open(m_real.Registry())); }
 
     // Destroys the dialog object (which closes its logging key), then puts
     // the previous registry back.
     void Close() {
-        dlg_.reset();
-        scope_.reset();
+        m_dlg.reset();
+        m_scope.reset();
     }
 
-    CKMXLogCtlDlg& Dlg() { return *dlg_; }
-    HWND Item(int id) const { return GetDlgItem(dlg_->m_hWnd, id); }
+    CKMXLogCtlDlg& Dlg() { return *m_dlg; }
+    HWND Item(int id) const { return GetDlgItem(m_dlg->m_hWnd, id); }
     std::wstring ItemText(int id) const { return WindowText(Item(id)); }
     int Mark(int id) const { return static_cast<int>(SendMessageW(Item(id), BM_GETCHECK, 0, 0)); }
     bool IsChecked(int id) const { return Mark(id) == BST_CHECKED; }
@@ -142,9 +142,9 @@ protected:
     void Type(int id, const std::wstring& text) {
         SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
-    bool IsOpen() const { return !dlg_->HasEnded() && dlg_->m_hWnd != nullptr && IsWindow(dlg_->m_hWnd); }
+    bool IsOpen() const { return !m_dlg->HasEnded() && m_dlg->m_hWnd != nullptr && IsWindow(m_dlg->m_hWnd); }
     bool EndedWith(INT_PTR result) const {
-        return dlg_->HasEnded() && dlg_->GetEndResult() == result && dlg_->m_hWnd == nullptr;
+        return m_dlg->HasEnded() && m_dlg->GetEndResult() == result && m_dlg->m_hWnd == nullptr;
     }
 
     // The mark of every setting's check box.
@@ -160,7 +160,7 @@ protected:
     std::map<HWND, bool> EnabledStates() const {
         std::map<HWND, bool> states;
         EnumChildWindows(
-            dlg_->m_hWnd,
+            m_dlg->m_hWnd,
             [](HWND child, LPARAM out) {
                 (*reinterpret_cast<std::map<HWND, bool>*>(out))[child] = IsWindowEnabled(child) != FALSE;
                 return TRUE;
@@ -171,41 +171,41 @@ protected:
 
     // The logging key and the variant flag in the private registry.
     bool PutDword(const wchar_t* name, DWORD value) {
-        return real_.PutDword(kHkeyCurrentUser, kLoggingPath, name, value);
+        return m_real.PutDword(kHkeyCurrentUser, kLoggingPath, name, value);
     }
     bool PutString(const wchar_t* name, const std::wstring& text) {
-        return real_.Put(kHkeyCurrentUser, kLoggingPath, name, REG_SZ, StringBytes(text));
+        return m_real.Put(kHkeyCurrentUser, kLoggingPath, name, REG_SZ, StringBytes(text));
     }
-    bool PutVariant(DWORD isBes) { return real_.PutDword(kHkeyLocalMachine, kKorvexPath, L"isBES", isBes); }
+    bool PutVariant(DWORD isBes) { return m_real.PutDword(kHkeyLocalMachine, kKorvexPath, L"isBES", isBes); }
 
     // -1 when the value is missing or not a REG_DWORD.
     long long StoredDword(const wchar_t* name) {
-        const auto value = real_.Get(kHkeyCurrentUser, kLoggingPath, name);
+        const auto value = m_real.Get(kHkeyCurrentUser, kLoggingPath, name);
         if (!value || value->type != REG_DWORD || value->bytes.size() != 4) return -1;
         return value->bytes[0] | value->bytes[1] << 8 | value->bytes[2] << 16 |
                static_cast<long long>(value->bytes[3]) << 24;
     }
     std::wstring StoredString(const wchar_t* name) {
-        const auto value = real_.Get(kHkeyCurrentUser, kLoggingPath, name);
+        const auto value = m_real.Get(kHkeyCurrentUser, kLoggingPath, name);
         if (!value || value->type != REG_SZ || value->bytes.size() < 2) return L"<missing>";
         return std::wstring(reinterpret_cast<const wchar_t*>(value->bytes.data()),
                             value->bytes.size() / 2 - 1);
     }
-    KeyContents StoredValues() { return ReadKey(real_, kHkeyCurrentUser, kLoggingPath); }
+    KeyContents StoredValues() { return ReadKey(m_real, kHkeyCurrentUser, kLoggingPath); }
 
-    PrivateRegistry real_;
-    MemoryRegistry memory_;
-    ScopedMessageBoxRecorder boxes_{IDOK};
+    PrivateRegistry m_real;
+    MemoryRegistry m_memory;
+    ScopedMessageBoxRecorder m_boxes{IDOK};
     // Destroyed first: the dialog, then the registry it was opened over.
-    std::unique_ptr<Korvex::Util::ScopedRegistry> scope_;
-    std::unique_ptr<CKMXLogCtlDlg> dlg_;
+    std::unique_ptr<Korvex::Util::ScopedRegistry> m_scope;
+    std::unique_ptr<CKMXLogCtlDlg> m_dlg;
 };
 
 class MainDialogFixture : public ::testing::Test, public MainWindowDriver {
 protected:
     void SetUp() override {
         InitCommonControls();
-        ASSERT_TRUE(real_.Ready());
+        ASSERT_TRUE(m_real.Ready());
     }
 };
 

@@ -21,18 +21,18 @@ const wchar_t kSizeRule[] =
 class BoxSpy {
 public:
     explicit BoxSpy(std::function<void()> onBox) {
-        previous_ = SetMessageBoxFunction(
+        m_previous = SetMessageBoxFunction(
             [this, onBox](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
                 onBox();
-                return previous_(owner, text, caption, type);
+                return m_previous(owner, text, caption, type);
             });
     }
-    ~BoxSpy() { SetMessageBoxFunction(std::move(previous_)); }
+    ~BoxSpy() { SetMessageBoxFunction(std::move(m_previous)); }
     BoxSpy(const BoxSpy&) = delete;
     BoxSpy& operator=(const BoxSpy&) = delete;
 
 private:
-    MessageBoxFunction previous_;
+    MessageBoxFunction m_previous;
 };
 
 void ExpectOneErrorBox(const ScopedMessageBoxRecorder& boxes, HWND owner, const std::wstring& text) {
@@ -59,28 +59,28 @@ std::vector<std::wstring> SaveOrderNames() {
 // ---- The real registry ----
 
 TEST_F(MainDialogSaveTest, UnchangedSaveWritesNothingAndCloses) {
-    ASSERT_TRUE(Open(real_.Registry()));
+    ASSERT_TRUE(Open(m_real.Registry()));
     const KeyContents before = StoredValues();
     ASSERT_EQ(57u, before.size());
 
     Click(IDOK);
     EXPECT_TRUE(EndedWith(IDOK));
     EXPECT_EQ(before, StoredValues());
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
 TEST_F(MainDialogSaveTest, ChangedSaveWritesEveryValueWithTheComposedFileName) {
-    ASSERT_TRUE(Open(real_.Registry()));
+    ASSERT_TRUE(Open(m_real.Registry()));
     // Sentinels behind the window's back: every value must be written anew.
     for (const SettingInfo& info : kCatalogue)
-        ASSERT_TRUE(real_.Put(kHkeyCurrentUser, kLoggingPath, info.name, REG_BINARY, {0xEE}));
+        ASSERT_TRUE(m_real.Put(kHkeyCurrentUser, kLoggingPath, info.name, REG_BINARY, {0xEE}));
 
     Click(IDC_ENABLE_LOGGING);
     Click(IDC_AREA_SAX);  // "SAX" in Areas, off by default
     Type(IDC_LOG_DIRECTORY, L"C:\\windows\\\\\\");
     Click(IDOK);
     EXPECT_TRUE(EndedWith(IDOK));
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 
     const KeyContents stored = StoredValues();
     EXPECT_EQ(57u, stored.size());
@@ -104,7 +104,7 @@ TEST_F(MainDialogSaveTest, ChangedSaveWritesEveryValueWithTheComposedFileName) {
 // The focus can only go to the edit while logging is on: the platform gives
 // none to a disabled window.
 TEST_F(MainDialogSaveTest, MissingDirectoryIsRefusedWithFocusOnItsEdit) {
-    ASSERT_TRUE(Open(real_.Registry()));
+    ASSERT_TRUE(Open(m_real.Registry()));
     const KeyContents before = StoredValues();
     ASSERT_FALSE(IsChecked(IDC_ENABLE_LOGGING));
     Type(IDC_LOG_DIRECTORY, L"C:\\no such directory\\");
@@ -112,20 +112,20 @@ TEST_F(MainDialogSaveTest, MissingDirectoryIsRefusedWithFocusOnItsEdit) {
 
     Click(IDOK);
     EXPECT_TRUE(IsOpen());
-    ExpectOneErrorBox(boxes_, Dlg().m_hWnd, kDirectoryMissing);
+    ExpectOneErrorBox(m_boxes, Dlg().m_hWnd, kDirectoryMissing);
     EXPECT_EQ(before, StoredValues());
 
     Click(IDC_ENABLE_LOGGING);
     Click(IDOK);
     EXPECT_TRUE(IsOpen());
-    ASSERT_EQ(2u, boxes_.Boxes().size());
-    EXPECT_EQ(kDirectoryMissing, boxes_.Boxes()[1].text);
+    ASSERT_EQ(2u, m_boxes.Boxes().size());
+    EXPECT_EQ(kDirectoryMissing, m_boxes.Boxes()[1].text);
     EXPECT_EQ(Item(IDC_LOG_DIRECTORY), GetFocus());
     EXPECT_EQ(before, StoredValues());
 }
 
 TEST_F(MainDialogSaveTest, BrokenSizeRuleIsRefusedAndASecondSaveCanPass) {
-    ASSERT_TRUE(Open(real_.Registry()));
+    ASSERT_TRUE(Open(m_real.Registry()));
     const KeyContents before = StoredValues();
     Click(IDC_ENABLE_LOGGING);
     Type(IDC_MAX_FILE_SIZE, L"11");
@@ -133,20 +133,20 @@ TEST_F(MainDialogSaveTest, BrokenSizeRuleIsRefusedAndASecondSaveCanPass) {
 
     Click(IDOK);
     EXPECT_TRUE(IsOpen());
-    ExpectOneErrorBox(boxes_, Dlg().m_hWnd, kSizeRule);
+    ExpectOneErrorBox(m_boxes, Dlg().m_hWnd, kSizeRule);
     EXPECT_EQ(Item(IDC_MAX_DIR_SIZE), GetFocus());
     EXPECT_EQ(before, StoredValues());
 
     Type(IDC_MAX_DIR_SIZE, L"110");
     Click(IDOK);
     EXPECT_TRUE(EndedWith(IDOK));
-    EXPECT_EQ(1u, boxes_.Boxes().size());
+    EXPECT_EQ(1u, m_boxes.Boxes().size());
     EXPECT_EQ(DwordBytes(11), StoredValues().at(L"MaxFileSizeMB").second);
     EXPECT_EQ(DwordBytes(110), StoredValues().at(L"MaxDirSizeMB").second);
 }
 
 TEST_F(MainDialogSaveTest, CancelAfterChangesWritesNothing) {
-    ASSERT_TRUE(Open(real_.Registry()));
+    ASSERT_TRUE(Open(m_real.Registry()));
     const KeyContents before = StoredValues();
     Click(IDC_ENABLE_LOGGING);
     Click(IDC_AREA_SAX);
@@ -156,84 +156,84 @@ TEST_F(MainDialogSaveTest, CancelAfterChangesWritesNothing) {
     Click(IDCANCEL);
     EXPECT_TRUE(EndedWith(IDCANCEL));
     EXPECT_EQ(before, StoredValues());
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
 // ---- The in-memory registry: refusals, failures and handle counts ----
 
 TEST_F(MainDialogSaveTest, OldSwitchMessageComesOnceBetweenTheLastTwoWrites) {
-    ASSERT_TRUE(memory_.PutDword(kMemoryKorvex, L"verboseLogging", 1));
-    memory_.DenyRights(kMemoryKorvex, kKeySetValue);
-    ASSERT_TRUE(Open(memory_));
+    ASSERT_TRUE(m_memory.PutDword(kMemoryKorvex, L"verboseLogging", 1));
+    m_memory.DenyRights(kMemoryKorvex, kKeySetValue);
+    ASSERT_TRUE(Open(m_memory));
     ASSERT_TRUE(Dlg().Loaded().oldSwitchRefused);
-    memory_.ClearSetLog();
+    m_memory.ClearSetLog();
 
     std::vector<std::wstring> writtenBeforeBox;
-    BoxSpy spy([&] { writtenBeforeBox = WrittenNames(memory_); });
+    BoxSpy spy([&] { writtenBeforeBox = WrittenNames(m_memory); });
     Click(IDC_ENABLE_LOGGING);
     Click(IDOK);
     EXPECT_TRUE(EndedWith(IDOK));
 
-    ASSERT_EQ(1u, boxes_.Boxes().size());
-    const ScopedMessageBoxRecorder::Box& box = boxes_.Boxes()[0];
+    ASSERT_EQ(1u, m_boxes.Boxes().size());
+    const ScopedMessageBoxRecorder::Box& box = m_boxes.Boxes()[0];
     EXPECT_EQ(L"Unable to delete the old verboseLogging registry value.  Please delete it.", box.text);
     EXPECT_EQ(L"Access Denied", box.caption);
     EXPECT_EQ(0x10u, box.type);
     const std::vector<std::wstring> all = SaveOrderNames();
     EXPECT_EQ(std::vector<std::wstring>(all.begin(), all.end() - 1), writtenBeforeBox);
-    EXPECT_EQ(all, WrittenNames(memory_));
+    EXPECT_EQ(all, WrittenNames(m_memory));
 }
 
 TEST_F(MainDialogSaveTest, FailedWriteIsReportedAndKeepsTheWindowOpen) {
-    ASSERT_TRUE(Open(memory_));
-    memory_.ClearSetLog();
-    memory_.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, L"", L"DetailCmntRows");
+    ASSERT_TRUE(Open(m_memory));
+    m_memory.ClearSetLog();
+    m_memory.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, L"", L"DetailCmntRows");
     Click(IDC_ENABLE_LOGGING);
 
     Click(IDOK);
-    EXPECT_EQ(SaveOrderNames(), WrittenNames(memory_)) << "every value is attempted";
-    ExpectOneErrorBox(boxes_, Dlg().m_hWnd, L"Failed to set registry value DetailCmntRows");
+    EXPECT_EQ(SaveOrderNames(), WrittenNames(m_memory)) << "every value is attempted";
+    ExpectOneErrorBox(m_boxes, Dlg().m_hWnd, L"Failed to set registry value DetailCmntRows");
     EXPECT_TRUE(IsOpen());
 
-    memory_.ClearFaults();
+    m_memory.ClearFaults();
     Click(IDOK);
     EXPECT_TRUE(EndedWith(IDOK)) << "a retry that succeeds closes the window";
-    EXPECT_EQ(1u, boxes_.Boxes().size());
-    EXPECT_EQ(std::optional<std::uint32_t>(1), memory_.GetDword(kMemoryLogging, L"Enabled"));
+    EXPECT_EQ(1u, m_boxes.Boxes().size());
+    EXPECT_EQ(std::optional<std::uint32_t>(1), m_memory.GetDword(kMemoryLogging, L"Enabled"));
 }
 
 TEST_F(MainDialogSaveTest, WithoutTheLoggingKeyTheWindowOpensAndSaveReportsTheFirstWrite) {
-    memory_.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kMemoryLogging);
-    ASSERT_TRUE(Open(memory_));
+    m_memory.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, kMemoryLogging);
+    ASSERT_TRUE(Open(m_memory));
     EXPECT_EQ(0u, Dlg().Loaded().key.Get());
     EXPECT_FALSE(IsChecked(IDC_ENABLE_LOGGING));
     EXPECT_EQ(TempPath(), ItemText(IDC_LOG_DIRECTORY));
     EXPECT_EQ(L"kmx", ItemText(IDC_LOG_PREFIX));
     EXPECT_EQ(L"10", ItemText(IDC_MAX_FILE_SIZE));
     EXPECT_TRUE(IsWindowVisible(Item(IDC_ENABLE_CALENDAR_TRACKING))) << "ShowAppDump was never read";
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 
     Click(IDC_ENABLE_LOGGING);
     Click(IDOK);
-    ExpectOneErrorBox(boxes_, Dlg().m_hWnd, L"Failed to set registry value Enabled");
+    ExpectOneErrorBox(m_boxes, Dlg().m_hWnd, L"Failed to set registry value Enabled");
     EXPECT_TRUE(IsOpen());
-    EXPECT_FALSE(memory_.KeyExists(kMemoryLogging));
+    EXPECT_FALSE(m_memory.KeyExists(kMemoryLogging));
 }
 
 TEST_F(MainDialogSaveTest, EveryKeyOpenedIsClosedOnceTheDialogIsGone) {
-    ASSERT_TRUE(memory_.PutDword(kMemoryKorvex, L"verboseLogging", 1));
-    ASSERT_TRUE(memory_.PutDword(kMemoryKorvex, L"isBES", 1));
-    ASSERT_TRUE(Open(memory_));
+    ASSERT_TRUE(m_memory.PutDword(kMemoryKorvex, L"verboseLogging", 1));
+    ASSERT_TRUE(m_memory.PutDword(kMemoryKorvex, L"isBES", 1));
+    ASSERT_TRUE(Open(m_memory));
     Click(IDC_ENABLE_LOGGING);
     Click(IDOK);
     ASSERT_TRUE(EndedWith(IDOK));
-    EXPECT_TRUE(memory_.ValueExists(kMemoryLogging, L"Enabled"));
-    EXPECT_EQ(1, memory_.OpenHandleCount()) << "the logging key lives as long as the dialog object";
+    EXPECT_TRUE(m_memory.ValueExists(kMemoryLogging, L"Enabled"));
+    EXPECT_EQ(1, m_memory.OpenHandleCount()) << "the logging key lives as long as the dialog object";
 
     Close();
-    EXPECT_EQ(0, memory_.OpenHandleCount());
-    EXPECT_EQ(memory_.OpenCount(), memory_.CloseCount());
-    EXPECT_GE(memory_.OpenCount(), 4) << "the variant flags, the old switch and the logging key";
+    EXPECT_EQ(0, m_memory.OpenHandleCount());
+    EXPECT_EQ(m_memory.OpenCount(), m_memory.CloseCount());
+    EXPECT_GE(m_memory.OpenCount(), 4) << "the variant flags, the old switch and the logging key";
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ protected:
     // Logging on or off, every one of the 46 preset boxes set to `boxes`, and
     // a directory that exists so that Save passes its checks.
     void Arrange(bool enabled, int boxes) {
-        ASSERT_TRUE(real_.Ready());
+        ASSERT_TRUE(m_real.Ready());
         ASSERT_TRUE(PutDword(L"Enabled", enabled));
         for (int id : PresetBoxIds()) ASSERT_TRUE(PutDword(NameOf(id), boxes));
         ASSERT_TRUE(PutString(L"FileName", L"C:\\windows\\kmx"));
@@ -117,7 +117,7 @@ TEST_P(PresetColumnTest, SetsEachBoxOfItsColumnAndCopiesOnlyTheStateBefore) {
     Open();
     SetMark(IDC_ENABLE_CALENDAR_TRACKING, BST_CHECKED);
     Type(IDC_MAX_FILE_SIZE, L"20");
-    const kmx::SettingsModel before = dlg_->Model();
+    const kmx::SettingsModel before = m_dlg->Model();
     const std::map<int, int> marks = Marks();
     std::map<HWND, bool> enabled = EnabledStates();
 
@@ -136,14 +136,14 @@ TEST_P(PresetColumnTest, SetsEachBoxOfItsColumnAndCopiesOnlyTheStateBefore) {
         int expected = before.value[id];
         if (id == kmx::kThreadAllThreads) expected = allMark;
         if (id == kmx::kEnableAppDump) expected = 1;
-        EXPECT_EQ(expected, dlg_->Model().value[id]) << kmx::Info(id).name;
+        EXPECT_EQ(expected, m_dlg->Model().value[id]) << kmx::Info(id).name;
     }
-    EXPECT_EQ(L"20", dlg_->Model().text[kmx::kMaxFileSizeMB]);
+    EXPECT_EQ(L"20", m_dlg->Model().text[kmx::kMaxFileSizeMB]);
 
     // Only the single-thread boxes may change, following the new "All".
     for (int id : kSingleThreadIds) enabled[Item(id)] = allMark == 0;
     EXPECT_EQ(enabled, EnabledStates());
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPresets, PresetColumnTest, ::testing::ValuesIn(AllColumnCases()),
@@ -169,7 +169,7 @@ TEST_F(PresetsDialogTest, SpoolerUnchecksAllAndLeavesOnlySpooler) {
         Click(IDC_PRESET_SPOOLER);
 
         EXPECT_EQ(BST_UNCHECKED, Mark(IDC_THREAD_ALL_THREADS));
-        EXPECT_EQ(0, dlg_->Model().value[kmx::kThreadAllThreads]);
+        EXPECT_EQ(0, m_dlg->Model().value[kmx::kThreadAllThreads]);
         for (int id : kSingleThreadIds)
             EXPECT_EQ(id == IDC_THREAD_SPOOLER ? BST_CHECKED : BST_UNCHECKED, Mark(id)) << id;
         for (int id : kSingleThreadIds) enabled[Item(id)] = logging;
@@ -193,7 +193,7 @@ TEST_F(PresetsDialogTest, ChangesAndHttpOnlyCheckAllAndKeepTheThreadMarks) {
         Click(button);
 
         EXPECT_EQ(BST_CHECKED, Mark(IDC_THREAD_ALL_THREADS));
-        EXPECT_EQ(1, dlg_->Model().value[kmx::kThreadAllThreads]);
+        EXPECT_EQ(1, m_dlg->Model().value[kmx::kThreadAllThreads]);
         ExpectThreadBoxesEnabled(false);
         for (std::size_t i = 0; i < 15; ++i)
             EXPECT_EQ(i % 3 == 0, Mark(kSingleThreadIds[i]) == BST_CHECKED) << i;
@@ -223,8 +223,8 @@ TEST_F(PresetsDialogTest, DefaultSetsTheOutputOptionsByTheVariantAtTheClick) {
         EXPECT_EQ(BST_UNCHECKED, Mark(IDC_PRETTY_PRINT)) << "Pretty Print HTTP";
         EXPECT_EQ(BST_UNCHECKED, Mark(IDC_LOG_TO_DBGWIN)) << "Log to DbgWin";
         // The model keeps the loaded options until the next copy.
-        EXPECT_EQ(static_cast<int>(atClick), dlg_->Model().value[kmx::kThreadLanes]);
-        EXPECT_EQ(1, dlg_->Model().value[kmx::kPrettyPrint]);
+        EXPECT_EQ(static_cast<int>(atClick), m_dlg->Model().value[kmx::kThreadLanes]);
+        EXPECT_EQ(1, m_dlg->Model().value[kmx::kPrettyPrint]);
         Close();
     }
 }
@@ -240,9 +240,9 @@ TEST_F(PresetsDialogTest, SaveAfterAPresetStoresItsMarks) {
         Open();
         Click(button);
         Click(IDOK);
-        ASSERT_TRUE(dlg_->HasEnded());
-        EXPECT_EQ(IDOK, dlg_->GetEndResult());
-        EXPECT_TRUE(boxes_.Boxes().empty());
+        ASSERT_TRUE(m_dlg->HasEnded());
+        EXPECT_EQ(IDOK, m_dlg->GetEndResult());
+        EXPECT_TRUE(m_boxes.Boxes().empty());
         for (int id : PresetBoxIds()) {
             const int cell = PresetMark(button, id, 0);
             EXPECT_EQ(cell == -1 ? start : cell, StoredDword(NameOf(id))) << NameOf(id);
@@ -261,11 +261,11 @@ TEST_F(PresetsDialogTest, CancelAfterPresetsWritesNothing) {
     Click(IDC_THREADS_ALL);
     EXPECT_EQ(opened, StoredValues()) << "presets and group buttons write nothing themselves";
     Click(IDCANCEL);
-    ASSERT_TRUE(dlg_->HasEnded());
-    EXPECT_EQ(IDCANCEL, dlg_->GetEndResult());
-    dlg_.reset();
+    ASSERT_TRUE(m_dlg->HasEnded());
+    EXPECT_EQ(IDCANCEL, m_dlg->GetEndResult());
+    m_dlg.reset();
     EXPECT_EQ(opened, StoredValues());
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
 // ---- All / None of the three groups ----
@@ -300,14 +300,14 @@ TEST_P(GroupButtonTest, SetsExactlyItsBoxes) {
         Arrange(logging, c.mark ? 0 : 1);
         Open();
         std::map<int, int> expected = Marks();
-        const kmx::SettingsModel before = dlg_->Model();
+        const kmx::SettingsModel before = m_dlg->Model();
         const std::map<HWND, bool> enabled = EnabledStates();
 
         Click(c.button);
 
         for (int id : c.boxes) expected[id] = c.mark;
         EXPECT_EQ(expected, Marks());
-        EXPECT_EQ(before.value, dlg_->Model().value);
+        EXPECT_EQ(before.value, m_dlg->Model().value);
         EXPECT_EQ(enabled, EnabledStates());
         Close();
     }
@@ -339,15 +339,15 @@ protected:
         ASSERT_TRUE(PutString(L"FileName", L"C:\\windows\\abc"));
         Open();
         Click(IDC_ADVANCED);
-        ASSERT_EQ(0, dlg_->IsCollapsed());
+        ASSERT_EQ(0, m_dlg->IsCollapsed());
         Type(IDC_MAX_FILE_SIZE, L"50");
     }
 
     void ResetThenSave(DWORD isBes);
 
     void ExpectOneQuestion() {
-        ASSERT_EQ(1u, boxes_.Boxes().size());
-        const kmx::ScopedMessageBoxRecorder::Box& box = boxes_.Boxes()[0];
+        ASSERT_EQ(1u, m_boxes.Boxes().size());
+        const kmx::ScopedMessageBoxRecorder::Box& box = m_boxes.Boxes()[0];
         EXPECT_EQ(
             L"This will reset all logging settings to their factory defaults and change the log file "
             L"directory to the temp files directory. \n\n (Existing log files will remain in their "
@@ -355,7 +355,7 @@ protected:
             box.text);
         EXPECT_EQ(L"Confirm", box.caption);
         EXPECT_EQ(1u, box.type) << "MB_OKCANCEL, no icon, OK the default";
-        EXPECT_EQ(dlg_->m_hWnd, box.owner);
+        EXPECT_EQ(m_dlg->m_hWnd, box.owner);
     }
 };
 
@@ -364,9 +364,9 @@ TEST_F(FactoryResetTest, CancelChangesNothing) {
     const std::map<int, int> marks = Marks();
     const std::map<int, std::wstring> texts = Texts();
     const std::map<HWND, bool> enabled = EnabledStates();
-    const kmx::SettingsModel before = dlg_->Model();
+    const kmx::SettingsModel before = m_dlg->Model();
     const KeyContents stored = StoredValues();
-    boxes_.SetAnswer(IDCANCEL);
+    m_boxes.SetAnswer(IDCANCEL);
 
     Click(IDC_FACTORY_RESET);
 
@@ -375,11 +375,11 @@ TEST_F(FactoryResetTest, CancelChangesNothing) {
     EXPECT_EQ(texts, Texts());
     EXPECT_EQ(L"50", ItemText(IDC_MAX_FILE_SIZE));
     EXPECT_EQ(enabled, EnabledStates());
-    EXPECT_EQ(before.value, dlg_->Model().value);
-    EXPECT_EQ(before.text, dlg_->Model().text);
-    EXPECT_EQ(before.logDirectory, dlg_->Model().logDirectory);
+    EXPECT_EQ(before.value, m_dlg->Model().value);
+    EXPECT_EQ(before.text, m_dlg->Model().text);
+    EXPECT_EQ(before.logDirectory, m_dlg->Model().logDirectory);
     EXPECT_EQ(stored, StoredValues());
-    EXPECT_FALSE(dlg_->HasEnded());
+    EXPECT_FALSE(m_dlg->HasEnded());
 }
 
 // OK: every control shows its factory value, logging is off and so nothing
@@ -390,7 +390,7 @@ void FactoryResetTest::ResetThenSave(DWORD isBes) {
     OpenChanged();
     const KeyContents stored = StoredValues();
     RECT opened = {};
-    GetWindowRect(dlg_->m_hWnd, &opened);
+    GetWindowRect(m_dlg->m_hWnd, &opened);
     wchar_t temp[MAX_PATH + 1] = L"";
     ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
 
@@ -409,7 +409,7 @@ void FactoryResetTest::ResetThenSave(DWORD isBes) {
         const int expected =
             kmx::maindialog::ControlOf(info) == IDC_THREAD_LANES && isBes ? 0 : info.factoryDefault;
         EXPECT_EQ(expected, Mark(kmx::maindialog::ControlOf(info))) << info.name;
-        EXPECT_EQ(expected, dlg_->Model().value[static_cast<kmx::SettingId>(&info - kmx::kCatalogue.data())])
+        EXPECT_EQ(expected, m_dlg->Model().value[static_cast<kmx::SettingId>(&info - kmx::kCatalogue.data())])
             << info.name;
     }
     for (const kmx::EnablingStep& step : kmx::kEnablingSteps) {
@@ -421,17 +421,17 @@ void FactoryResetTest::ResetThenSave(DWORD isBes) {
     }
     for (int id : kmx::kPresetButtonIds) EXPECT_TRUE(Enabled(id)) << "preset button " << id;
     for (int id : kmx::kGroupButtonIds) EXPECT_TRUE(Enabled(id)) << "group button " << id;
-    EXPECT_EQ(0, dlg_->IsCollapsed());
+    EXPECT_EQ(0, m_dlg->IsCollapsed());
     EXPECT_EQ(L"<< Advanced", ItemText(IDC_ADVANCED));
     RECT window = {};
-    GetWindowRect(dlg_->m_hWnd, &window);
+    GetWindowRect(m_dlg->m_hWnd, &window);
     EXPECT_EQ(opened.bottom, window.bottom);
     EXPECT_EQ(stored, StoredValues()) << "nothing is written before Save";
 
     Click(IDOK);
-    ASSERT_TRUE(dlg_->HasEnded());
-    EXPECT_EQ(IDOK, dlg_->GetEndResult());
-    EXPECT_EQ(1u, boxes_.Boxes().size()) << "no message from Save";
+    ASSERT_TRUE(m_dlg->HasEnded());
+    EXPECT_EQ(IDOK, m_dlg->GetEndResult());
+    EXPECT_EQ(1u, m_boxes.Boxes().size()) << "no message from Save";
     EXPECT_EQ(0, StoredDword(L"Enabled"));
     EXPECT_EQ(10, StoredDword(L"MaxFileSizeMB"));
     EXPECT_EQ(100, StoredDword(L"MaxDirSizeMB"));

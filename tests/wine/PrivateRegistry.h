@@ -21,36 +21,36 @@ public:
         std::vector<BYTE> bytes;
     };
 
-    PrivateRegistry() : path_(UniquePath()) {
-        RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());  // left over by a crashed run
+    PrivateRegistry() : m_path(UniquePath()) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str());  // left over by a crashed run
         HKEY top = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                             KEY_ALL_ACCESS, nullptr, &top, nullptr) != ERROR_SUCCESS) {
             return;
         }
         RegCreateKeyExW(top, L"HKCU", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &currentUser_, nullptr);
+                        &m_currentUser, nullptr);
         RegCreateKeyExW(top, L"HKLM", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &localMachine_, nullptr);
+                        &m_localMachine, nullptr);
         RegCloseKey(top);
-        registry_ = Win32Registry(currentUser_, localMachine_);
+        m_registry = Win32Registry(m_currentUser, m_localMachine);
     }
 
     ~PrivateRegistry() {
-        if (currentUser_) RegCloseKey(currentUser_);
-        if (localMachine_) RegCloseKey(localMachine_);
-        RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-        RegDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
+        if (m_currentUser) RegCloseKey(m_currentUser);
+        if (m_localMachine) RegCloseKey(m_localMachine);
+        RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, m_path.c_str());
         RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KmxTests");  // fails while others use it
     }
 
     PrivateRegistry(const PrivateRegistry&) = delete;
     PrivateRegistry& operator=(const PrivateRegistry&) = delete;
 
-    bool Ready() const { return currentUser_ != nullptr && localMachine_ != nullptr; }
-    Win32Registry& Registry() { return registry_; }
+    bool Ready() const { return m_currentUser != nullptr && m_localMachine != nullptr; }
+    Win32Registry& Registry() { return m_registry; }
     // Where the private key lives, under the real HKEY_CURRENT_USER.
-    const std::wstring& Path() const { return path_; }
+    const std::wstring& Path() const { return m_path; }
 
     // Direct access around the code under test. hive is kHkeyCurrentUser or
     // kHkeyLocalMachine; path is relative to it.
@@ -121,12 +121,12 @@ private:
                std::to_wstring(++counter);
     }
 
-    HKEY Hive(RegKey hive) const { return hive == kHkeyLocalMachine ? localMachine_ : currentUser_; }
+    HKEY Hive(RegKey hive) const { return hive == kHkeyLocalMachine ? m_localMachine : m_currentUser; }
 
-    std::wstring path_;
-    HKEY currentUser_ = nullptr;
-    HKEY localMachine_ = nullptr;
-    Win32Registry registry_{nullptr, nullptr};
+    std::wstring m_path;
+    HKEY m_currentUser = nullptr;
+    HKEY m_localMachine = nullptr;
+    Win32Registry m_registry{nullptr, nullptr};
 };
 
 }  // namespace kmx

@@ -33,11 +33,11 @@ Bytes Utf16(const std::wstring& text, bool terminated) { return ToUtf16LeBytes(t
 class ReadIEProxyServerTest : public ::testing::Test {
 protected:
     void ExpectEveryKeyClosed() const {
-        EXPECT_EQ(0, registry_.OpenHandleCount());
-        EXPECT_EQ(registry_.OpenCount(), registry_.CloseCount());
+        EXPECT_EQ(0, m_registry.OpenHandleCount());
+        EXPECT_EQ(m_registry.OpenCount(), m_registry.CloseCount());
     }
 
-    MemoryRegistry registry_;
+    MemoryRegistry m_registry;
 };
 
 struct StoredCase {
@@ -55,10 +55,10 @@ class ReadIEProxyServerStoredTest : public ReadIEProxyServerTest,
 
 TEST_P(ReadIEProxyServerStoredTest, TakesTheDataUpToItsFirstNul) {
     const StoredCase& stored = GetParam();
-    if (stored.keyExists) ASSERT_TRUE(registry_.PutDword(kSettingsPath, L"ProxyEnable", 1));
-    if (stored.type) ASSERT_TRUE(registry_.Put(kSettingsPath, L"ProxyServer", *stored.type, stored.bytes));
+    if (stored.keyExists) ASSERT_TRUE(m_registry.PutDword(kSettingsPath, L"ProxyEnable", 1));
+    if (stored.type) ASSERT_TRUE(m_registry.Put(kSettingsPath, L"ProxyServer", *stored.type, stored.bytes));
 
-    EXPECT_EQ(stored.expected, ReadIEProxyServer(registry_));
+    EXPECT_EQ(stored.expected, ReadIEProxyServer(m_registry));
     ExpectEveryKeyClosed();
 }
 
@@ -79,32 +79,32 @@ TEST_F(ReadIEProxyServerTest, ReadsSixtyFourKilobytesWhole) {
     std::wstring text;
     for (int i = 0; text.size() < 32767; ++i) text += std::to_wstring(i) + L';';
     text.resize(32767);
-    ASSERT_TRUE(registry_.Put(kSettingsPath, L"ProxyServer", kRegSz, Utf16(text, true)));
-    ASSERT_EQ(65536u, registry_.Get(kSettingsPath, L"ProxyServer")->bytes.size());
+    ASSERT_TRUE(m_registry.Put(kSettingsPath, L"ProxyServer", kRegSz, Utf16(text, true)));
+    ASSERT_EQ(65536u, m_registry.Get(kSettingsPath, L"ProxyServer")->bytes.size());
 
-    const std::wstring read = ReadIEProxyServer(registry_);
+    const std::wstring read = ReadIEProxyServer(m_registry);
     EXPECT_EQ(text.size(), read.size());
     EXPECT_TRUE(read == text) << "the text differs from what was stored";
     ExpectEveryKeyClosed();
 }
 
 TEST_F(ReadIEProxyServerTest, FailuresGiveEmptyTextAndCloseTheKey) {
-    ASSERT_TRUE(registry_.PutString(kSettingsPath, L"ProxyServer", L"proxy:80"));
+    ASSERT_TRUE(m_registry.PutString(kSettingsPath, L"ProxyServer", L"proxy:80"));
 
-    registry_.DenyRights(kSettingsPath, kKeySetValue);
-    EXPECT_EQ(L"proxy:80", ReadIEProxyServer(registry_)) << "asks for more than reading";
+    m_registry.DenyRights(kSettingsPath, kKeySetValue);
+    EXPECT_EQ(L"proxy:80", ReadIEProxyServer(m_registry)) << "asks for more than reading";
 
-    registry_.InjectFault(MemoryRegistry::Op::Query, kErrorAccessDenied, kSettingsPath, L"ProxyServer", 1);
-    EXPECT_EQ(L"", ReadIEProxyServer(registry_)) << "size query failed";
-    registry_.ClearFaults();
+    m_registry.InjectFault(MemoryRegistry::Op::Query, kErrorAccessDenied, kSettingsPath, L"ProxyServer", 1);
+    EXPECT_EQ(L"", ReadIEProxyServer(m_registry)) << "size query failed";
+    m_registry.ClearFaults();
 
     // The value grew between the size query and the read.
-    registry_.InjectFault(MemoryRegistry::Op::Query, kErrorMoreData, kSettingsPath, L"ProxyServer", 2);
-    EXPECT_EQ(L"", ReadIEProxyServer(registry_)) << "second read failed";
-    registry_.ClearFaults();
+    m_registry.InjectFault(MemoryRegistry::Op::Query, kErrorMoreData, kSettingsPath, L"ProxyServer", 2);
+    EXPECT_EQ(L"", ReadIEProxyServer(m_registry)) << "second read failed";
+    m_registry.ClearFaults();
 
-    registry_.DenyRights(kSettingsPath, kKeyQueryValue);
-    EXPECT_EQ(L"", ReadIEProxyServer(registry_)) << "open refused";
+    m_registry.DenyRights(kSettingsPath, kKeyQueryValue);
+    EXPECT_EQ(L"", ReadIEProxyServer(m_registry)) << "open refused";
     ExpectEveryKeyClosed();
 }
 
@@ -164,20 +164,20 @@ View Look(const CDialog& dialog) {
 class ProxyDialogTest : public ::testing::Test {
 protected:
     void SetIEProxy(const std::wstring& text) {
-        ASSERT_TRUE(registry_.PutString(kSettingsPath, L"ProxyServer", text));
+        ASSERT_TRUE(m_registry.PutString(kSettingsPath, L"ProxyServer", text));
     }
-    void Open() { ASSERT_TRUE(dialog_.Create()) << "error " << ::GetLastError(); }
-    void Click(int id) { ::SendMessageW(Item(dialog_, id), BM_CLICK, 0, 0); }
+    void Open() { ASSERT_TRUE(m_dialog.Create()) << "error " << ::GetLastError(); }
+    void Click(int id) { ::SendMessageW(Item(m_dialog, id), BM_CLICK, 0, 0); }
     void Type(int id, const wchar_t* text) {
-        ::SendMessageW(Item(dialog_, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        ::SendMessageW(Item(m_dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
     }
     void ExpectEndedWith(INT_PTR result, HWND window) {
-        EXPECT_EQ(result, dialog_.GetEndResult());
+        EXPECT_EQ(result, m_dialog.GetEndResult());
         EXPECT_FALSE(::IsWindow(window));
     }
 
-    MemoryRegistry registry_;
-    CProxySettings dialog_{registry_};
+    MemoryRegistry m_registry;
+    CProxySettings m_dialog{m_registry};
 };
 
 struct SplitCase {
@@ -197,15 +197,15 @@ TEST_P(ProxyDialogSplitTest, ShowsServerAndPortAndOkHandsBackTheValueUnchanged) 
     Open();
     const std::wstring ieProxy = split.ieProxy ? split.ieProxy : L"";
 
-    EXPECT_EQ((View{split.server, split.port, IDC_PROXY_IE, false, false}), Look(dialog_));
-    EXPECT_EQ(ieProxy, dialog_.ProxyText);
+    EXPECT_EQ((View{split.server, split.port, IDC_PROXY_IE, false, false}), Look(m_dialog));
+    EXPECT_EQ(ieProxy, m_dialog.ProxyText);
 
-    HWND window = dialog_.m_hWnd;
+    HWND window = m_dialog.m_hWnd;
     Click(IDOK);
     ExpectEndedWith(IDOK, window);
-    EXPECT_EQ(1, dialog_.ConnectionChoice);
-    EXPECT_EQ(ieProxy, dialog_.ProxyText);
-    EXPECT_EQ(registry_.OpenCount(), registry_.CloseCount());
+    EXPECT_EQ(1, m_dialog.ConnectionChoice);
+    EXPECT_EQ(ieProxy, m_dialog.ProxyText);
+    EXPECT_EQ(m_registry.OpenCount(), m_registry.CloseCount());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -244,11 +244,11 @@ TEST_P(ProxyDialogChoiceTest, OkHandsBackTheChosenProxy) {
     if (choice.port) Type(IDC_PROXY_PORT, choice.port);
     for (int id : choice.clicksAfter) Click(id);
 
-    HWND window = dialog_.m_hWnd;
+    HWND window = m_dialog.m_hWnd;
     Click(IDOK);
     ExpectEndedWith(IDOK, window);
-    EXPECT_EQ(choice.choice, dialog_.ConnectionChoice);
-    EXPECT_EQ(choice.proxyText, dialog_.ProxyText);
+    EXPECT_EQ(choice.choice, m_dialog.ConnectionChoice);
+    EXPECT_EQ(choice.proxyText, m_dialog.ProxyText);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -282,16 +282,16 @@ TEST_F(ProxyDialogTest, RadioButtonsOnlyEnableOrDisableTheEdits) {
          {Step{IDC_PROXY_MANUAL, true}, Step{IDC_PROXY_MANUAL, true}, Step{IDC_PROXY_DIRECT, false},
           Step{IDC_PROXY_MANUAL, true}, Step{IDC_PROXY_IE, false}, Step{IDC_PROXY_DIRECT, false}}) {
         Click(step.click);
-        EXPECT_EQ((View{L"proxy.example", L"8080", step.click, step.enabled, step.enabled}), Look(dialog_))
+        EXPECT_EQ((View{L"proxy.example", L"8080", step.click, step.enabled, step.enabled}), Look(m_dialog))
             << "after clicking " << step.click;
     }
     Click(IDC_PROXY_MANUAL);
     Type(IDC_PROXY_SERVER, L"typed");
     Click(IDC_PROXY_DIRECT);
     Click(IDC_PROXY_MANUAL);
-    EXPECT_EQ(L"typed", Text(dialog_, IDC_PROXY_SERVER)) << "typed text lost on switching";
-    EXPECT_EQ(1, dialog_.ConnectionChoice) << "only OK takes the choice";
-    EXPECT_EQ(L"proxy.example:8080", dialog_.ProxyText);
+    EXPECT_EQ(L"typed", Text(m_dialog, IDC_PROXY_SERVER)) << "typed text lost on switching";
+    EXPECT_EQ(1, m_dialog.ConnectionChoice) << "only OK takes the choice";
+    EXPECT_EQ(L"proxy.example:8080", m_dialog.ProxyText);
 }
 
 TEST_F(ProxyDialogTest, CloseBoxAndEscapeKeepInternetExplorersText) {
@@ -313,11 +313,11 @@ TEST_F(ProxyDialogTest, CloseBoxAndEscapeKeepInternetExplorersText) {
         Click(IDC_PROXY_MANUAL);
         Type(IDC_PROXY_SERVER, L"typed");
         Type(IDC_PROXY_PORT, L"1");
-        HWND window = dialog_.m_hWnd;
+        HWND window = m_dialog.m_hWnd;
         close(window);
         ExpectEndedWith(IDCANCEL, window);
-        EXPECT_EQ(1, dialog_.ConnectionChoice);
-        EXPECT_EQ(L"proxy.example:8080", dialog_.ProxyText);
+        EXPECT_EQ(1, m_dialog.ConnectionChoice);
+        EXPECT_EQ(L"proxy.example:8080", m_dialog.ProxyText);
     }
 }
 
@@ -330,7 +330,7 @@ public:
     static constexpr INT_PTR kTimedOut = 4242;
 
     CScriptedProxySettings(kmx::IRegistry& registry, std::function<void(CScriptedProxySettings&)> script)
-        : CProxySettings(registry), script_(std::move(script)) {}
+        : CProxySettings(registry), m_script(std::move(script)) {}
 
     BOOL OnInitDialog() override {
         const BOOL result = CProxySettings::OnInitDialog();
@@ -338,7 +338,7 @@ public:
         // A script that fails to end the dialog must not hang the run.
         ::SetTimer(m_hWnd, 1, 10000,
                    [](HWND window, UINT, UINT_PTR, DWORD) { ::EndDialog(window, kTimedOut); });
-        script_(*this);
+        m_script(*this);
         return result;
     }
 
@@ -349,7 +349,7 @@ public:
     View opened{};
 
 private:
-    std::function<void(CScriptedProxySettings&)> script_;
+    std::function<void(CScriptedProxySettings&)> m_script;
 };
 
 TEST(ProxyDialogModalTest, EachRunStartsFromInternetExplorersValue) {

@@ -14,16 +14,16 @@ namespace {
 
 class Win32ContractRegistry : public ContractRegistry {
 public:
-    IRegistry& Registry() override { return private_.Registry(); }
+    IRegistry& Registry() override { return m_private.Registry(); }
     std::optional<std::uint32_t> StoredType(const std::wstring& keyPath, const std::wstring& name) override {
-        const auto value = private_.Get(kHkeyCurrentUser, keyPath, name);
+        const auto value = m_private.Get(kHkeyCurrentUser, keyPath, name);
         if (!value) return std::nullopt;
         return value->type;
     }
-    bool Ready() const { return private_.Ready(); }
+    bool Ready() const { return m_private.Ready(); }
 
 private:
-    PrivateRegistry private_;
+    PrivateRegistry m_private;
 };
 
 std::unique_ptr<ContractRegistry> MakeWin32() {

@@ -262,18 +262,18 @@ struct RawDialog {
 // Bounds-checked reader over a resource; a read past the end sets failed.
 class TemplateReader {
 public:
-    TemplateReader(const BYTE* data, size_t size) : data_(data), size_(size) {}
+    TemplateReader(const BYTE* data, size_t size) : m_data(data), m_size(size) {}
 
     template <typename T>
     T Read() {
         T value{};
-        if (pos_ + sizeof value > size_) {
+        if (m_pos + sizeof value > m_size) {
             failed = true;
-            pos_ = size_;
+            m_pos = m_size;
             return value;
         }
-        std::memcpy(&value, data_ + pos_, sizeof value);
-        pos_ += sizeof value;
+        std::memcpy(&value, m_data + m_pos, sizeof value);
+        m_pos += sizeof value;
         return value;
     }
 
@@ -304,20 +304,20 @@ public:
     }
 
     void Skip(size_t count) {
-        if (pos_ + count > size_) failed = true;
-        pos_ = pos_ + count > size_ ? size_ : pos_ + count;
+        if (m_pos + count > m_size) failed = true;
+        m_pos = m_pos + count > m_size ? m_size : m_pos + count;
     }
 
-    void AlignToDword() { Skip(((pos_ + 3) & ~size_t{3}) - pos_); }
+    void AlignToDword() { Skip(((m_pos + 3) & ~size_t{3}) - m_pos); }
 
-    size_t Remaining() const { return size_ - pos_; }
+    size_t Remaining() const { return m_size - m_pos; }
 
     bool failed = false;
 
 private:
-    const BYTE* data_;
-    size_t size_;
-    size_t pos_ = 0;
+    const BYTE* m_data;
+    size_t m_size;
+    size_t m_pos = 0;
 };
 
 const BYTE* LoadRawResource(LPCWSTR name, LPCWSTR type, DWORD& size) {
