@@ -100,3 +100,17 @@ target_link_libraries(kmxlogcfg PRIVATE kmx_cli_core kmx_system kvxshared kmx_se
 target_compile_options(kmxlogcfg PRIVATE ${KMX_WARNINGS})
 target_link_options(kmxlogcfg PRIVATE -municode -s)
 set_target_properties(kmxlogcfg PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The console companion under Wine: its .reg files against Wine's reg and
+# regedit, its refusals and its output on pipes, on the prefix's registry.
+kmx_sources(KMX_CLI_WINE_TEST_SOURCES tests/cli-wine)
+if(KMX_CLI_WINE_TEST_SOURCES)
+  add_executable(cli_wine_tests ${KMX_CLI_WINE_TEST_SOURCES})
+  target_link_libraries(cli_wine_tests PRIVATE GTest::gtest_main advapi32)
+  target_include_directories(cli_wine_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_options(cli_wine_tests PRIVATE ${KMX_WARNINGS})
+  set_target_properties(cli_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_dependencies(cli_wine_tests kmxlogcfg)
+  kmx_wine_test(cli_wine_tests --gtest_brief=1)
+  set_tests_properties(cli_wine_tests PROPERTIES TIMEOUT 120)
+endif()
