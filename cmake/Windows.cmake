@@ -76,8 +76,9 @@ if(KMX_E2E_TEST_SOURCES)
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 120)
 endif()
 
-# Start-up benchmark: the program against a dialog that only shows the main
-# window's template (`make bench`).
+# Start-up benchmark (`make bench`): the program against a dialog that only
+# shows the main window's template, and the console companion against a
+# program that prints one line.
 add_executable(minimal_dialog WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/MinimalDialog.cpp ${KMX_RESOURCE_FILE})
 target_link_libraries(minimal_dialog PRIVATE comctl32 user32)
 target_include_directories(minimal_dialog PRIVATE ${CMAKE_SOURCE_DIR}/resources)
@@ -85,12 +86,18 @@ target_compile_options(minimal_dialog PRIVATE ${KMX_WARNINGS})
 target_link_options(minimal_dialog PRIVATE -municode -s)
 set_target_properties(minimal_dialog PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# The console companion's yardstick: print one line, exit.
+add_executable(hello_console ${CMAKE_SOURCE_DIR}/tests/bench/HelloConsole.cpp)
+target_compile_options(hello_console PRIVATE ${KMX_WARNINGS})
+target_link_options(hello_console PRIVATE -municode -s)
+set_target_properties(hello_console PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
 add_executable(startup_bench ${CMAKE_SOURCE_DIR}/tests/bench/StartupBench.cpp)
 target_link_libraries(startup_bench PRIVATE psapi user32 advapi32)
 target_compile_options(startup_bench PRIVATE ${KMX_WARNINGS})
 target_link_options(startup_bench PRIVATE -municode)
 set_target_properties(startup_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-add_dependencies(startup_bench KMXLogCtl minimal_dialog)
+add_dependencies(startup_bench KMXLogCtl minimal_dialog kmxlogcfg hello_console)
 
 # The console companion for administrators' scripts.
 # Its platform-free core is kmx_cli_core; cli/win32/ holds the Windows side.
@@ -100,6 +107,20 @@ target_link_libraries(kmxlogcfg PRIVATE kmx_cli_core kmx_system kvxshared kmx_se
 target_compile_options(kmxlogcfg PRIVATE ${KMX_WARNINGS})
 target_link_options(kmxlogcfg PRIVATE -municode -s)
 set_target_properties(kmxlogcfg PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The console companion under Wine: its .reg files against Wine's reg and
+# regedit, its refusals and its output on pipes, on the prefix's registry.
+kmx_sources(KMX_CLI_WINE_TEST_SOURCES tests/cli-wine)
+if(KMX_CLI_WINE_TEST_SOURCES)
+  add_executable(cli_wine_tests ${KMX_CLI_WINE_TEST_SOURCES})
+  target_link_libraries(cli_wine_tests PRIVATE GTest::gtest_main advapi32)
+  target_include_directories(cli_wine_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_options(cli_wine_tests PRIVATE ${KMX_WARNINGS})
+  set_target_properties(cli_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_dependencies(cli_wine_tests kmxlogcfg)
+  kmx_wine_test(cli_wine_tests --gtest_brief=1)
+  set_tests_properties(cli_wine_tests PROPERTIES TIMEOUT 120)
+endif()
 
 # Version resources of both programs, and the MSI and zip that carry them.
 include(cmake/Version.cmake)

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Start-up benchmark under Wine: startup_bench.exe times the program against
-# a dialog that only shows the same template; then two traced starts (without
-# and with ShowAppDump) show which registry calls one start makes on a
-# complete logging key, counted from Wine's registry trace.
+# a dialog that only shows the same template, and the console companion's
+# show and export against a program that prints one line (launch to exit,
+# timed inside Wine); then two traced starts (without and with ShowAppDump)
+# show which registry calls one start makes on a complete logging key,
+# counted from Wine's registry trace.
 # Usage: scripts/bench.sh [build directory]   (default build/win64;
 # KMX_BENCH_RUNS sets the number of timed runs of each program)
 set -u

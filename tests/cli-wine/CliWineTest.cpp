@@ -1,0 +1,351 @@
+// kmxlogcfg.exe on the real registry of the Wine prefix, started as a process
+// of its own with its output on pipes: its .reg files against Wine's own reg
+// and regedit, refusals that must leave the key as it was, and what it prints.
+// The registry is read through the API only, value by value, type and bytes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ConsoleRun.h"
+#include "JsonReader.h"
+#include "e2e/RegistryState.h"
+#include "settings/SettingOrders.h"
+
+namespace kmx {
+namespace cliwine {
+namespace {
+
+using e2e::KeyContents;
+
+const wchar_t kLoggingKeyName[] = L"HKEY_CURRENT_USER\\Software\\Korvex\\Logging";
+const char kDirectoryMissing[] = "Error: The specified Log File directory does not exist\n";
+const char kSizeRule[] =
+    "Error: 'Max Size of KMXLogs Directory' must be at least ten times 'Max Size of Single Log File'.\n";
+
+std::string Utf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                        nullptr);
+    return bytes;
+}
+
+bool LoggingKeyExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, e2e::kLoggingPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::wstring OwnDirectory() {
+    wchar_t buffer[MAX_PATH] = L"";
+    const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+    std::wstring path(buffer, length);
+    return path.erase(path.find_last_of(L"\\/") + 1);
+}
+
+std::wstring Quote(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+ConsoleResult Kmxlogcfg(const std::wstring& arguments) {
+    return RunConsole(Quote(OwnDirectory() + L"kmxlogcfg.exe") + L" " + arguments);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::string bytes;
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    Drain(file, &bytes);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+bool IsUtf8(const std::string& bytes) {
+    return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, 0) > 0;
+}
+
+// What a run printed, for failure messages.
+std::string Transcript(const ConsoleResult& run) {
+    return "exit " + std::to_string(run.exitCode) + " " + run.problem + "\nstdout: " + run.out +
+           "\nstderr: " + run.err;
+}
+
+KeyContents LoggingKey() { return e2e::ReadKey(HKEY_CURRENT_USER, e2e::kLoggingPath); }
+
+// Values in the key that are none of the 57, which the companion must leave
+// alone (ShowAppDump is read, never written).
+const wchar_t* const kForeignValues[] = {L"ShowAppDump", L"Note", L"Blob"};
+
+class CliWineTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        wchar_t temp[MAX_PATH] = L"";
+        GetTempPathW(MAX_PATH, temp);
+        s_scratch = std::wstring(temp) + L"kmx-cli-wine\\";
+        // Latin-1, CJK and a character beyond the BMP (a surrogate pair).
+        s_logDirectory = s_scratch + L"Pr\u00fcfung \u65e5\u672c \U0001F600";
+        CreateDirectoryW(s_scratch.c_str(), nullptr);
+        CreateDirectoryW(s_logDirectory.c_str(), nullptr);
+    }
+    static void TearDownTestSuite() {
+        RemoveDirectoryW(s_logDirectory.c_str());
+        RemoveDirectoryW(s_scratch.c_str());
+    }
+    void SetUp() override { e2e::ForgetProgramState(); }
+    void TearDown() override {
+        e2e::ForgetProgramState();
+        for (const std::wstring& file : m_files) DeleteFileW(file.c_str());
+    }
+
+    std::wstring ScratchFile(const std::wstring& name) {
+        m_files.push_back(s_scratch + name);
+        return m_files.back();
+    }
+
+    // A key far from the factory settings, with the non-ASCII directory and
+    // values that are not settings.
+    void MakeChangedKey() {
+        const ConsoleResult set = Kmxlogcfg(
+            L"set Enabled=1 " + Quote(L"LogDirectory=" + s_logDirectory) +
+            L" LogFilePrefix=trace MaxFileSizeMB=20 MaxDirSizeMB=999 MaxAgeDays=30 EnableMaxDirSize=1 "
+            L"KeepLogging=0 AreaSAX=1 DetailFnAPI=0 ThreadMain=0 MaxCallDepth=12");
+        ASSERT_EQ(set.exitCode, 0u) << Transcript(set);
+        ASSERT_TRUE(e2e::WriteDword(HKEY_CURRENT_USER, e2e::kLoggingPath, L"ShowAppDump", 1));
+        ASSERT_TRUE(e2e::WriteString(HKEY_CURRENT_USER, e2e::kLoggingPath, L"Note", L"left alone"));
+        const BYTE blob[] = {1, 2, 0, 0xff};
+        ASSERT_TRUE(e2e::WriteValue(HKEY_CURRENT_USER, e2e::kLoggingPath, L"Blob", REG_BINARY, blob, 4));
+        ASSERT_EQ(LoggingKey().size(), kSettingCount + 3);
+    }
+
+    // Changes every value a reset changes, so that an import has work to do.
+    void ResetAndExpectChange(const KeyContents& before) {
+        const ConsoleResult reset = Kmxlogcfg(L"reset");
+        ASSERT_EQ(reset.exitCode, 0u) << Transcript(reset);
+        ASSERT_FALSE(e2e::Difference(before, LoggingKey()).empty());
+    }
+
+    static std::wstring s_scratch;
+    static std::wstring s_logDirectory;
+    std::vector<std::wstring> m_files;
+};
+
+std::wstring CliWineTest::s_scratch;
+std::wstring CliWineTest::s_logDirectory;
+
+// The lines of a UTF-16LE file after its BOM, split at CRLF; a lone LF or a
+// missing BOM gives no lines.
+std::vector<std::wstring> Utf16Lines(const std::string& bytes) {
+    std::vector<std::wstring> lines;
+    if (bytes.size() < 2 || bytes.size() % 2 != 0 || bytes.compare(0, 2, "\xff\xfe") != 0) return lines;
+    std::wstring text;
+    for (std::size_t i = 2; i < bytes.size(); i += 2)
+        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t end = text.find(L"\r\n", from);
+        if (end == std::wstring::npos || text.find(L'\n', from) < end) return {};
+        lines.push_back(text.substr(from, end - from));
+        from = end + 2;
+    }
+    return lines;
+}
+
+TEST_F(CliWineTest, ExportThenImportPutsBackTheWholeKey) {
+    ASSERT_NO_FATAL_FAILURE(MakeChangedKey());
+    const KeyContents before = LoggingKey();
+    const std::wstring file = ScratchFile(L"roundtrip.reg");
+    const ConsoleResult exported = Kmxlogcfg(L"export " + Quote(file));
+    ASSERT_EQ(exported.exitCode, 0u) << Transcript(exported);
+
+    // regedit 5: header, blank, key, the 57 values in Save's order, blank.
+    const std::vector<std::wstring> lines = Utf16Lines(ReadBytes(file));
+    ASSERT_EQ(lines.size(), kSettingCount + 4);
+    EXPECT_EQ(lines[0], L"Windows Registry Editor Version 5.00");
+    EXPECT_EQ(lines[1], L"");
+    EXPECT_EQ(lines[2], L"[" + std::wstring(kLoggingKeyName) + L"]");
+    for (std::size_t i = 0; i < kSettingCount; ++i)
+        EXPECT_EQ(lines[3 + i].rfind(Quote(Info(kSaveOrder[i]).name) + L"=", 0), 0u) << Utf8(lines[3 + i]);
+    EXPECT_EQ(lines.back(), L"");
+
+    ASSERT_NO_FATAL_FAILURE(ResetAndExpectChange(before));
+    const ConsoleResult imported = Kmxlogcfg(L"import " + Quote(file));
+    EXPECT_EQ(imported.exitCode, 0u) << Transcript(imported);
+    EXPECT_EQ(e2e::Difference(before, LoggingKey()), "");
+}
+
+TEST_F(CliWineTest, WineRegAndRegeditLoadOurExportAsOurImportDoes) {
+    ASSERT_NO_FATAL_FAILURE(MakeChangedKey());
+    KeyContents expected = LoggingKey();
+    for (const wchar_t* name : kForeignValues) expected.erase(name);
+    const std::wstring file = ScratchFile(L"for-wine.reg");
+    const ConsoleResult exported = Kmxlogcfg(L"export " + Quote(file));
+    ASSERT_EQ(exported.exitCode, 0u) << Transcript(exported);
+
+    // Wine's reg exits 0 even when it wrote nothing: only the key tells.
+    const std::wstring importers[] = {
+        Quote(OwnDirectory() + L"kmxlogcfg.exe") + L" import " + Quote(file),
+        L"reg.exe import " + Quote(file),
+        L"regedit.exe /S " + Quote(file),
+    };
+    for (const std::wstring& importer : importers) {
+        SCOPED_TRACE(Utf8(importer));
+        e2e::ForgetProgramState();
+        const ConsoleResult run = RunConsole(importer);
+        EXPECT_EQ(run.problem, "");
+        EXPECT_EQ(e2e::Difference(expected, LoggingKey()), "");
+    }
+}
+
+TEST_F(CliWineTest, ImportTakesWineRegExportAndNamesWhatItSkips) {
+    ASSERT_NO_FATAL_FAILURE(MakeChangedKey());
+    const KeyContents before = LoggingKey();
+    const std::wstring file = ScratchFile(L"from-wine.reg");
+    const ConsoleResult exported =
+        RunConsole(L"reg.exe export HKCU\\Software\\Korvex\\Logging " + Quote(file) + L" /y");
+    ASSERT_FALSE(ReadBytes(file).empty()) << Transcript(exported);
+
+    ASSERT_NO_FATAL_FAILURE(ResetAndExpectChange(before));
+    const ConsoleResult imported = Kmxlogcfg(L"import " + Quote(file));
+    EXPECT_EQ(imported.exitCode, 0u) << Transcript(imported);
+    for (const wchar_t* name : kForeignValues) {
+        // FILE:LINE: skipped "NAME": ..., on a line of its own.
+        const std::string skipped = ": skipped \"" + Utf8(name) + "\"";
+        const std::size_t at = imported.err.find(skipped);
+        ASSERT_NE(at, std::string::npos) << imported.err;
+        const std::size_t lineStart = imported.err.rfind('\n', at) + 1;  // npos + 1 is 0
+        EXPECT_EQ(imported.err.compare(lineStart, file.size() + 1, Utf8(file) + ":"), 0) << imported.err;
+    }
+    EXPECT_EQ(e2e::Difference(before, LoggingKey()), "");
+}
+
+struct Refusal {
+    const char* label;
+    const wchar_t* command;  // "import" of a file holding `values` under the logging key, or a set
+    const char* values;      // from line 4 of the file
+    int line;                // the line the message names; 0: the window's own text
+    const char* message;
+    bool emptyKey;  // refused before anything was ever saved: the key must stay absent
+};
+
+const Refusal kRefusals[] = {
+    {"switch as 2 after a valid value", L"import", "\"Enabled\"=dword:00000000\r\n\"AreaSAX\"=dword:00000002",
+     5, "AreaSAX: \"2\" is not accepted; a switch is 0 or 1\n", false},
+    {"string for a switch", L"import", "\"AreaSAX\"=\"1\"", 4, "AreaSAX must be a dword\n", false},
+    {"deleting a value that is not a setting", L"import", "\"ShowAppDump\"=-", 4,
+     "deleting a value is not allowed: \"ShowAppDump\"\n", false},
+    {"deleting the key", L"import",
+     "\"Enabled\"=dword:00000000\r\n[-HKEY_CURRENT_USER\\Software\\Korvex\\Logging]", 5,
+     "deleting a key is not allowed: [-HKEY_CURRENT_USER\\Software\\Korvex\\Logging]\n", false},
+    {"limit longer than its field", L"import", "\"MaxFileSizeMB\"=dword:00002710", 4,
+     "MaxFileSizeMB: \"10000\" is not accepted; the field takes up to 3 digits\n", false},
+    {"not a hex digit", L"import", "\"Enabled\"=dword:0000000g", 4,
+     "dword value has a character that is not a hex digit\n", false},
+    {"directory missing", L"import", "\"FileName\"=\"C:\\\\no\\\\such\\\\kmx\"", 0, kDirectoryMissing, false},
+    {"size rule", L"import", "\"MaxDirSizeMB\"=dword:00000005", 0, kSizeRule, false},
+    {"switch as 2 on a new key", L"import", "\"AreaSAX\"=dword:00000002", 4,
+     "AreaSAX: \"2\" is not accepted; a switch is 0 or 1\n", true},
+    {"set: directory missing", L"set Enabled=0 LogDirectory=C:\\no\\such", nullptr, 0, kDirectoryMissing,
+     false},
+    {"set: one short of ten times 20", L"set MaxDirSizeMB=199", nullptr, 0, kSizeRule, false},
+    {"set: size rule on a new key", L"set MaxDirSizeMB=50", nullptr, 0, kSizeRule, true},
+};
+
+TEST_F(CliWineTest, RefusalsLeaveTheKeyByteIdentical) {
+    const std::wstring file = ScratchFile(L"refused.reg");
+    for (const Refusal& refusal : kRefusals) {
+        SCOPED_TRACE(refusal.label);
+        e2e::ForgetProgramState();
+        if (!refusal.emptyKey) {
+            ASSERT_NO_FATAL_FAILURE(MakeChangedKey());
+        }
+        const KeyContents before = LoggingKey();
+        std::wstring command = refusal.command;
+        std::string expected = refusal.message;
+        if (refusal.values != nullptr) {
+            ASSERT_TRUE(WriteBytes(file, std::string("Windows Registry Editor Version 5.00\r\n\r\n[") +
+                                             Utf8(kLoggingKeyName) + "]\r\n" + refusal.values + "\r\n"));
+            command += L" " + Quote(file);
+            if (refusal.line > 0)
+                expected = Utf8(file) + ":" + std::to_string(refusal.line) + ": " + expected;
+        }
+        const ConsoleResult run = Kmxlogcfg(command);
+        EXPECT_EQ(run.exitCode, 1u) << Transcript(run);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;
+        EXPECT_EQ(e2e::Difference(before, LoggingKey()), "");
+        if (refusal.emptyKey) {
+            EXPECT_FALSE(LoggingKeyExists());
+        }
+    }
+}
+
+// show --json on a pipe: the settings as JSON, in Save's order.
+JsonValue ShowJson() {
+    const ConsoleResult shown = Kmxlogcfg(L"show --json");
+    EXPECT_EQ(shown.exitCode, 0u) << Transcript(shown);
+    EXPECT_TRUE(IsUtf8(shown.out)) << shown.out;
+    const std::optional<JsonValue> json = JsonReader::Read(shown.out);
+    EXPECT_TRUE(json.has_value()) << shown.out;
+    return json.value_or(JsonValue{});
+}
+
+TEST_F(CliWineTest, ShowJsonOnAPipeIsUtf8JsonAndTheDirectorySurvivesExportAndImport) {
+    ASSERT_NO_FATAL_FAILURE(MakeChangedKey());
+    const JsonValue json = ShowJson();
+    const JsonValue* key = json.Member("key");
+    const JsonValue* directory = json.Member("logDirectory");
+    const JsonValue* settings = json.Member("settings");
+    ASSERT_TRUE(key && directory && settings);
+    EXPECT_EQ(key->text, Utf8(kLoggingKeyName));
+    EXPECT_EQ(directory->text, Utf8(s_logDirectory));
+    ASSERT_EQ(settings->items.size(), kSettingCount);
+    for (std::size_t i = 0; i < kSettingCount; ++i) {
+        const SettingInfo& info = Info(kSaveOrder[i]);
+        const JsonValue& setting = settings->items[i];
+        const JsonValue* name = setting.Member("name");
+        const JsonValue* value = setting.Member("value");
+        ASSERT_TRUE(name && value && setting.Member("default") && setting.Member("stored")) << i;
+        EXPECT_EQ(name->text, Utf8(info.name));
+        EXPECT_EQ(setting.Member("stored")->text, "true") << info.name;
+        // A number is what the registry holds (the set above stored every one).
+        const std::string stored =
+            info.kind == SettingKind::FileName
+                ? Utf8(s_logDirectory + L"\\trace")
+                : std::to_string(
+                      e2e::ReadDword(HKEY_CURRENT_USER, e2e::kLoggingPath, info.name).value_or(~0u));
+        EXPECT_EQ(value->text, stored) << name->text;
+    }
+
+    const std::wstring file = ScratchFile(L"directory.reg");
+    const ConsoleResult exported = Kmxlogcfg(L"export " + Quote(file) + L" /y");
+    ASSERT_EQ(exported.exitCode, 0u) << Transcript(exported);
+    ASSERT_NO_FATAL_FAILURE(ResetAndExpectChange(LoggingKey()));
+    const ConsoleResult imported = Kmxlogcfg(L"import " + Quote(file));
+    ASSERT_EQ(imported.exitCode, 0u) << Transcript(imported);
+    EXPECT_EQ(e2e::ReadString(HKEY_CURRENT_USER, e2e::kLoggingPath, L"FileName"),
+              s_logDirectory + L"\\trace");
+    const JsonValue* shownAgain = ShowJson().Member("logDirectory");
+    ASSERT_NE(shownAgain, nullptr);
+    EXPECT_EQ(shownAgain->text, Utf8(s_logDirectory));
+}
+
+}  // namespace
+}  // namespace cliwine
+}  // namespace kmx
