@@ -11,6 +11,7 @@
 
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
+#include "framework/WinApp.h"
 #include "framework/MessageBoxSeam.h"
 #include "tests/wine/FrameworkTestResource.h"
 
@@ -253,6 +254,18 @@ TEST(ModalDialogTest, ReturnsTheEndResultOrMinusOneWithoutTemplate) {
 
     CDialog missing(IDD_FWTEST_MISSING);
     EXPECT_EQ(-1, missing.DoModal());
+}
+
+// An application that could not start its window ends with the status it set.
+TEST(WinAppTest, EndsWithTheExitCodeSetBeforeInitInstanceReturnsFalse) {
+    struct CFailingApp : CWinApp {
+        BOOL InitInstance() override {
+            m_nExitCode = 1;
+            return FALSE;
+        }
+    } app;
+    EXPECT_EQ(&app, AfxGetApp());
+    EXPECT_EQ(1, AfxWinMain(::GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 }  // namespace
