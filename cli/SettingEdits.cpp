@@ -21,20 +21,6 @@ bool SameNameIgnoringCase(const std::wstring& a, const wchar_t* b) {
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-// A single-line edit takes no control character (a tab moves the focus, a
-// line break ends the line).
-bool IsTypeable(const std::wstring& text) {
-    for (const wchar_t c : text)
-        if (static_cast<std::uint32_t>(c) < 0x20 || c == 0x7f) return false;
-    return true;
-}
-
-bool CheckText(const wchar_t* name, const std::wstring& text, std::wstring* problem) {
-    if (IsTypeable(text)) return true;
-    *problem = std::wstring(name) + L": a control character cannot be typed into the field";
-    return false;
-}
-
 // A limit's edit takes digits only, up to its character limit; empty is allowed
 // (Save then writes 0, or the factory size for the two sizes).
 bool CheckLimit(SettingId id, const std::wstring& text, std::wstring* problem) {
@@ -51,8 +37,8 @@ bool CheckLimit(SettingId id, const std::wstring& text, std::wstring* problem) {
 
 bool MakeEdit(const std::wstring& name, const std::wstring& value, SettingEdit* edit, std::wstring* problem) {
     if (SameNameIgnoringCase(name, kLogDirectoryName) || SameNameIgnoringCase(name, kLogFilePrefixName)) {
+        // Any text: what the registry may already hold, the window shows and saves.
         const bool directory = SameNameIgnoringCase(name, kLogDirectoryName);
-        if (!CheckText(directory ? kLogDirectoryName : kLogFilePrefixName, value, problem)) return false;
         edit->field = directory ? SettingEdit::Field::LogDirectory : SettingEdit::Field::LogFilePrefix;
         edit->text = value;
         return true;
