@@ -62,19 +62,26 @@ if(KMX_WINE_TEST_SOURCES OR KMX_SHARED_TEST_SOURCES)
   kmx_wine_test(wine_tests --gtest_brief=1)
 endif()
 
-# End-to-end tests: the program itself, started as a process of its own and
-# worked through window messages. The test finds KMXLogCtl.exe beside itself.
-kmx_sources(KMX_E2E_TEST_SOURCES tests/e2e)
-if(KMX_E2E_TEST_SOURCES)
-  add_executable(e2e_tests ${KMX_E2E_TEST_SOURCES})
-  target_link_libraries(e2e_tests PRIVATE GTest::gtest_main user32 advapi32)
-  target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources ${CMAKE_SOURCE_DIR}/tests/e2e)
-  target_compile_options(e2e_tests PRIVATE ${KMX_WARNINGS})
-  set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-  add_dependencies(e2e_tests KMXLogCtl)
-  kmx_wine_test(e2e_tests --gtest_brief=1)
-  set_tests_properties(e2e_tests PROPERTIES TIMEOUT 120)
-endif()
+# A test exe that starts one of the programs as a process of its own (found
+# beside the test) and works it from outside, under Wine.
+function(kmx_process_test name folder program)
+  kmx_sources(sources ${folder})
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE GTest::gtest_main user32 advapi32)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources
+                                             ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/${folder})
+  target_compile_options(${name} PRIVATE ${KMX_WARNINGS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_dependencies(${name} ${program})
+  kmx_wine_test(${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+endfunction()
+
+# End-to-end tests: the window, worked through window messages.
+kmx_process_test(e2e_tests tests/e2e KMXLogCtl)
 
 # Start-up benchmark (`make bench`): the program against a dialog that only
 # shows the main window's template, and the console companion against a
@@ -110,17 +117,7 @@ set_target_properties(kmxlogcfg PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINA
 
 # The console companion under Wine: its .reg files against Wine's reg and
 # regedit, its refusals and its output on pipes, on the prefix's registry.
-kmx_sources(KMX_CLI_WINE_TEST_SOURCES tests/cli-wine)
-if(KMX_CLI_WINE_TEST_SOURCES)
-  add_executable(cli_wine_tests ${KMX_CLI_WINE_TEST_SOURCES})
-  target_link_libraries(cli_wine_tests PRIVATE GTest::gtest_main advapi32)
-  target_include_directories(cli_wine_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
-  target_compile_options(cli_wine_tests PRIVATE ${KMX_WARNINGS})
-  set_target_properties(cli_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-  add_dependencies(cli_wine_tests kmxlogcfg)
-  kmx_wine_test(cli_wine_tests --gtest_brief=1)
-  set_tests_properties(cli_wine_tests PROPERTIES TIMEOUT 120)
-endif()
+kmx_process_test(cli_wine_tests tests/cli-wine kmxlogcfg)
 
 # Version resources of both programs, and the MSI and zip that carry them.
 include(cmake/Version.cmake)
