@@ -170,52 +170,52 @@ protected:
     void SetUp() override { ForgetProgramState(); }
 
     void TearDown() override {
-        if (program_ && program_->Kill())
+        if (m_program && m_program->Kill())
             ADD_FAILURE() << "the program was still running at the end of the test; it was killed";
-        program_.reset();
+        m_program.reset();
         ForgetProgramState();
     }
 
     ::testing::AssertionResult Launch() {
-        if (program_ && program_->Kill())
+        if (m_program && m_program->Kill())
             return ::testing::AssertionFailure() << "the previous run was still going; it was killed";
-        program_ = std::make_unique<ProgramDriver>();
+        m_program = std::make_unique<ProgramDriver>();
         std::wstring problem;
-        if (!program_->Start(&problem)) return ::testing::AssertionFailure() << WideToUtf8(problem);
+        if (!m_program->Start(&problem)) return ::testing::AssertionFailure() << WideToUtf8(problem);
         return ::testing::AssertionSuccess();
     }
 
     ::testing::AssertionResult Ends() {
         std::wstring problem;
-        if (!program_->WaitForEnd(&problem)) return ::testing::AssertionFailure() << WideToUtf8(problem);
+        if (!m_program->WaitForEnd(&problem)) return ::testing::AssertionFailure() << WideToUtf8(problem);
         return ::testing::AssertionSuccess();
     }
 
     // Waits for the next box, checks its caption and text, and presses `button`.
     ::testing::AssertionResult Answer(const std::wstring& caption, const std::wstring& text, int button) {
-        const auto box = program_->WaitForBox();
+        const auto box = m_program->WaitForBox();
         if (!box) return ::testing::AssertionFailure() << "no message box appeared";
         if (box->caption != caption || box->text != text) {
-            program_->Answer(*box, button);
+            m_program->Answer(*box, button);
             return ::testing::AssertionFailure()
                    << "box \"" << WideToUtf8(box->caption) << "\": \"" << WideToUtf8(box->text) << "\"";
         }
-        if (!program_->Answer(*box, button)) return ::testing::AssertionFailure() << "the box did not close";
+        if (!m_program->Answer(*box, button)) return ::testing::AssertionFailure() << "the box did not close";
         return ::testing::AssertionSuccess();
     }
 
     ::testing::AssertionResult NoFurtherBox() {
-        if (const auto box = program_->WaitForBox(kQuietPeriod)) {
-            program_->Answer(*box, IDOK);
+        if (const auto box = m_program->WaitForBox(kQuietPeriod)) {
+            m_program->Answer(*box, IDOK);
             return ::testing::AssertionFailure() << "a further box: \"" << WideToUtf8(box->caption)
                                                  << "\": \"" << WideToUtf8(box->text) << "\"";
         }
         return ::testing::AssertionSuccess();
     }
 
-    ProgramDriver& P() { return *program_; }
+    ProgramDriver& P() { return *m_program; }
 
-    std::unique_ptr<ProgramDriver> program_;
+    std::unique_ptr<ProgramDriver> m_program;
 };
 
 TEST_F(ProgramTest, FirstStartThenFullPresetSavedAndShownAgainOnRestart) {
@@ -273,7 +273,7 @@ TEST_F(ProgramTest, RefusedSavesKeepTheWindowOpenAndWriteNothingUntilCorrected) 
     P().PostClick(IDOK);
     ASSERT_TRUE(Answer(L"Error", L"The specified Log File directory does not exist", IDOK));
     EXPECT_TRUE(WaitUntil([&] { return P().FocusedWindow() == P().Item(IDC_LOG_DIRECTORY); }, Millis(2000)))
-        << "the focus goes to the directory";
+        << "the focus goes to the directory; " << WideToUtf8(P().DescribeFocus());
     EXPECT_TRUE(P().IsOpen());
     EXPECT_EQ("", Difference(loaded, LoggingKey()));
 
@@ -284,7 +284,7 @@ TEST_F(ProgramTest, RefusedSavesKeepTheWindowOpenAndWriteNothingUntilCorrected) 
     P().PostClick(IDOK);
     ASSERT_TRUE(Answer(L"Error", kSizeRuleText, IDOK));
     EXPECT_TRUE(WaitUntil([&] { return P().FocusedWindow() == P().Item(IDC_MAX_DIR_SIZE); }, Millis(2000)))
-        << "the focus goes to the directory size";
+        << "the focus goes to the directory size; " << WideToUtf8(P().DescribeFocus());
     EXPECT_TRUE(P().IsOpen());
     EXPECT_EQ("", Difference(loaded, LoggingKey()));
 
@@ -453,7 +453,7 @@ public:
         if (RegCreateKeyExW(HKEY_CURRENT_USER, kLoggingPath, 0, nullptr, REG_OPTION_NON_VOLATILE, WRITE_DAC,
                             nullptr, &key, nullptr) != ERROR_SUCCESS)
             return;
-        ok_ = SetAccess(key, KEY_READ | WRITE_DAC | DELETE);
+        m_ok = SetAccess(key, KEY_READ | WRITE_DAC | DELETE);
         RegCloseKey(key);
     }
     ~UnwritableKey() {
@@ -463,7 +463,7 @@ public:
             RegCloseKey(key);
         }
     }
-    bool Ok() const { return ok_; }
+    bool Ok() const { return m_ok; }
 
 private:
     // Everyone gets exactly `rights`; nothing is inherited.
@@ -484,7 +484,7 @@ private:
         return ok;
     }
 
-    bool ok_ = false;
+    bool m_ok = false;
 };
 
 TEST_F(ProgramTest, SaveThatCannotWriteSaysSoAndKeepsTheWindowOpen) {

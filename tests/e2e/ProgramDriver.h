@@ -18,6 +18,13 @@ using Millis = std::chrono::milliseconds;
 inline constexpr Millis kPatience{10000};
 // Long enough for a box that is going to appear after an answered one.
 inline constexpr Millis kQuietPeriod{300};
+// Boxes are answered no sooner than a quick reader could. Under Wine on Xvfb
+// the program learns that a box took the keyboard (an X focus event) a few ms
+// after the box became active, 10 ms at most in our measurements. A person's
+// key press or click always comes after that event; a posted click can
+// overtake it, and the stale event then makes Wine deactivate the whole
+// program once the box has closed, a state no user can bring about.
+inline constexpr Millis kReadingTime{150};
 
 inline constexpr wchar_t kDialogClass[] = L"#32770";
 inline constexpr wchar_t kOutlookTitle[] = L"Korvex Connector For Outlook Logging Control";
@@ -46,6 +53,11 @@ bool WaitUntil(Condition ready, Millis timeout = kPatience) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+// Handles messages for `duration`.
+inline void PumpFor(Millis duration) {
+    WaitUntil([] { return false; }, duration);
 }
 
 // KMX_PROGRAM when set, otherwise KMXLogCtl.exe beside this test program.
@@ -91,8 +103,8 @@ public:
 
     ~ProgramDriver() {
         Kill();
-        if (process_.hProcess) CloseHandle(process_.hProcess);
-        if (process_.hThread) CloseHandle(process_.hThread);
+        if (m_process.hProcess) CloseHandle(m_process.hProcess);
+        if (m_process.hThread) CloseHandle(m_process.hThread);
     }
 
     // Starts the program and waits until its main window is shown. On
@@ -107,15 +119,15 @@ public:
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process_)) {
+                            &startup, &m_process)) {
             *problem = L"CreateProcessW failed with error " + std::to_wstring(GetLastError());
             return false;
         }
         // Idle and showing its window; polled, so that this thread keeps
         // answering what the starting program sends it.
         const auto shown = [&] {
-            return WaitForInputIdle(process_.hProcess, 0) != WAIT_TIMEOUT &&
-                   (main_ = FindMainWindow()) != nullptr;
+            return WaitForInputIdle(m_process.hProcess, 0) != WAIT_TIMEOUT &&
+                   (m_main = FindMainWindow()) != nullptr;
         };
         if (!WaitUntil([&] { return shown() || HasEnded(); })) {
             *problem = L"no main window within 10 s (its windows:" + DescribeWindows() +
@@ -123,31 +135,31 @@ public:
             Kill();
             return false;
         }
-        if (main_ == nullptr) {
+        if (m_main == nullptr) {
             *problem = L"the program ended without showing its window";
             return false;
         }
         return true;
     }
 
-    HWND Main() const { return main_; }
-    HWND Item(int id) const { return GetDlgItem(main_, id); }
+    HWND Main() const { return m_main; }
+    HWND Item(int id) const { return GetDlgItem(m_main, id); }
 
     // A click that cannot lead to a modal box: returns when it was handled.
     void Click(int id) const { Send(Item(id), BM_CLICK, 0, 0); }
     // A click that may open a modal box: returns at once.
     void PostClick(int id) const { PostMessageW(Item(id), BM_CLICK, 0, 0); }
-    void Close() const { PostMessageW(main_, WM_CLOSE, 0, 0); }
+    void Close() const { PostMessageW(m_main, WM_CLOSE, 0, 0); }
 
     void Type(int id, const std::wstring& text) const {
         Send(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
     std::wstring Text(int id) const { return TextOf(Item(id)); }
-    std::wstring Title() const { return TextOf(main_); }
+    std::wstring Title() const { return TextOf(m_main); }
     bool IsChecked(int id) const { return Send(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     bool IsEnabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
     bool IsVisible(int id) const { return IsWindowVisible(Item(id)) != FALSE; }
-    bool IsOpen() const { return !HasEnded() && IsWindow(main_); }
+    bool IsOpen() const { return !HasEnded() && IsWindow(m_main); }
 
     RECT WindowRect(HWND window) const {
         RECT rect = {};
@@ -155,18 +167,22 @@ public:
         return rect;
     }
 
-    HWND FocusedWindow() const {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof(info);
-        GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info);
-        return info.hwndFocus;
+    HWND FocusedWindow() const { return GuiThread().hwndFocus; }
+    HWND ActiveWindow() const { return GuiThread().hwndActive; }
+
+    // For failure messages: which windows have the focus and the activation,
+    // and which one is in the foreground.
+    std::wstring DescribeFocus() const {
+        const GUITHREADINFO info = GuiThread();
+        return L"focus on " + Describe(info.hwndFocus) + L", active " + Describe(info.hwndActive) +
+               L", foreground " + Describe(GetForegroundWindow());
     }
 
     // The program's message box currently shown, if any.
     std::optional<MessageBoxWindow> CurrentBox() const {
         HWND box = nullptr;
         while ((box = FindWindowExW(nullptr, box, kDialogClass, nullptr)) != nullptr) {
-            if (box == main_ || !IsWindowVisible(box) || OwnerPid(box) != process_.dwProcessId) continue;
+            if (box == m_main || !IsWindowVisible(box) || OwnerPid(box) != m_process.dwProcessId) continue;
             HWND text = GetDlgItem(box, kBoxTextId);
             if (text == nullptr) continue;
             return MessageBoxWindow{box, TextOf(box), TextOf(text)};
@@ -180,17 +196,19 @@ public:
         return box;
     }
 
-    // Presses the box's button `buttonId` (IDOK, IDCANCEL) and waits until the
-    // box has gone.
+    // Presses the box's button `buttonId` (IDOK, IDCANCEL) once the box is
+    // active and has been read, and waits until the box has gone.
     bool Answer(const MessageBoxWindow& box, int buttonId) const {
         HWND button = GetDlgItem(box.window, buttonId);
         if (button == nullptr) return false;
+        WaitUntil([&] { return ActiveWindow() == box.window; });
+        PumpFor(kReadingTime);
         PostMessageW(button, BM_CLICK, 0, 0);
         return WaitUntil([&] { return !IsWindow(box.window); });
     }
 
     bool HasEnded() const {
-        return process_.hProcess == nullptr || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+        return m_process.hProcess == nullptr || WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
     }
 
     // Waits for the process to end; otherwise kills it and says why it was
@@ -208,12 +226,29 @@ public:
     // Ends a program that is still running. True when it had to.
     bool Kill() {
         if (HasEnded()) return false;
-        TerminateProcess(process_.hProcess, 99);
-        WaitForSingleObject(process_.hProcess, 5000);
+        TerminateProcess(m_process.hProcess, 99);
+        WaitForSingleObject(m_process.hProcess, 5000);
         return true;
     }
 
 private:
+    GUITHREADINFO GuiThread() const {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        GetGUIThreadInfo(GetWindowThreadProcessId(m_main, nullptr), &info);
+        return info;
+    }
+
+    std::wstring Describe(HWND window) const {
+        if (window == nullptr) return L"none";
+        if (window == m_main) return L"the main window";
+        if (window == GetDesktopWindow()) return L"the desktop";
+        if (GetParent(window) == m_main) return L"control " + std::to_wstring(GetDlgCtrlID(window));
+        wchar_t className[64] = L"";
+        GetClassNameW(window, className, 64);
+        return L"a window of class " + std::wstring(className);
+    }
+
     static DWORD OwnerPid(HWND window) {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
@@ -231,7 +266,7 @@ private:
         std::wstring list;
         HWND window = nullptr;
         while ((window = FindWindowExW(nullptr, window, nullptr, nullptr)) != nullptr) {
-            if (OwnerPid(window) != process_.dwProcessId) continue;
+            if (OwnerPid(window) != m_process.dwProcessId) continue;
             wchar_t className[64] = L"";
             GetClassNameW(window, className, 64);
             list += L" [" + std::wstring(className) + L" \"" + TextOf(window) + L"\"" +
@@ -244,14 +279,14 @@ private:
         for (const wchar_t* title : {kOutlookTitle, kBlackBerryTitle}) {
             HWND window = nullptr;
             while ((window = FindWindowExW(nullptr, window, kDialogClass, title)) != nullptr) {
-                if (OwnerPid(window) == process_.dwProcessId && IsWindowVisible(window)) return window;
+                if (OwnerPid(window) == m_process.dwProcessId && IsWindowVisible(window)) return window;
             }
         }
         return nullptr;
     }
 
-    PROCESS_INFORMATION process_ = {};
-    HWND main_ = nullptr;
+    PROCESS_INFORMATION m_process = {};
+    HWND m_main = nullptr;
 };
 
 }  // namespace e2e
