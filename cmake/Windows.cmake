@@ -76,12 +76,12 @@ if(KMX_E2E_TEST_SOURCES)
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 120)
 endif()
 
-# Start-up benchmark (`make bench`): the program against a dialog that only
-# shows the main window's template, and the console companion against a
-# program that prints one line.
+# Start-up benchmark (`make bench`): the program against dialogs that show the
+# main window's template, bare or with the program's shown state replayed, and
+# the console companion against a program that prints one line.
 add_executable(minimal_dialog WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/MinimalDialog.cpp ${KMX_RESOURCE_FILE})
-target_link_libraries(minimal_dialog PRIVATE comctl32 user32)
-target_include_directories(minimal_dialog PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(minimal_dialog PRIVATE comctl32 user32 advapi32)
+target_include_directories(minimal_dialog PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_compile_options(minimal_dialog PRIVATE ${KMX_WARNINGS})
 target_link_options(minimal_dialog PRIVATE -municode -s)
 set_target_properties(minimal_dialog PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
