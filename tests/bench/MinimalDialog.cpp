@@ -14,6 +14,13 @@
 #include <string>
 
 #include "ShownState.h"
+#ifdef KMX_BENCH_PROBES
+// The probed build, for the benchmark's breakdown.
+#include "Probe.h"
+#define KMX_MARK(label) kmx::bench::Mark(label)
+#else
+#define KMX_MARK(label)
+#endif
 #include "resource.h"
 #include "settings/Catalogue.h"
 #include "settings/ReadIEProxyServer.h"
@@ -113,15 +120,19 @@ void ApplyWord(HWND dialog, const wchar_t* begin, const wchar_t* end, HWND& cont
     const wchar_t* value = equals < end ? equals + 1 : end;
     const long number = std::wcstol(value, nullptr, 10);
     if (Is(begin, equals, L"reads")) {
+        KMX_MARK("registry begins");
         ReadInTheWindow();
+        KMX_MARK("registry ends");
     } else if (Is(begin, equals, L"foreground")) {
         g_foreground = true;
     } else if (Is(begin, equals, L"size")) {
         const long height = std::wcstol(std::find(value, end, L',') + 1, nullptr, 10);
         // One call both resizes and activates when the window is to be in front.
         g_activated = g_foreground;
+        KMX_MARK("SetWindowPos");
         SetWindowPos(dialog, nullptr, 0, 0, number, height,
                      SWP_NOMOVE | SWP_NOZORDER | (g_foreground ? 0 : SWP_NOACTIVATE));
+        KMX_MARK("SetWindowPos returns");
     } else if (Is(begin, equals, L"title")) {
         SetWindowTextW(dialog, UnescapeText(value, end).c_str());
     } else if (Is(begin, equals, L"icons")) {
@@ -151,8 +162,9 @@ void ApplyWord(HWND dialog, const wchar_t* begin, const wchar_t* end, HWND& cont
     }
 }
 
-INT_PTR CALLBACK MinimalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK MinimalDialogProc(HWND dialog, UINT message, WPARAM wParam, [[maybe_unused]] LPARAM lParam) {
     if (message == WM_INITDIALOG) {
+        KMX_MARK("WM_INITDIALOG");
         HWND control = nullptr;
         int controlId = 0;
         for (const wchar_t* at = g_words; *at != L'\0';) {
@@ -162,8 +174,18 @@ INT_PTR CALLBACK MinimalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             at = *end == L' ' ? end + 1 : end;
         }
         if (g_foreground && !g_activated) SetForegroundWindow(dialog);
+        KMX_MARK("words applied");
         return TRUE;
     }
+#ifdef KMX_BENCH_PROBES
+    static bool painted = false;
+    if (message == WM_WINDOWPOSCHANGED && (reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) != 0)
+        KMX_MARK("window shown");
+    if (message == WM_PAINT && !painted) {
+        painted = true;
+        KMX_MARK("first WM_PAINT");
+    }
+#endif
     if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, IDCANCEL);
         return TRUE;
@@ -174,11 +196,20 @@ INT_PTR CALLBACK MinimalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR words, int) {
+    KMX_MARK("wWinMain");
     g_words = words;
     // The template's spin controls are common controls.
     InitCommonControls();
-    if (HasWord(words, L"reads")) ReadBeforeTheWindow();
+    if (HasWord(words, L"reads")) {
+        KMX_MARK("registry begins");
+        ReadBeforeTheWindow();
+        KMX_MARK("registry ends");
+    }
+    KMX_MARK("DoModal");
     DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_KMXLOGCTL_DIALOG), nullptr, MinimalDialogProc, 0);
     if (g_loggingKey != nullptr) RegCloseKey(g_loggingKey);
+#ifdef KMX_BENCH_PROBES
+    kmx::bench::WriteStamps();
+#endif
     return 0;
 }

@@ -16,6 +16,10 @@
 //       one start of each window (the program and the three yardsticks), in
 //       an order rotated by N, each timed from CreateProcessW until its window
 //       is shown and the process idle; prints "idle LABEL MS PEAK_KIB" lines
+//   startup_bench.exe --breakdown [RUNS]
+//       where the time of a start goes: the probed builds of the program and
+//       of the same-window floor (Probe.h), started alternately, with the
+//       median time of each stamped step
 //   startup_bench.exe --report
 //       the program's file size and imports, then the console companion:
 //       `kmxlogcfg show` and `kmxlogcfg export FILE /y` from CreateProcessW
@@ -99,6 +103,9 @@ struct Started {
     PROCESS_INFORMATION process = {};
     HWND window = nullptr;
     double startMs = 0;
+    // QueryPerformanceCounter before CreateProcessW and after WaitForInputIdle.
+    LONGLONG beginTicks = 0;
+    LONGLONG idleTicks = 0;
     std::string problem;
 };
 
@@ -117,6 +124,10 @@ Started Start(const Window& window) {
         return started;
     }
     WaitForInputIdle(started.process.hProcess, kPatienceMs);
+    LARGE_INTEGER idle;
+    QueryPerformanceCounter(&idle);
+    started.beginTicks = begin.QuadPart;
+    started.idleTicks = idle.QuadPart;
     for (DWORD waited = 0; started.window == nullptr && waited < kPatienceMs; waited += 1) {
         started.window = VisibleWindowOf(started.process.dwProcessId);
         if (started.window == nullptr) Sleep(1);
@@ -532,6 +543,81 @@ bool BenchConsoleCompanion(int runs) {
     return true;
 }
 
+// ---- The breakdown: time stamps of the probed builds ----
+
+using Steps = std::vector<std::pair<std::string, double>>;
+
+double TicksToMs(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+// One start of a probed build: its stamps in milliseconds since CreateProcessW,
+// framed by the launch and by WaitForInputIdle's return.
+std::optional<Steps> StampedStart(const Window& window) {
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring file = std::wstring(temp) + L"kmx-probe.txt";
+    DeleteFileW(file.c_str());
+    SetEnvironmentVariableW(L"KMX_PROBE_FILE", file.c_str());
+    Started started = Start(window);
+    const bool ended = Close(started);
+    SetEnvironmentVariableW(L"KMX_PROBE_FILE", nullptr);
+    if (!started.problem.empty() || !ended) return std::nullopt;
+
+    Steps steps = {{"CreateProcessW", 0.0}};
+    std::ifstream stamps(Narrow(file));
+    long long ticks = 0;
+    std::string label;
+    while (stamps >> ticks && std::getline(stamps, label))
+        steps.emplace_back(label.substr(1), TicksToMs(ticks - started.beginTicks));
+    steps.emplace_back("idle (WaitForInputIdle returns)", TicksToMs(started.idleTicks - started.beginTicks));
+    // Stamps made while the window closes come after idle.
+    std::stable_sort(steps.begin(), steps.end(),
+                     [](const auto& a, const auto& b) { return a.second < b.second; });
+    DeleteFileW(file.c_str());
+    return steps;
+}
+
+int Breakdown(int runs) {
+    const std::optional<std::wstring> words = ReadFloorWords();
+    if (!words) {
+        std::printf("no bench-floor.txt: run --capture first\n");
+        return 1;
+    }
+    const Window probed[] = {
+        {"KMXLogCtl.exe (probed build)", OwnDirectory() + L"probed_start.exe", L""},
+        {"same-window floor (probed build)", OwnDirectory() + L"probed_floor.exe", *words}};
+    std::vector<Steps> results[2];
+    for (int i = -1; i < runs; ++i) {
+        for (int k = 0; k < 2; ++k) {
+            const int which = (i + 1 + k) % 2;
+            const std::optional<Steps> steps = StampedStart(probed[which]);
+            if (!steps) {
+                std::printf("%s: no stamps\n", probed[which].label);
+                return 1;
+            }
+            if (i >= 0) results[which].push_back(*steps);
+        }
+    }
+    for (int which = 0; which < 2; ++which) {
+        const Steps& first = results[which].front();
+        std::printf("  %s, medians of %d runs (ms since CreateProcessW, and the step before):\n",
+                    probed[which].label, runs);
+        double previous = 0;
+        for (std::size_t s = 0; s < first.size(); ++s) {
+            std::vector<double> at;
+            for (const Steps& run : results[which])
+                if (run.size() == first.size() && run[s].first == first[s].first) at.push_back(run[s].second);
+            const double median = Median(at);
+            std::printf("    %8.2f  %+7.2f  %s\n", median, median - previous, first[s].first.c_str());
+            previous = median;
+        }
+    }
+    return 0;
+}
+
 int RunsWanted() {
     const char* text = std::getenv("KMX_BENCH_RUNS");
     const int runs = text != nullptr ? std::atoi(text) : 0;
@@ -597,6 +683,7 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"--compare") return Compare();
     if (mode == L"--idle-round" && argc > 2) return IdleRound(_wtoi(argv[2]));
     if (mode == L"--report") return Report();
+    if (mode == L"--breakdown") return Breakdown(argc > 2 ? _wtoi(argv[2]) : RunsWanted());
     if (mode == L"--once") {
         bool showAppDump = false, floor = false;
         for (int i = 2; i < argc; ++i) {
@@ -606,7 +693,8 @@ int wmain(int argc, wchar_t** argv) {
         return Once(showAppDump, floor);
     }
     std::printf(
-        "usage: startup_bench.exe --capture | --compare | --idle-round N | --report | --once "
+        "usage: startup_bench.exe --capture | --compare | --idle-round N | --breakdown [RUNS] | --report | "
+        "--once "
         "[--show-app-dump] "
         "[--floor]\n");
     return 2;
