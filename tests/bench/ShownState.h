@@ -3,7 +3,8 @@
 // replays it. One operation per word:
 //
 //   reads                the registry reads one start of the program makes
-//   foreground           the window is the foreground window (active caption)
+//   foreground           the window is activated before it is shown, so that
+//                        its caption is drawn active
 //   size=W,H             the window's size in pixels (after `foreground`,
 //                        the same call activates the window)
 //   title=TEXT           the window's title
