@@ -25,3 +25,12 @@ kmx_native_tests(native_tests_asan "_asan")
 target_compile_options(native_tests_asan PRIVATE ${KMX_SANITIZE})
 set_tests_properties(native_tests_asan PROPERTIES
   ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
+
+# The start-up benchmark's clock on the X side (`make bench`): from launching
+# a program under Wine until its window is mapped on the X server.
+find_package(X11)
+if(X11_FOUND)
+  add_executable(map_clock ${CMAKE_SOURCE_DIR}/tests/bench/MapClock.cpp)
+  target_link_libraries(map_clock PRIVATE X11::X11)
+  target_compile_options(map_clock PRIVATE ${KMX_WARNINGS})
+endif()

@@ -83,12 +83,12 @@ endfunction()
 # End-to-end tests: the window, worked through window messages.
 kmx_process_test(e2e_tests tests/e2e KMXLogCtl)
 
-# Start-up benchmark (`make bench`): the program against a dialog that only
-# shows the main window's template, and the console companion against a
-# program that prints one line.
+# Start-up benchmark (`make bench`): the program against dialogs that show the
+# main window's template, bare or with the program's shown state replayed, and
+# the console companion against a program that prints one line.
 add_executable(minimal_dialog WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/MinimalDialog.cpp ${KMX_RESOURCE_FILE})
-target_link_libraries(minimal_dialog PRIVATE comctl32 user32)
-target_include_directories(minimal_dialog PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(minimal_dialog PRIVATE comctl32 user32 advapi32)
+target_include_directories(minimal_dialog PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_compile_options(minimal_dialog PRIVATE ${KMX_WARNINGS})
 target_link_options(minimal_dialog PRIVATE -municode -s)
 set_target_properties(minimal_dialog PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
@@ -99,12 +99,28 @@ target_compile_options(hello_console PRIVATE ${KMX_WARNINGS})
 target_link_options(hello_console PRIVATE -municode -s)
 set_target_properties(hello_console PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# The breakdown's probed builds: the program and the same-window floor with
+# time stamps at the steps of a start.
+add_executable(probed_start WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/ProbedStart.cpp ${KMX_RESOURCE_FILE})
+target_link_libraries(probed_start PRIVATE kmx_ui)
+target_include_directories(probed_start PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_compile_options(probed_start PRIVATE ${KMX_WARNINGS})
+target_link_options(probed_start PRIVATE -municode -s)
+set_target_properties(probed_start PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+add_executable(probed_floor WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/MinimalDialog.cpp ${KMX_RESOURCE_FILE})
+target_compile_definitions(probed_floor PRIVATE KMX_BENCH_PROBES)
+target_link_libraries(probed_floor PRIVATE comctl32 user32 advapi32)
+target_include_directories(probed_floor PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
+target_compile_options(probed_floor PRIVATE ${KMX_WARNINGS})
+target_link_options(probed_floor PRIVATE -municode -s)
+set_target_properties(probed_floor PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
 add_executable(startup_bench ${CMAKE_SOURCE_DIR}/tests/bench/StartupBench.cpp)
 target_link_libraries(startup_bench PRIVATE psapi user32 advapi32)
 target_compile_options(startup_bench PRIVATE ${KMX_WARNINGS})
 target_link_options(startup_bench PRIVATE -municode)
 set_target_properties(startup_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-add_dependencies(startup_bench KMXLogCtl minimal_dialog kmxlogcfg hello_console)
+add_dependencies(startup_bench KMXLogCtl minimal_dialog probed_start probed_floor kmxlogcfg hello_console)
 
 # The console companion for administrators' scripts.
 # Its platform-free core is kmx_cli_core; cli/win32/ holds the Windows side.

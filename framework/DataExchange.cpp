@@ -16,7 +16,8 @@ CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
     : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
 
 HWND CDataExchange::PrepareCtrl(int id) {
-    m_hWndLastControl = ::GetDlgItem(m_pDlgWnd->m_hWnd, id);
+    const CWnd* control = m_pDlgWnd->GetDlgItem(id);
+    m_hWndLastControl = control != nullptr ? control->m_hWnd : nullptr;
     if (m_hWndLastControl == nullptr) Fail();
     return m_hWndLastControl;
 }

@@ -8,6 +8,8 @@ CWnd::~CWnd() = default;
 HWND CWnd::GetSafeHwnd() const { return m_hWnd; }
 
 CWnd* CWnd::GetDlgItem(int id) const {
+    const auto known = m_children.find(id);
+    if (known != m_children.end() && IsChildWithId(known->second->m_hWnd, id)) return known->second.get();
     HWND child = ::GetDlgItem(m_hWnd, id);
     if (child == nullptr) return nullptr;
     std::unique_ptr<CWnd>& wrapper = m_children[id];
@@ -16,7 +18,15 @@ CWnd* CWnd::GetDlgItem(int id) const {
     return wrapper.get();
 }
 
+bool CWnd::IsChildWithId(HWND window, int id) const {
+    // Each of these reads the window's own record: no trip to the server.
+    return window != nullptr && ::IsWindow(window) && ::GetAncestor(window, GA_PARENT) == m_hWnd &&
+           ::GetDlgCtrlID(window) == id;
+}
+
 BOOL CWnd::EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
+
+BOOL CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
 
 BOOL CWnd::ShowWindow(int showCommand) { return ::ShowWindow(m_hWnd, showCommand); }
 

@@ -25,10 +25,16 @@ public:
     HWND GetSafeHwnd() const;
 
     // The child window with this id, or nullptr when there is none. The
-    // object belongs to this window and stays the same for the same id.
+    // object belongs to this window and stays the same for the same id. A
+    // child found once is answered again while it is still this window's
+    // child with that id, without asking the system: each ::GetDlgItem lists
+    // every child through the window server (under Wine a round trip of
+    // some 40 us), and a dialog's data exchange asks for every control.
+    // Of two children with the same id, that is the one found first.
     CWnd* GetDlgItem(int id) const;
 
     BOOL EnableWindow(BOOL enable);
+    BOOL IsWindowEnabled() const;
     BOOL ShowWindow(int showCommand);
     BOOL SetWindowTextW(const std::wstring& text);
     // Replaces `text` with the window text; returns the length copied.
@@ -56,5 +62,7 @@ protected:
     virtual void DoDataExchange(CDataExchange* pDX);
 
 private:
+    bool IsChildWithId(HWND window, int id) const;
+
     mutable std::map<int, std::unique_ptr<CWnd>> m_children;
 };

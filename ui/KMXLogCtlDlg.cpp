@@ -103,7 +103,9 @@ void CKMXLogCtlDlg::DoDataExchange(CDataExchange* pDX) {
 void CKMXLogCtlDlg::ApplyFactoryDefaults() { kmx::ApplyMachineFactoryDefaults(m_model); }
 
 BOOL CKMXLogCtlDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
+    // The base class's copy of the fields into the controls is left out: it
+    // would show the factory values only for loading to replace them. The one
+    // copy follows loading.
 
     // Beside Outlook's main window, when there is one.
     if (HWND outlook = kmx::FindTopLevelWindow(kmx::kOutlookWindowClass)) {
@@ -131,7 +133,9 @@ BOOL CKMXLogCtlDlg::OnInitDialog() {
     if (CWnd* proxyButton = GetDlgItem(IDC_CONFIGURE_PROXY)) proxyButton->ShowWindow(SW_HIDE);
 
     LoadSettings();
-    OnEnableLogging();
+    // The loaded values, or the factory values when the key could not be loaded.
+    UpdateData(FALSE);
+    ApplyEnablingAtStart();
     return TRUE;
 }
 
@@ -142,7 +146,6 @@ void CKMXLogCtlDlg::LoadSettings() {
         if (CWnd* box = GetDlgItem(IDC_ENABLE_CALENDAR_TRACKING))
             box->ShowWindow(result.appDumpBox == kmx::AppDumpBox::Shown ? SW_SHOWNORMAL : SW_HIDE);
     }
-    if (result.complete) UpdateData(FALSE);
 }
 
 void CKMXLogCtlDlg::OnSave() {
@@ -190,12 +193,16 @@ CWnd* CKMXLogCtlDlg::GovernedControl(int controlId) {
     return nullptr;
 }
 
-void CKMXLogCtlDlg::ApplyEnablingStep(const kmx::EnablingStep& step) {
+void CKMXLogCtlDlg::ApplyEnablingStep(const kmx::EnablingStep& step, bool onlyWhereItChanges) {
     const BOOL enable =
         kmx::RuleAllows(step.rule, m_model.value[kmx::kEnabled] != 0,
                         m_model.value[kmx::kThreadAllThreads] != 0, m_model.value[kmx::kEnableRoll] != 0);
-    for (const int controlId : step)
-        if (CWnd* control = GovernedControl(controlId)) control->EnableWindow(enable);
+    for (const int controlId : step) {
+        CWnd* control = GovernedControl(controlId);
+        if (control == nullptr) continue;
+        if (onlyWhereItChanges && (control->IsWindowEnabled() != FALSE) == (enable != FALSE)) continue;
+        control->EnableWindow(enable);
+    }
 }
 
 void CKMXLogCtlDlg::OnEnableLogging() {
@@ -205,6 +212,26 @@ void CKMXLogCtlDlg::OnEnableLogging() {
         UpdateData(FALSE);
     }
     for (const kmx::EnablingStep& step : kmx::kEnablingSteps) ApplyEnablingStep(step);
+}
+
+// What OnEnableLogging does, for controls that have just been filled from the
+// model. Copying them back still normalises the switches and reports a limit
+// text too long for its field. Copying the model into them again is left out
+// when that copy succeeded and restoring the recorded single-file size changes
+// nothing: it would set every control to what it shows. And only the controls
+// whose state differs from the template's are enabled or disabled: disabling
+// a disabled control changes nothing but costs a message.
+void CKMXLogCtlDlg::ApplyEnablingAtStart() {
+    const bool copied = UpdateData(TRUE) != FALSE;
+    if (m_model.value[kmx::kEnabled] == 0) {
+        std::wstring& fileSize = m_model.text[kmx::kMaxFileSizeMB];
+        const std::wstring& recorded = m_model.recordedText[kmx::kMaxFileSizeMB];
+        if (!copied || fileSize != recorded) {
+            fileSize = recorded;
+            UpdateData(FALSE);
+        }
+    }
+    for (const kmx::EnablingStep& step : kmx::kEnablingSteps) ApplyEnablingStep(step, true);
 }
 
 void CKMXLogCtlDlg::OnAllThreads() {
@@ -250,7 +277,12 @@ void CKMXLogCtlDlg::ResizeToMarker(int markerId, const wchar_t* advancedCaption,
     GetWindowRect(&window);
     marker->GetWindowRect(&mark);
     SetWindowPos(nullptr, 0, 0, window.right - window.left, height(window, mark), SWP_NOMOVE | SWP_NOZORDER);
-    if (CWnd* button = GetDlgItem(IDC_ADVANCED)) button->SetWindowTextW(advancedCaption);
+    if (CWnd* button = GetDlgItem(IDC_ADVANCED)) {
+        // On opening, the template already shows the caption.
+        std::wstring shown;
+        button->GetWindowTextW(shown);
+        if (shown != advancedCaption) button->SetWindowTextW(advancedCaption);
+    }
 }
 
 // Presets, group buttons and factory reset: marks only, never the registry.

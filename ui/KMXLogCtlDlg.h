@@ -66,7 +66,8 @@ private:
     // from the screen rectangles of the window and of a marker control.
     void ResizeToMarker(int markerId, const wchar_t* advancedCaption,
                         LONG (*height)(const RECT& window, const RECT& marker));
-    void ApplyEnablingStep(const kmx::EnablingStep& step);
+    void ApplyEnablingStep(const kmx::EnablingStep& step, bool onlyWhereItChanges = false);
+    void ApplyEnablingAtStart();
     void SetMark(int controlId, int mark);
     CWnd* GovernedControl(int controlId);
 

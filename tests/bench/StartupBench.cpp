@@ -1,19 +1,38 @@
-// Start-up benchmark: how long KMXLogCtl.exe takes from CreateProcessW until
-// its window is shown and idle, against minimal_dialog.exe (the same dialog
-// template and nothing else), interleaved over KMX_BENCH_RUNS runs each
-// (10 by default); then the program's peak working set, its file size and
-// the DLLs it imports. Last, the console companion: `kmxlogcfg show` and
-// `kmxlogcfg export FILE /y` from CreateProcessW until the process has ended,
-// against hello_console.exe (prints one line), interleaved over three times
-// as many runs, with stdout and stderr on NUL.
+// Start-up benchmark, the side inside Wine (scripts/bench.sh drives it and
+// adds the clock watched from the X server):
 //
-//   startup_bench.exe          the benchmark
-//   startup_bench.exe --once [--show-app-dump]
-//       one start and close of KMXLogCtl.exe and nothing else, for tracing the
-//       registry calls of a start; with --show-app-dump, ShowAppDump = 1 is
-//       set in the logging key for that start (and removed again if it was
-//       not there)
+//   startup_bench.exe --capture
+//       reads the shown state of KMXLogCtl.exe and of the bare template off
+//       their running windows by message (title, size, and every control's
+//       enabled and visible state, check mark, text, limit and spin range)
+//       and writes the difference as the same-window floor's words to
+//       bench-floor.txt beside this program. Wine answers no WM_GETICON from
+//       another process and draws the caption by a state no message reports:
+//       bench.sh adds those two from the X side.
+//   startup_bench.exe --compare
+//       starts the program and the floor and checks that they show the same
+//       state by message, the focused control included
+//   startup_bench.exe --idle-round N
+//       one start of each window (the program and the three yardsticks), in
+//       an order rotated by N, each timed from CreateProcessW until its window
+//       is shown and the process idle; prints "idle LABEL MS PEAK_KIB" lines
+//   startup_bench.exe --breakdown [RUNS]
+//       where the time of a start goes: the probed builds of the program and
+//       of the same-window floor (Probe.h), started alternately, with the
+//       median time of each stamped step
+//   startup_bench.exe --report
+//       the program's file size and imports, then the console companion:
+//       `kmxlogcfg show` and `kmxlogcfg export FILE /y` from CreateProcessW
+//       until the process has ended, against hello_console.exe (prints one
+//       line), interleaved over KMX_BENCH_RUNS runs (10 by default) times
+//       three, with stdout and stderr on NUL
+//   startup_bench.exe --once [--show-app-dump] [--floor]
+//       one start and close of KMXLogCtl.exe (or of the same-window floor) and
+//       nothing else, for tracing the registry calls of a start; with
+//       --show-app-dump, ShowAppDump = 1 is set in the logging key for that
+//       start (and removed again if it was not there)
 #include <windows.h>
+#include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -25,6 +44,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "ShownState.h"
 
 namespace {
 
@@ -38,6 +59,8 @@ std::wstring OwnDirectory() {
     path.erase(path.find_last_of(L"\\/") + 1);
     return path;
 }
+
+std::wstring FloorWordsFile() { return OwnDirectory() + L"bench-floor.txt"; }
 
 struct FoundWindow {
     DWORD pid;
@@ -68,57 +91,302 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
            static_cast<double>(frequency.QuadPart);
 }
 
-struct Run {
-    bool ok = false;
+// One of the windows the benchmark starts: a program and its command-line words.
+struct Window {
+    const char* label;
+    std::wstring exe;
+    std::wstring words;
+};
+
+// A started window, shown and idle.
+struct Started {
+    PROCESS_INFORMATION process = {};
+    HWND window = nullptr;
     double startMs = 0;
-    SIZE_T peakWorkingSet = 0;
+    // QueryPerformanceCounter before CreateProcessW and after WaitForInputIdle.
+    LONGLONG beginTicks = 0;
+    LONGLONG idleTicks = 0;
     std::string problem;
 };
 
-// Starts `exe`, times it until its window is visible and the process idle,
-// reads its peak working set while the window is open, then closes it.
-Run StartAndClose(const std::wstring& exe) {
-    Run run;
-    std::wstring commandLine = L"\"" + exe + L"\"";
+// Starts `window` and waits until its window is visible and the process idle.
+Started Start(const Window& window) {
+    Started started;
+    std::wstring commandLine = L"\"" + window.exe + L"\"";
+    if (!window.words.empty()) commandLine += L" " + window.words;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
     LARGE_INTEGER begin;
     QueryPerformanceCounter(&begin);
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        run.problem = "CreateProcessW failed, error " + std::to_string(GetLastError());
-        return run;
+    if (!CreateProcessW(window.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started.process)) {
+        started.problem = "CreateProcessW failed, error " + std::to_string(GetLastError());
+        return started;
     }
-    WaitForInputIdle(process.hProcess, kPatienceMs);
-    HWND window = nullptr;
-    for (DWORD waited = 0; window == nullptr && waited < kPatienceMs; waited += 1) {
-        window = VisibleWindowOf(process.dwProcessId);
-        if (window == nullptr) Sleep(1);
+    WaitForInputIdle(started.process.hProcess, kPatienceMs);
+    LARGE_INTEGER idle;
+    QueryPerformanceCounter(&idle);
+    started.beginTicks = begin.QuadPart;
+    started.idleTicks = idle.QuadPart;
+    for (DWORD waited = 0; started.window == nullptr && waited < kPatienceMs; waited += 1) {
+        started.window = VisibleWindowOf(started.process.dwProcessId);
+        if (started.window == nullptr) Sleep(1);
     }
     LARGE_INTEGER shown;
     QueryPerformanceCounter(&shown);
-    if (window == nullptr) {
-        run.problem = "no visible window within 10 s";
-    } else {
-        run.startMs = Milliseconds(begin, shown);
-        PROCESS_MEMORY_COUNTERS memory = {};
-        memory.cb = sizeof(memory);
-        if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof(memory)))
-            run.peakWorkingSet = memory.PeakWorkingSetSize;
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        run.ok = true;
+    if (started.window == nullptr)
+        started.problem = "no visible window within 10 s";
+    else
+        started.startMs = Milliseconds(begin, shown);
+    return started;
+}
+
+// Closes the window (WM_CLOSE) and waits for the process; kills it when it
+// does not end. Returns false when it had to be killed.
+bool Close(Started& started) {
+    if (started.process.hProcess == nullptr) return false;
+    if (started.window != nullptr) PostMessageW(started.window, WM_CLOSE, 0, 0);
+    bool ended = WaitForSingleObject(started.process.hProcess, kPatienceMs) == WAIT_OBJECT_0;
+    if (!ended) {
+        TerminateProcess(started.process.hProcess, 99);
+        WaitForSingleObject(started.process.hProcess, kPatienceMs);
+        started.problem += started.problem.empty() ? "" : "; ";
+        started.problem += "did not end after WM_CLOSE; killed";
     }
-    if (WaitForSingleObject(process.hProcess, kPatienceMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 99);
-        WaitForSingleObject(process.hProcess, kPatienceMs);
-        run.ok = false;
-        run.problem += run.problem.empty() ? "" : "; ";
-        run.problem += "did not end after WM_CLOSE; killed";
+    CloseHandle(started.process.hThread);
+    CloseHandle(started.process.hProcess);
+    started.process = {};
+    return ended;
+}
+
+SIZE_T PeakWorkingSet(const Started& started) {
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof(memory);
+    return GetProcessMemoryInfo(started.process.hProcess, &memory, sizeof(memory)) ? memory.PeakWorkingSetSize
+                                                                                   : 0;
+}
+
+// ---- The shown state of a running window, read by message ----
+
+struct ControlState {
+    int id = 0;
+    std::wstring className;
+    bool enabled = false;
+    bool visible = false;
+    std::wstring text;
+    LRESULT check = -1;  // buttons only
+    LRESULT limit = -1;  // edits only
+    LRESULT range = -1;  // spins only: UDM_GETRANGE's MAKELONG(high, low)
+};
+
+struct ShownState {
+    std::wstring title;
+    int width = 0;
+    int height = 0;
+    int focusId = 0;
+    std::vector<ControlState> controls;  // in z-order
+};
+
+// WM_GETTEXT, which reaches an edit's own text in another process (GetWindowTextW does not).
+std::wstring TextOf(HWND window) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, kPatienceMs, &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_BLOCK,
+                        kPatienceMs, &copied);
+    text.resize(std::min<std::size_t>(copied, length));
+    return text;
+}
+
+LRESULT Ask(HWND window, UINT message) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, 0, 0, SMTO_BLOCK, kPatienceMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
+// The spin range comes as UDM_GETRANGE's packed result: UDM_GETRANGE32
+// answers through pointers, which do not cross processes.
+ShownState ReadShownState(HWND dialog) {
+    ShownState state;
+    state.title = TextOf(dialog);
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    state.width = rect.right - rect.left;
+    state.height = rect.bottom - rect.top;
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof(thread);
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) && thread.hwndFocus != nullptr)
+        state.focusId = GetDlgCtrlID(thread.hwndFocus);
+
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        ControlState control;
+        control.id = GetDlgCtrlID(child);
+        wchar_t className[64] = L"";
+        GetClassNameW(child, className, 64);
+        control.className = className;
+        control.enabled = IsWindowEnabled(child) != FALSE;
+        control.visible = (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) != 0;
+        control.text = TextOf(child);
+        if (_wcsicmp(className, L"Button") == 0) control.check = Ask(child, BM_GETCHECK);
+        if (_wcsicmp(className, L"Edit") == 0) control.limit = Ask(child, EM_GETLIMITTEXT);
+        if (_wcsicmp(className, UPDOWN_CLASSW) == 0) control.range = Ask(child, UDM_GETRANGE);
+        state.controls.push_back(control);
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return run;
+    return state;
+}
+
+std::optional<ShownState> ShownStateOf(const Window& window, std::string* problem) {
+    Started started = Start(window);
+    std::optional<ShownState> state;
+    if (started.window != nullptr) state = ReadShownState(started.window);
+    Close(started);
+    *problem = started.problem;
+    return state;
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// The words that turn `from` (the bare template) into `to` (the program), or
+// nothing when the two windows do not come from the same template.
+std::optional<std::wstring> Difference(const ShownState& from, const ShownState& to, std::string* problem) {
+    using kmx::bench::EscapeText;
+    if (from.controls.size() != to.controls.size()) {
+        *problem = "the two windows have different controls";
+        return std::nullopt;
+    }
+    std::wstring words = L"reads";
+    for (std::size_t i = 0; i < to.controls.size(); ++i) {
+        const ControlState& a = from.controls[i];
+        const ControlState& b = to.controls[i];
+        if (a.id != b.id || a.className != b.className) {
+            *problem = "control " + std::to_string(i) + " differs in id or class";
+            return std::nullopt;
+        }
+        std::wstring changes;
+        const std::wstring id = std::to_wstring(b.id);
+        if (a.range != b.range)
+            changes += L" range:" + id + L"=" + std::to_wstring(static_cast<short>(HIWORD(b.range))) + L"," +
+                       std::to_wstring(static_cast<short>(LOWORD(b.range)));
+        if (a.limit != b.limit) changes += L" limit:" + id + L"=" + std::to_wstring(b.limit);
+        if (a.text != b.text) changes += L" text:" + id + L"=" + EscapeText(b.text);
+        if (a.check != b.check) changes += L" check:" + id + L"=" + std::to_wstring(b.check);
+        if (a.visible != b.visible) changes += L" visible:" + id + L"=" + (b.visible ? L"1" : L"0");
+        if (a.enabled != b.enabled) changes += L" enabled:" + id + L"=" + (b.enabled ? L"1" : L"0");
+        if (changes.empty()) continue;
+        const auto sameId = [&](const ControlState& c) { return c.id == b.id; };
+        if (std::count_if(to.controls.begin(), to.controls.end(), sameId) != 1) {
+            *problem = "control id " + std::to_string(b.id) + " changed but is not unique";
+            return std::nullopt;
+        }
+        words += changes;
+    }
+    if (from.title != to.title) words += L" title=" + EscapeText(to.title);
+    if (from.width != to.width || from.height != to.height)
+        words += L" size=" + std::to_wstring(to.width) + L"," + std::to_wstring(to.height);
+    return words;
+}
+
+// The first way in which two shown states differ, or empty.
+std::string FirstDifference(const ShownState& a, const ShownState& b) {
+    if (a.title != b.title) return "title";
+    if (a.width != b.width || a.height != b.height) return "size";
+    if (a.focusId != b.focusId)
+        return "focus (" + std::to_string(a.focusId) + " against " + std::to_string(b.focusId) + ")";
+    if (a.controls.size() != b.controls.size()) return "number of controls";
+    for (std::size_t i = 0; i < a.controls.size(); ++i) {
+        const ControlState& x = a.controls[i];
+        const ControlState& y = b.controls[i];
+        if (x.id != y.id || x.className != y.className || x.enabled != y.enabled || x.visible != y.visible ||
+            x.text != y.text || x.check != y.check || x.limit != y.limit || x.range != y.range)
+            return "control " + std::to_string(x.id);
+    }
+    return "";
+}
+
+std::optional<std::wstring> ReadFloorWords() {
+    std::ifstream file(Narrow(FloorWordsFile()));
+    std::string line;
+    if (!file || !std::getline(file, line)) return std::nullopt;
+    return std::wstring(line.begin(), line.end());
+}
+
+// The window's size word alone: the collapsed template.
+std::wstring SizeWord(const std::wstring& words) {
+    const std::size_t at = words.find(L"size=");
+    return at == std::wstring::npos ? std::wstring() : words.substr(at, words.find(L' ', at) - at);
+}
+
+std::vector<Window> Windows(const std::wstring& floorWords) {
+    const std::wstring minimal = OwnDirectory() + L"minimal_dialog.exe";
+    return {{"program", OwnDirectory() + L"KMXLogCtl.exe", L""},
+            {"floor", minimal, floorWords},
+            {"collapsed", minimal, SizeWord(floorWords)},
+            {"full", minimal, L""}};
+}
+
+int Capture() {
+    const std::vector<Window> windows = Windows(L"");
+    std::string problem;
+    const std::optional<ShownState> program = ShownStateOf(windows[0], &problem);
+    if (!program) {
+        std::printf("KMXLogCtl.exe: %s\n", problem.c_str());
+        return 1;
+    }
+    const std::optional<ShownState> bare = ShownStateOf(windows[3], &problem);
+    if (!bare) {
+        std::printf("minimal_dialog.exe: %s\n", problem.c_str());
+        return 1;
+    }
+    const std::optional<std::wstring> words = Difference(*bare, *program, &problem);
+    if (!words) {
+        std::printf("the program's window cannot be replayed: %s\n", problem.c_str());
+        return 1;
+    }
+    std::ofstream(Narrow(FloorWordsFile())) << Narrow(*words) << "\n";
+    return 0;
+}
+
+int Compare() {
+    const std::optional<std::wstring> words = ReadFloorWords();
+    if (!words) {
+        std::printf("no bench-floor.txt: run --capture first\n");
+        return 1;
+    }
+    const std::vector<Window> windows = Windows(*words);
+    std::string problem;
+    const std::optional<ShownState> program = ShownStateOf(windows[0], &problem);
+    const std::optional<ShownState> floor = ShownStateOf(windows[1], &problem);
+    if (!program || !floor) {
+        std::printf("%s\n", problem.c_str());
+        return 1;
+    }
+    const std::string difference = FirstDifference(*program, *floor);
+    std::printf("  shown state read by message (controls, title, size, focus) the same: %s\n",
+                difference.empty() ? "yes" : ("NO, " + difference).c_str());
+    return difference.empty() ? 0 : 1;
+}
+
+int IdleRound(int round) {
+    const std::optional<std::wstring> words = ReadFloorWords();
+    if (!words) {
+        std::printf("no bench-floor.txt: run --capture first\n");
+        return 1;
+    }
+    const std::vector<Window> windows = Windows(*words);
+    for (std::size_t k = 0; k < windows.size(); ++k) {
+        // Rotated, so that none always follows the same one.
+        const Window& window = windows[(static_cast<std::size_t>(round) + k) % windows.size()];
+        Started started = Start(window);
+        const SIZE_T peak = started.window != nullptr ? PeakWorkingSet(started) : 0;
+        const bool ended = Close(started);
+        if (!started.problem.empty() || !ended) {
+            std::printf("%s: %s\n", window.label, started.problem.c_str());
+            return 1;
+        }
+        std::printf("idle %s %.2f %zu\n", window.label, started.startMs, peak / 1024);
+    }
+    return 0;
 }
 
 double Median(std::vector<double> values) {
@@ -126,8 +394,6 @@ double Median(std::vector<double> values) {
     const size_t n = values.size();
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // The names of the DLLs in the PE import directory of `path`.
 std::optional<std::vector<std::string>> ImportedDlls(const std::wstring& path) {
@@ -277,85 +543,89 @@ bool BenchConsoleCompanion(int runs) {
     return true;
 }
 
+// ---- The breakdown: time stamps of the probed builds ----
+
+using Steps = std::vector<std::pair<std::string, double>>;
+
+double TicksToMs(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+// One start of a probed build: its stamps in milliseconds since CreateProcessW,
+// framed by the launch and by WaitForInputIdle's return.
+std::optional<Steps> StampedStart(const Window& window) {
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring file = std::wstring(temp) + L"kmx-probe.txt";
+    DeleteFileW(file.c_str());
+    SetEnvironmentVariableW(L"KMX_PROBE_FILE", file.c_str());
+    Started started = Start(window);
+    const bool ended = Close(started);
+    SetEnvironmentVariableW(L"KMX_PROBE_FILE", nullptr);
+    if (!started.problem.empty() || !ended) return std::nullopt;
+
+    Steps steps = {{"CreateProcessW", 0.0}};
+    std::ifstream stamps(Narrow(file));
+    long long ticks = 0;
+    std::string label;
+    while (stamps >> ticks && std::getline(stamps, label))
+        steps.emplace_back(label.substr(1), TicksToMs(ticks - started.beginTicks));
+    steps.emplace_back("idle (WaitForInputIdle returns)", TicksToMs(started.idleTicks - started.beginTicks));
+    // Stamps made while the window closes come after idle.
+    std::stable_sort(steps.begin(), steps.end(),
+                     [](const auto& a, const auto& b) { return a.second < b.second; });
+    DeleteFileW(file.c_str());
+    return steps;
+}
+
+int Breakdown(int runs) {
+    const std::optional<std::wstring> words = ReadFloorWords();
+    if (!words) {
+        std::printf("no bench-floor.txt: run --capture first\n");
+        return 1;
+    }
+    const Window probed[] = {
+        {"KMXLogCtl.exe (probed build)", OwnDirectory() + L"probed_start.exe", L""},
+        {"same-window floor (probed build)", OwnDirectory() + L"probed_floor.exe", *words}};
+    std::vector<Steps> results[2];
+    for (int i = -1; i < runs; ++i) {
+        for (int k = 0; k < 2; ++k) {
+            const int which = (i + 1 + k) % 2;
+            const std::optional<Steps> steps = StampedStart(probed[which]);
+            if (!steps) {
+                std::printf("%s: no stamps\n", probed[which].label);
+                return 1;
+            }
+            if (i >= 0) results[which].push_back(*steps);
+        }
+    }
+    for (int which = 0; which < 2; ++which) {
+        const Steps& first = results[which].front();
+        std::printf("  %s, medians of %d runs (ms since CreateProcessW, and the step before):\n",
+                    probed[which].label, runs);
+        double previous = 0;
+        for (std::size_t s = 0; s < first.size(); ++s) {
+            std::vector<double> at;
+            for (const Steps& run : results[which])
+                if (run.size() == first.size() && run[s].first == first[s].first) at.push_back(run[s].second);
+            const double median = Median(at);
+            std::printf("    %8.2f  %+7.2f  %s\n", median, median - previous, first[s].first.c_str());
+            previous = median;
+        }
+    }
+    return 0;
+}
+
 int RunsWanted() {
     const char* text = std::getenv("KMX_BENCH_RUNS");
     const int runs = text != nullptr ? std::atoi(text) : 0;
     return runs > 0 ? runs : 10;
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
+int Report() {
     const std::wstring program = OwnDirectory() + L"KMXLogCtl.exe";
-    const std::wstring minimal = OwnDirectory() + L"minimal_dialog.exe";
-
-    if (argc > 1 && std::wstring(argv[1]) == L"--once") {
-        const bool showAppDump = argc > 2 && std::wstring(argv[2]) == L"--show-app-dump";
-        HKEY key = nullptr;
-        bool added = false;
-        if (showAppDump && RegOpenKeyExW(HKEY_CURRENT_USER, kLoggingKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                                         &key) == ERROR_SUCCESS) {
-            const DWORD one = 1;
-            added =
-                RegQueryValueExW(key, L"ShowAppDump", nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
-            RegSetValueExW(key, L"ShowAppDump", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
-                           sizeof(one));
-        }
-        const Run run = StartAndClose(program);
-        if (key != nullptr) {
-            if (added) RegDeleteValueW(key, L"ShowAppDump");
-            RegCloseKey(key);
-        }
-        if (!run.ok) std::printf("KMXLogCtl.exe: %s\n", run.problem.c_str());
-        return run.ok ? 0 : 1;
-    }
-
-    // The first start of each also completes the logging key (it writes
-    // every missing setting) and warms the file cache; neither is counted.
-    for (const std::wstring& exe : {program, minimal}) {
-        const Run warmUp = StartAndClose(exe);
-        if (!warmUp.ok) {
-            std::printf("%s: %s\n", Narrow(exe).c_str(), warmUp.problem.c_str());
-            return 1;
-        }
-    }
-    std::printf("logging key before the runs: %lu values\n", ValueCount(HKEY_CURRENT_USER, kLoggingKey));
-
-    const int runs = RunsWanted();
-    std::vector<double> programMs, minimalMs;
-    SIZE_T programPeak = 0, minimalPeak = 0;
-    for (int i = 0; i < runs; ++i) {
-        // Alternate which goes first, so neither always follows the other.
-        for (int k = 0; k < 2; ++k) {
-            const bool isProgram = (i + k) % 2 == 0;
-            const Run run = StartAndClose(isProgram ? program : minimal);
-            if (!run.ok) {
-                std::printf("%s: %s\n", isProgram ? "KMXLogCtl.exe" : "minimal_dialog.exe",
-                            run.problem.c_str());
-                return 1;
-            }
-            (isProgram ? programMs : minimalMs).push_back(run.startMs);
-            SIZE_T& peak = isProgram ? programPeak : minimalPeak;
-            peak = std::max(peak, run.peakWorkingSet);
-        }
-    }
-
-    const double programMedian = Median(programMs);
-    const double minimalMedian = Median(minimalMs);
-    const double ratio = programMedian / minimalMedian;
-    std::printf("start to shown and idle, median of %d interleaved runs each:\n", runs);
-    std::printf("  KMXLogCtl.exe       %8.1f ms  (min %.1f, max %.1f)\n", programMedian,
-                *std::min_element(programMs.begin(), programMs.end()),
-                *std::max_element(programMs.begin(), programMs.end()));
-    std::printf("  minimal_dialog.exe  %8.1f ms  (min %.1f, max %.1f)\n", minimalMedian,
-                *std::min_element(minimalMs.begin(), minimalMs.end()),
-                *std::max_element(minimalMs.begin(), minimalMs.end()));
-    std::printf("  ratio               %8.2f    (target <= 1.10: %s)\n", ratio,
-                ratio <= 1.10 ? "met" : "MISSED");
-
-    std::printf("peak working set with the window open: KMXLogCtl.exe %zu KiB, minimal_dialog.exe %zu KiB\n",
-                programPeak / 1024, minimalPeak / 1024);
-
     WIN32_FILE_ATTRIBUTE_DATA attributes = {};
     if (GetFileAttributesExW(program.c_str(), GetFileExInfoStandard, &attributes)) {
         const unsigned long long size =
@@ -376,6 +646,56 @@ int wmain(int argc, wchar_t** argv) {
     } else {
         std::printf("imports: could not read the PE import directory\n");
     }
-    std::printf("logging key after the runs: %lu values\n", ValueCount(HKEY_CURRENT_USER, kLoggingKey));
-    return BenchConsoleCompanion(3 * runs) ? 0 : 1;
+    std::printf("logging key: %lu values\n", ValueCount(HKEY_CURRENT_USER, kLoggingKey));
+    return BenchConsoleCompanion(3 * RunsWanted()) ? 0 : 1;
+}
+
+int Once(bool showAppDump, bool floor) {
+    std::optional<std::wstring> words;
+    if (floor && !(words = ReadFloorWords())) {
+        std::printf("no bench-floor.txt: run --capture first\n");
+        return 1;
+    }
+    HKEY key = nullptr;
+    bool added = false;
+    if (showAppDump && RegOpenKeyExW(HKEY_CURRENT_USER, kLoggingKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                                     &key) == ERROR_SUCCESS) {
+        const DWORD one = 1;
+        added = RegQueryValueExW(key, L"ShowAppDump", nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
+        RegSetValueExW(key, L"ShowAppDump", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
+    }
+    const Window window = Windows(words.value_or(L""))[floor ? 1 : 0];
+    Started started = Start(window);
+    const bool ended = Close(started);
+    if (key != nullptr) {
+        if (added) RegDeleteValueW(key, L"ShowAppDump");
+        RegCloseKey(key);
+    }
+    if (!started.problem.empty()) std::printf("%s: %s\n", window.label, started.problem.c_str());
+    return started.problem.empty() && ended ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring mode = argc > 1 ? argv[1] : L"--report";
+    if (mode == L"--capture") return Capture();
+    if (mode == L"--compare") return Compare();
+    if (mode == L"--idle-round" && argc > 2) return IdleRound(_wtoi(argv[2]));
+    if (mode == L"--report") return Report();
+    if (mode == L"--breakdown") return Breakdown(argc > 2 ? _wtoi(argv[2]) : RunsWanted());
+    if (mode == L"--once") {
+        bool showAppDump = false, floor = false;
+        for (int i = 2; i < argc; ++i) {
+            showAppDump = showAppDump || std::wstring(argv[i]) == L"--show-app-dump";
+            floor = floor || std::wstring(argv[i]) == L"--floor";
+        }
+        return Once(showAppDump, floor);
+    }
+    std::printf(
+        "usage: startup_bench.exe --capture | --compare | --idle-round N | --breakdown [RUNS] | --report | "
+        "--once "
+        "[--show-app-dump] "
+        "[--floor]\n");
+    return 2;
 }

@@ -243,6 +243,34 @@ TEST_F(ModelessDialogTest, DefaultPaintingAndControlLookup) {
     EXPECT_EQ(nullptr, dialog.GetDlgItem(4242));
 }
 
+// A control found once is answered again without asking the system, so the
+// answer must follow the children: an id that changed, a control destroyed,
+// and a new control with the old id, for the lookup and for the exchange.
+TEST_F(ModelessDialogTest, ControlLookupFollowsTheChildWindows) {
+    CWnd* edit = dialog.GetDlgItem(IDC_FWTEST_PLAIN);
+    ASSERT_NE(nullptr, edit);
+    HWND original = edit->m_hWnd;
+    ::SetWindowLongPtrW(original, GWLP_ID, 4243);
+    EXPECT_EQ(nullptr, dialog.GetDlgItem(IDC_FWTEST_PLAIN));
+    ASSERT_NE(nullptr, dialog.GetDlgItem(4243));
+    EXPECT_EQ(original, dialog.GetDlgItem(4243)->m_hWnd);
+    ::SetWindowLongPtrW(original, GWLP_ID, IDC_FWTEST_PLAIN);
+    EXPECT_EQ(edit, dialog.GetDlgItem(IDC_FWTEST_PLAIN));
+
+    ::DestroyWindow(original);
+    EXPECT_EQ(nullptr, dialog.GetDlgItem(IDC_FWTEST_PLAIN));
+    EXPECT_FALSE(dialog.UpdateData(TRUE)) << "the exchange misses the destroyed edit";
+
+    HWND replacement = ::CreateWindowExW(0, L"Edit", L"new", WS_CHILD, 0, 0, 40, 12, dialog.m_hWnd,
+                                         reinterpret_cast<HMENU>(IDC_FWTEST_PLAIN), nullptr, nullptr);
+    ASSERT_NE(nullptr, replacement);
+    ASSERT_NE(nullptr, dialog.GetDlgItem(IDC_FWTEST_PLAIN));
+    EXPECT_EQ(replacement, dialog.GetDlgItem(IDC_FWTEST_PLAIN)->m_hWnd);
+    EXPECT_TRUE(dialog.UpdateData(TRUE));
+    EXPECT_EQ(L"new", dialog.m_plain);
+    EXPECT_EQ(replacement, dialog.m_plainEdit.m_hWnd);
+}
+
 TEST(ModalDialogTest, ReturnsTheEndResultOrMinusOneWithoutTemplate) {
     CTestDialog clicked;
     clicked.m_onInit = [](CTestDialog& self) {
