@@ -118,7 +118,6 @@ ReadResult ReadSettings(IRegistry& registry, SettingsModel& model) {
     RegKeyHandle key(registry);
     if (OpenForReading(registry, kHkeyCurrentUser, kLoggingKeyPath, key.Receive()) != kErrorSuccess)
         return result;
-    result.keyFound = true;
     const std::int32_t showAppDump = ReadShowAppDump(registry, key.Get());
     ReadEverySetting(registry, key.Get(), model, Defaults::Keep, &result.stored);
     // Loading would have written 0 over it before reading it.

@@ -43,7 +43,6 @@ struct LoadResult {
 LoadResult LoadSettings(IRegistry& registry, SettingsModel& model);
 
 struct ReadResult {
-    bool keyFound = false;
     // Per setting: whether its value was there and readable.
     std::array<bool, kSettingCount> stored{};
 };
