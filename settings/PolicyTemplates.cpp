@@ -82,7 +82,8 @@ const std::vector<PolicyLayout>& Layouts() {
          L"depends on the installation, so it comes as two items: \"Default\" for the standard connector "
          L"(ThreadLanes = 1) and \"Default (BlackBerry server)\" (ThreadLanes = 0). The choice itself is "
          L"kept as Preset under HKEY_CURRENT_USER\\Software\\Policies\\Korvex\\Logging, which Group Policy "
-         L"removes with the policy; the marks stay. Do not set the Threads, Areas or Detail level "
+         L"removes with the policy; the marks stay, also when the policy is set to Disabled. Do not set the "
+         L"Threads, Areas or Detail level "
          L"policies in the same GPO: which of them applies last is not defined.\n\nThe marks of each item "
          L"(1 checked, 0 unchecked):"},
         {L"CalendarTracking",
@@ -144,10 +145,10 @@ const std::vector<PolicyLayout>& Layouts() {
 constexpr wchar_t kCommonExplain[] =
     L"\n\nThe values go to HKEY_CURRENT_USER\\Software\\Korvex\\Logging, the key the connector reads. It "
     L"lies outside Software\\Policies, so they are preferences: they stay after the policy is removed or "
-    L"set to Not Configured. To undo, set the values wanted (the factory defaults are this policy's "
-    L"defaults), or run kmxlogcfg reset. Disabled removes the values the policy names, unless it says "
-    L"otherwise; the logging window writes their factory defaults when it next opens. The connector reads "
-    L"the values at its own times, not when Group Policy applies them.";
+    L"set to Not Configured. To undo, set the values wanted, or run kmxlogcfg reset. Disabled removes the "
+    L"values the policy names, unless it says otherwise; the logging window writes their factory defaults "
+    L"when it next opens. The connector reads the values at its own times, not when Group Policy applies "
+    L"them.";
 
 // A policy element: one setting's value.
 std::vector<SettingId> SettingsOf(const Source& source) {
