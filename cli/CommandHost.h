@@ -40,6 +40,8 @@ public:
     // all. False with *problem on failure, leaving nothing behind.
     virtual bool WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes,
                                 bool replace, std::wstring* problem) = 0;
+    // Creates a folder (its parent must exist); true when it exists afterwards.
+    virtual bool MakeDirectory(const std::wstring& path, std::wstring* problem) = 0;
 };
 
 }  // namespace kmx

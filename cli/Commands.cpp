@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "cli/Json.h"
+#include "cli/PolicyCommands.h"
 #include "cli/RegFile.h"
 #include "cli/SettingEdits.h"
 #include "cli/SettingsView.h"
@@ -32,8 +33,10 @@ const wchar_t kUsage[] =
     L"                          GAL Sync, Changes, Spooler, HTTP Only\n"
     L"  reset                   every setting back to its factory default\n"
     L"  export FILE [/y]        write the settings to a .reg file (/y replaces FILE)\n"
+    L"  export --gpp FILE [/y]  write them as a Group Policy Preferences registry collection\n"
     L"  import FILE             apply the logging values of a .reg file\n"
     L"  gal-sync [--full]       ask the connector to update (or, with --full, reset) its GAL copy\n"
+    L"  admx DIR [/y]           write the administrative templates (DIR\\KMXLogCtl.admx, en-US\\...adml)\n"
     L"  help, /?, --version\n"
     L"\n"
     L"A change is checked and saved as the window's Save does: all values or nothing.\n"
@@ -376,6 +379,17 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
     if (IsOneOf(verb, {L"reset"})) {
         if (count > 0) return UsageError(host, L"reset takes no arguments");
         return ChangeSettings(host, [&](SettingsModel& model) { host.ApplyFactoryDefaults(model); });
+    }
+    if (IsOneOf(verb, {L"export"}) && count >= 1 && IsOneOf(args[1], {L"--gpp", L"/gpp"})) {
+        if (count == 2) return ExportGpp(host, args[2], false, ReadShownState(host).settings);
+        if (count == 3 && IsOneOf(args[3], {L"/y", L"-y"}))
+            return ExportGpp(host, args[2], true, ReadShownState(host).settings);
+        return UsageError(host, L"export --gpp takes FILE and, to replace it, /y");
+    }
+    if (IsOneOf(verb, {L"admx"})) {
+        if (count == 1) return WritePolicyTemplates(host, args[1], false);
+        if (count == 2 && IsOneOf(args[2], {L"/y", L"-y"})) return WritePolicyTemplates(host, args[1], true);
+        return UsageError(host, L"admx takes DIR and, to replace its files, /y");
     }
     if (IsOneOf(verb, {L"export"})) {
         if (count == 1) return Export(host, args[1], false);

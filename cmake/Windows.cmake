@@ -137,4 +137,5 @@ kmx_process_test(cli_wine_tests tests/cli-wine kmxlogcfg)
 
 # Version resources of both programs, and the MSI and zip that carry them.
 include(cmake/Version.cmake)
+include(cmake/PolicyTemplates.cmake)
 include(cmake/Package.cmake)

@@ -1,12 +1,12 @@
 # Builds the MSI and the zip of one version from built programs (script mode):
-#   cmake -DKMX_VERSION=x.y.z -DKMX_PROGRAMS="a.exe;b.exe" -DKMX_README=README.md
+#   cmake -DKMX_VERSION=x.y.z -DKMX_PROGRAMS="a.exe;b.exe" -DKMX_POLICIES=dir -DKMX_README=README.md
 #         -DKMX_ICON=app.ico -DKMX_WORK_DIR=dir -DKMX_OUTPUT_DIR=dir
 #         -P BuildPackage.cmake
 # Writes KMX_OUTPUT_DIR/KMXLogCtl-<version>-x64.msi and .zip; the zip holds
 # the same files as the MSI in a folder of the same name.
 cmake_minimum_required(VERSION 3.25)
 
-foreach(required KMX_VERSION KMX_PROGRAMS KMX_README KMX_ICON KMX_WORK_DIR KMX_OUTPUT_DIR)
+foreach(required KMX_VERSION KMX_PROGRAMS KMX_POLICIES KMX_README KMX_ICON KMX_WORK_DIR KMX_OUTPUT_DIR)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "BuildPackage.cmake needs -D${required}=...")
   endif()
@@ -23,6 +23,8 @@ set(files_dir ${KMX_WORK_DIR}/${name})
 file(REMOVE_RECURSE ${files_dir})
 file(MAKE_DIRECTORY ${files_dir} ${KMX_OUTPUT_DIR})
 file(COPY ${KMX_PROGRAMS} DESTINATION ${files_dir})
+# The administrative templates: KMXLogCtl.admx and en-US/KMXLogCtl.adml.
+file(COPY ${KMX_POLICIES}/ DESTINATION ${files_dir}/policies)
 file(COPY_FILE ${KMX_ICON} ${KMX_WORK_DIR}/KMXLogCtl.ico)
 # Windows line ends, so that any text editor shows the README as written.
 file(READ ${KMX_README} readme)

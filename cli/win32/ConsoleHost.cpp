@@ -127,4 +127,12 @@ bool ConsoleHost::WriteFileWhole(const std::wstring& path, const std::vector<std
     return false;
 }
 
+bool ConsoleHost::MakeDirectory(const std::wstring& path, std::wstring* problem) {
+    if (::CreateDirectoryW(path.c_str(), nullptr)) return true;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS && kmx::DirectoryExists(path)) return true;
+    *problem = ErrorText(error);
+    return false;
+}
+
 }  // namespace kmx

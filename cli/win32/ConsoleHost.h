@@ -20,6 +20,7 @@ public:
     bool FileExists(const std::wstring& path) override;
     bool WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool replace,
                         std::wstring* problem) override;
+    bool MakeDirectory(const std::wstring& path, std::wstring* problem) override;
 
 private:
     Win32Registry m_registry;

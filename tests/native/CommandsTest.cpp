@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "StoreTestSupport.h"
+#include "XmlReader.h"
 #include "cli/Commands.h"
 #include "cli/RegFile.h"
+#include "settings/PolicyTemplates.h"
 #include "settings/Presets.h"
 #include "settings/SettingOrders.h"
 #include "settings/Utf16.h"
@@ -49,12 +51,21 @@ public:
         files[path] = bytes;
         return true;
     }
+    bool MakeDirectory(const std::wstring& path, std::wstring* problem) override {
+        if (readOnly.count(path) != 0) {
+            *problem = L"Access is denied";
+            return false;
+        }
+        directories.insert(path);
+        return true;
+    }
 
     MemoryRegistry registry;
     std::wstring out, err;
     int isBes = 0;
     std::set<std::wstring> directories = {L"C:\\Temp", L"D:\\Logs"};
     std::map<std::wstring, std::vector<std::uint8_t>> files;
+    std::set<std::wstring> readOnly;  // folders MakeDirectory refuses
 };
 
 std::vector<std::uint8_t> Ansi(const std::string& text) { return {text.begin(), text.end()}; }
@@ -265,6 +276,90 @@ TEST_F(CommandsTest, GalSyncWritesTheTriggersAndNamesThem) {
     m_host.registry.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, L"HKCU\\Software\\Korvex");
     EXPECT_EQ(1, Run({L"gal-sync"}));
     EXPECT_NE(std::wstring::npos, m_host.err.find(L"Failed to create registry key Software\\Korvex"));
+}
+
+// The preferences collection holds, item by item, what export writes to a
+// .reg file, also for a directory XML must escape; a text XML cannot carry
+// is refused with nothing written.
+TEST_F(CommandsTest, GppCollectionCarriesTheValuesOfTheRegExport) {
+    const std::wstring directories[] = {L"D:\\Logs",
+                                        L"D:\\A&B <C> \"q\" 'x' \u00e9\u4e2d\U0001F600\tend\r\nnext"};
+    for (const std::wstring& directory : directories) {
+        SCOPED_TRACE(Narrow(directory));
+        m_host.directories.insert(directory);
+        ASSERT_EQ(0, Run({L"set", L"Enabled=1", L"LogDirectory=" + directory, L"LogFilePrefix=p&<>",
+                          L"MaxDirSizeMB=2000"}));
+        ASSERT_EQ(0, Run({L"export", L"a.reg", L"/y"}));
+        ASSERT_EQ(0, Run({L"export", L"--gpp", L"a.xml", L"/y"})) << Narrow(m_host.err);
+        RegFileContent reg;
+        RegFileError error;
+        const std::vector<std::uint8_t>& regBytes = m_host.files[L"a.reg"];
+        ASSERT_TRUE(ParseRegFile(regBytes.data(), regBytes.size(), &reg, &error));
+        const std::vector<RegFileValue>& values = reg.sections.at(0).values;
+
+        const std::vector<std::uint8_t>& xmlBytes = m_host.files[L"a.xml"];
+        const auto collection = xmltest::Reader::Parse(std::string(xmlBytes.begin(), xmlBytes.end()));
+        EXPECT_EQ(L"{53B533F5-224C-47e3-B01B-CA3B3F3FF4BF}", collection->Attr(L"clsid"));
+        const auto items = collection->All(L"Registry");
+        ASSERT_EQ(kSettingCount, items.size());
+        ASSERT_EQ(kSettingCount, values.size());
+        std::set<std::wstring> uids;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const xmltest::Element& item = *items[i];
+            const xmltest::Element& properties = *item.First(L"Properties");
+            EXPECT_EQ(L"{9CD4B2F4-923D-47f5-A062-E897DD1DAD50}", item.Attr(L"clsid"));
+            EXPECT_EQ(L"1", item.Attr(L"removePolicy"));
+            EXPECT_EQ(38u, item.Attr(L"uid").size());
+            uids.insert(item.Attr(L"uid"));
+            EXPECT_EQ(19u, item.Attr(L"changed").size());
+            EXPECT_EQ(L"R", properties.Attr(L"action"));
+            EXPECT_EQ(L"HKEY_CURRENT_USER", properties.Attr(L"hive"));
+            EXPECT_EQ(L"Software\\Korvex\\Logging", properties.Attr(L"key"));
+            EXPECT_EQ(values[i].name, properties.Attr(L"name"));
+            if (values[i].kind == RegFileValue::Kind::Dword) {
+                EXPECT_EQ(L"REG_DWORD", properties.Attr(L"type"));
+                EXPECT_EQ(8u, properties.Attr(L"value").size());
+                EXPECT_EQ(values[i].dword, std::stoul(properties.Attr(L"value"), nullptr, 16))
+                    << Narrow(values[i].name);
+            } else {
+                // A text with a line break goes to the .reg file as hex(1) bytes.
+                const std::wstring text =
+                    values[i].kind == RegFileValue::Kind::String
+                        ? values[i].text
+                        : TextFromUtf16LeBytes(values[i].bytes.data(), values[i].bytes.size());
+                EXPECT_EQ(L"REG_SZ", properties.Attr(L"type"));
+                EXPECT_EQ(text, properties.Attr(L"value"));
+                EXPECT_EQ(directory + L"\\p&<>", properties.Attr(L"value"));
+            }
+        }
+        EXPECT_EQ(kSettingCount, uids.size());
+    }
+
+    m_host.files.erase(L"b.xml");
+    m_host.directories.insert(L"D:\\bell\u0007");
+    ASSERT_EQ(0, Run({L"set", L"LogDirectory=D:\\bell\u0007"}));
+    EXPECT_EQ(1, Run({L"export", L"--gpp", L"b.xml"}));
+    EXPECT_NE(std::wstring::npos, m_host.err.find(L"U+0007")) << Narrow(m_host.err);
+    EXPECT_EQ(0u, m_host.files.count(L"b.xml"));
+    EXPECT_EQ(1, Run({L"export", L"--gpp", L"a.xml"})) << "no /y: an existing file stays";
+    EXPECT_EQ(1, Run({L"export", L"--gpp"}));
+}
+
+TEST_F(CommandsTest, AdmxWritesBothTemplatesOrNothing) {
+    EXPECT_EQ(0, Run({L"admx", L"C:\\Out"})) << Narrow(m_host.err);
+    const std::string admx = PolicyDefinitionsXml(), adml = PolicyResourcesXml();
+    EXPECT_EQ(std::vector<std::uint8_t>(admx.begin(), admx.end()), m_host.files[L"C:\\Out\\KMXLogCtl.admx"]);
+    EXPECT_EQ(std::vector<std::uint8_t>(adml.begin(), adml.end()),
+              m_host.files[L"C:\\Out\\en-US\\KMXLogCtl.adml"]);
+    EXPECT_EQ(1, Run({L"admx", L"C:\\Out\\"})) << "no /y: existing files stay";
+    EXPECT_EQ(0, Run({L"admx", L"C:\\Out\\", L"/y"}));
+
+    m_host.files.clear();
+    m_host.readOnly.insert(L"C:\\Locked\\en-US");
+    EXPECT_EQ(1, Run({L"admx", L"C:\\Locked"}));
+    EXPECT_NE(std::wstring::npos, m_host.err.find(L"cannot create C:\\Locked\\en-US: Access is denied"));
+    EXPECT_TRUE(m_host.files.empty());
+    EXPECT_EQ(1, Run({L"admx"}));
 }
 
 }  // namespace

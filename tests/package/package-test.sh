@@ -63,6 +63,18 @@ shortcut_to_dialog() {
   [ -n "$link" ] && grep -aqF 'C:\Program Files\Korvex\KMXLogCtl\KMXLogCtl.exe' "$link"
 }
 
+templates_as_built() {
+  cmp -s "$build/policies/KMXLogCtl.admx" "$dir/policies/KMXLogCtl.admx" &&
+    cmp -s "$build/policies/en-US/KMXLogCtl.adml" "$dir/policies/en-US/KMXLogCtl.adml"
+}
+
+kmxlogcfg_admx_as_shipped() {
+  rm -rf "$scratch/admx"
+  wine "$dir/kmxlogcfg.exe" admx "Z:${scratch//\//\\}\\admx" </dev/null >/dev/null 2>&1 &&
+    cmp -s "$scratch/admx/KMXLogCtl.admx" "$dir/policies/KMXLogCtl.admx" &&
+    cmp -s "$scratch/admx/en-US/KMXLogCtl.adml" "$dir/policies/en-US/KMXLogCtl.adml"
+}
+
 programs_as_built() {
   cmp -s "$build/KMXLogCtl.exe" "$dir/KMXLogCtl.exe" && cmp -s "$build/kmxlogcfg.exe" "$dir/kmxlogcfg.exe"
 }
@@ -76,7 +88,7 @@ rm -rf "$scratch"
 mkdir -p "$scratch"
 marker="Packaged as $newer for the upgrade test."
 { cat "$root/README.md"; echo "$marker"; } >"$scratch/README.md"
-cmake -DKMX_VERSION="$newer" "-DKMX_PROGRAMS=$build/KMXLogCtl.exe;$build/kmxlogcfg.exe" \
+cmake -DKMX_VERSION="$newer" "-DKMX_PROGRAMS=$build/KMXLogCtl.exe;$build/kmxlogcfg.exe" -DKMX_POLICIES="$build/policies" \
   -DKMX_README="$scratch/README.md" -DKMX_ICON="$root/resources/KMXLogCtl.ico" \
   -DKMX_WORK_DIR="$scratch/work" -DKMX_OUTPUT_DIR="$scratch" -P "$root/packaging/BuildPackage.cmake" || exit 1
 newer_msi=$scratch/KMXLogCtl-$newer-x64.msi
@@ -93,6 +105,7 @@ check "msiexec /i /qn exits 0" [ "$(msiexec_status /i "$msi")" = 0 ]
 check "one product installed, $version" [ "$(installed_versions)" = "$version" ]
 check "both programs installed as built" programs_as_built
 check "README.txt installed" [ -f "$dir/README.txt" ]
+check "administrative templates installed as built" templates_as_built
 check "KMXLogCtl.exe carries version $version" carries_version "$dir/KMXLogCtl.exe" "$version"
 check "kmxlogcfg.exe carries version $version" carries_version "$dir/kmxlogcfg.exe" "$version"
 check "Start-menu shortcut to the dialog" shortcut_to_dialog
@@ -100,6 +113,12 @@ check "installed kmxlogcfg --version" \
   [ "$(wine "$dir/kmxlogcfg.exe" --version 2>/dev/null | tr -d '\r')" = "kmxlogcfg $version" ]
 check "installed kmxlogcfg show reads the settings" \
   grep -q "^Log file prefix:" <(wine "$dir/kmxlogcfg.exe" show 2>/dev/null | tr -d '\r')
+check "installed kmxlogcfg admx writes the templates shipped" kmxlogcfg_admx_as_shipped
+schema=$root/../shared/schemas/admx/PolicyDefinitionFiles.xsd
+if [ -f "$schema" ]; then
+  check "installed templates validate against the schema" \
+    xmllint --noout --schema "$schema" "$dir/policies/KMXLogCtl.admx" "$dir/policies/en-US/KMXLogCtl.adml"
+fi
 check "settings untouched" [ "$(settings)" = "$before" ]
 
 echo "== upgrade to $newer"
