@@ -31,8 +31,7 @@ const wchar_t kUsage[] =
     L"  set NAME=VALUE ...      change settings; NAME is a value name, LogDirectory or LogFilePrefix\n"
     L"  enable [PRESET]         switch logging on (and apply a preset's marks)\n"
     L"  disable                 switch logging off\n"
-    L"  preset PRESET           apply a preset's marks: Default, Full, UI Thread, Main Sync,\n"
-    L"                          GAL Sync, Changes, Spooler, HTTP Only\n"
+    L"  preset PRESET           apply a preset's marks (the presets are listed below)\n"
     L"  reset                   every setting back to its factory default\n"
     L"  export FILE [/y]        write the settings to a .reg file (/y replaces FILE)\n"
     L"  import FILE             apply the logging values of a .reg file\n"
@@ -41,6 +40,15 @@ const wchar_t kUsage[] =
     L"\n"
     L"A change is checked and saved as the window's Save does: all values or nothing.\n"
     L"Exit status: 0 on success, 1 on any failure.\n";
+
+std::wstring PresetNameList() {
+    std::wstring names;
+    for (const wchar_t* name : kPresetNames) names += (names.empty() ? L"" : L", ") + std::wstring(name);
+    return names;
+}
+
+// The usage text, with the presets' names as their buttons show them.
+std::wstring Usage() { return kUsage + (L"Presets: " + PresetNameList() + L"\n"); }
 
 std::wstring LoggingKeyName() { return std::wstring(L"HKEY_CURRENT_USER\\") + kLoggingKeyPath; }
 
@@ -52,7 +60,7 @@ bool IsOneOf(const std::wstring& word, std::initializer_list<const wchar_t*> cho
 }
 
 int UsageError(CommandHost& host, const std::wstring& problem) {
-    host.Err(L"kmxlogcfg: " + problem + L"\n" + kUsage);
+    host.Err(L"kmxlogcfg: " + problem + L"\n" + Usage());
     return kFailure;
 }
 
@@ -135,10 +143,7 @@ std::wstring JoinWords(const std::vector<std::wstring>& words, std::size_t first
 bool FindPresetOrSay(CommandHost& host, const std::wstring& name, const Preset** preset) {
     const std::optional<PresetId> id = FindPresetByName(name);
     if (!id) {
-        std::wstring names;
-        for (const wchar_t* known : kPresetNames)
-            names += (names.empty() ? L"" : L", ") + std::wstring(known);
-        host.Err(L"kmxlogcfg: \"" + name + L"\" is not a preset (" + names + L")\n");
+        host.Err(L"kmxlogcfg: \"" + name + L"\" is not a preset (" + PresetNameList() + L")\n");
         return false;
     }
     *preset = &PresetOf(*id);
@@ -319,7 +324,7 @@ int GalSync(CommandHost& host, bool full) {
 int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& version, CommandHost& host) {
     if (args.empty() || IsOneOf(args[0], {L"help", L"/?", L"-?", L"--help", L"-h"})) {
         if (args.size() > 1) return UsageError(host, L"help takes no arguments");
-        host.Out(kUsage);
+        host.Out(Usage());
         return kSuccess;
     }
     const std::wstring& verb = args[0];

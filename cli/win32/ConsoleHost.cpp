@@ -48,9 +48,7 @@ bool ConsoleHost::ReadFile(const std::wstring& path, std::size_t maxBytes, std::
     return ReadFileAtMost(path, maxBytes, bytes, problem);
 }
 
-bool ConsoleHost::FileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool ConsoleHost::FileExists(const std::wstring& path) { return PathExists(path); }
 
 bool ConsoleHost::WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes,
                                  bool replace, std::wstring* problem) {
