@@ -5,9 +5,12 @@
 
 #include "cli/Json.h"
 #include "cli/PolicyCommands.h"
-#include "cli/RegFile.h"
+#include "cli/RegFileReader.h"
+#include "cli/RegFileWriter.h"
 #include "cli/SettingEdits.h"
 #include "cli/SettingsView.h"
+#include "settings/AsciiCase.h"
+#include "settings/FieldRules.h"
 #include "settings/GalSync.h"
 #include "settings/Loader.h"
 #include "settings/Presets.h"
@@ -29,8 +32,7 @@ const wchar_t kUsage[] =
     L"  set NAME=VALUE ...      change settings; NAME is a value name, LogDirectory or LogFilePrefix\n"
     L"  enable [PRESET]         switch logging on (and apply a preset's marks)\n"
     L"  disable                 switch logging off\n"
-    L"  preset PRESET           apply a preset's marks: Default, Full, UI Thread, Main Sync,\n"
-    L"                          GAL Sync, Changes, Spooler, HTTP Only\n"
+    L"  preset PRESET           apply a preset's marks (the presets are listed below)\n"
     L"  reset                   every setting back to its factory default\n"
     L"  export FILE [/y]        write the settings to a .reg file (/y replaces FILE)\n"
     L"  export --gpp FILE [/y]  write them as a Group Policy Preferences registry collection\n"
@@ -42,26 +44,26 @@ const wchar_t kUsage[] =
     L"A change is checked and saved as the window's Save does: all values or nothing.\n"
     L"Exit status: 0 on success, 1 on any failure.\n";
 
+std::wstring PresetNameList() {
+    std::wstring names;
+    for (const wchar_t* name : kPresetNames) names += (names.empty() ? L"" : L", ") + std::wstring(name);
+    return names;
+}
+
+// The usage text, with the presets' names as their buttons show them.
+std::wstring Usage() { return kUsage + (L"Presets: " + PresetNameList() + L"\n"); }
+
 std::wstring LoggingKeyName() { return std::wstring(L"HKEY_CURRENT_USER\\") + kLoggingKeyPath; }
 
 bool IsOneOf(const std::wstring& word, std::initializer_list<const wchar_t*> choices) {
     for (const wchar_t* choice : choices) {
-        const std::wstring other = choice;
-        if (word.size() != other.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < word.size(); ++i) {
-            const auto fold = [](wchar_t c) {
-                return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
-            };
-            same = same && fold(word[i]) == fold(other[i]);
-        }
-        if (same) return true;
+        if (EqualsIgnoringAsciiCase(word, choice)) return true;
     }
     return false;
 }
 
 int UsageError(CommandHost& host, const std::wstring& problem) {
-    host.Err(L"kmxlogcfg: " + problem + L"\n" + kUsage);
+    host.Err(L"kmxlogcfg: " + problem + L"\n" + Usage());
     return kFailure;
 }
 
@@ -91,8 +93,7 @@ SettingsModel FactoryModel(CommandHost& host) {
 bool LimitsFitTheirFields(const SettingsModel& model, CommandHost& host) {
     for (std::size_t i = 0; i < kSettingCount; ++i) {
         const SettingInfo& info = kCatalogue[i];
-        if (info.kind != SettingKind::Limit ||
-            model.text[i].size() <= static_cast<std::size_t>(info.maxChars))
+        if (info.kind != SettingKind::Limit || FitsLimitField(static_cast<SettingId>(i), model.text[i]))
             continue;
         host.Err(std::wstring(info.name) + L": the stored value " + model.text[i] + L" is longer than the " +
                  std::to_wstring(info.maxChars) + L" digits its field takes; set " + info.name +
@@ -104,28 +105,19 @@ bool LimitsFitTheirFields(const SettingsModel& model, CommandHost& host) {
 
 using Change = std::function<void(SettingsModel& model)>;
 
-// As if the user opened the window, made the change and pressed Save. A
-// rehearsal on what loading would read (writing nothing) runs Save's checks
-// first, so that a refused change leaves the registry as it was, even the
-// defaults loading would write.
+// As if the user opened the window, made the change and pressed Save, in one
+// pass: read as loading does, change, check, and only then make loading's
+// writes and Save's, so that a refused change leaves the registry as it was.
 int ChangeSettings(CommandHost& host, const Change& change) {
     ConsoleSaveHooks hooks(host);
-    {
-        SettingsModel rehearsal = FactoryModel(host);
-        ReadSettings(host.Registry(), rehearsal);
-        change(rehearsal);
-        if (!LimitsFitTheirFields(rehearsal, host) || !PassesSaveChecks(rehearsal, hooks)) return kFailure;
-    }
-
     SettingsModel model = FactoryModel(host);
-    LoadResult loaded = LoadSettings(host.Registry(), model);
+    const PendingLoad pending = ReadSettingsForChange(host.Registry(), model);
     change(model);
-    // The copy of the controls: a check box gives 0 or 1.
-    for (std::size_t i = 0; i < kSettingCount; ++i)
-        if (kCatalogue[i].kind == SettingKind::Switch) model.value[i] = model.value[i] != 0 ? 1 : 0;
-    if (!LimitsFitTheirFields(model, host)) return kFailure;
+    NormaliseSwitches(model);
+    if (!LimitsFitTheirFields(model, host) || !PassesSaveChecks(model, hooks)) return kFailure;
 
-    const SaveOutcome outcome = SaveSettings(model, loaded.loaded, hooks);
+    const LoadedKey loaded = WritePendingLoad(host.Registry(), pending);
+    const SaveOutcome outcome = SaveCheckedSettings(model, loaded, hooks);
     switch (outcome.result) {
         case SaveResult::Written: host.Out(L"Saved the logging settings.\n"); return kSuccess;
         case SaveResult::Unchanged:
@@ -154,9 +146,7 @@ std::wstring JoinWords(const std::vector<std::wstring>& words, std::size_t first
 bool FindPresetOrSay(CommandHost& host, const std::wstring& name, const Preset** preset) {
     const std::optional<PresetId> id = FindPresetByName(name);
     if (!id) {
-        host.Err(L"kmxlogcfg: \"" + name +
-                 L"\" is not a preset (Default, Full, UI Thread, Main Sync, GAL Sync, "
-                 L"Changes, Spooler, HTTP Only)\n");
+        host.Err(L"kmxlogcfg: \"" + name + L"\" is not a preset (" + PresetNameList() + L")\n");
         return false;
     }
     *preset = &PresetOf(*id);
@@ -337,7 +327,7 @@ int GalSync(CommandHost& host, bool full) {
 int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& version, CommandHost& host) {
     if (args.empty() || IsOneOf(args[0], {L"help", L"/?", L"-?", L"--help", L"-h"})) {
         if (args.size() > 1) return UsageError(host, L"help takes no arguments");
-        host.Out(kUsage);
+        host.Out(Usage());
         return kSuccess;
     }
     const std::wstring& verb = args[0];

@@ -1,5 +1,7 @@
 #include "cli/RegFileEncoding.h"
 
+#include "cli/RegFileReader.h"
+
 namespace kmx {
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/RegFile.h"
+#include "cli/RegFileError.h"
 
 namespace kmx {
 

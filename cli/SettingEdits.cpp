@@ -3,42 +3,31 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "settings/AsciiCase.h"
+#include "settings/FieldRules.h"
 #include "settings/FileName.h"
 #include "settings/Utf16.h"
 
 namespace kmx {
 namespace {
 
-bool SameNameIgnoringCase(const std::wstring& a, const wchar_t* b) {
-    const std::wstring other = b;
-    if (a.size() != other.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; };
-        if (fold(a[i]) != fold(other[i])) return false;
-    }
-    return true;
-}
-
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-// A limit's edit takes digits only, up to its character limit; empty is allowed
-// (Save then writes 0, or the factory size for the two sizes).
+// Empty is taken: Save then writes 0, or the factory size for the two sizes.
 bool CheckLimit(SettingId id, const std::wstring& text, std::wstring* problem) {
-    bool digits = true;
-    for (const wchar_t c : text) digits = digits && c >= L'0' && c <= L'9';
-    const std::size_t most = static_cast<std::size_t>(Info(id).maxChars);
-    if (digits && text.size() <= most) return true;
+    if (IsLimitFieldText(id, text)) return true;
     *problem = std::wstring(Info(id).name) + L": " + Quoted(text) +
-               L" is not accepted; the field takes up to " + std::to_wstring(most) + L" digits";
+               L" is not accepted; the field takes up to " + std::to_wstring(Info(id).maxChars) + L" digits";
     return false;
 }
 
 }  // namespace
 
 bool MakeEdit(const std::wstring& name, const std::wstring& value, SettingEdit* edit, std::wstring* problem) {
-    if (SameNameIgnoringCase(name, kLogDirectoryName) || SameNameIgnoringCase(name, kLogFilePrefixName)) {
+    if (EqualsIgnoringAsciiCase(name, kLogDirectoryName) ||
+        EqualsIgnoringAsciiCase(name, kLogFilePrefixName)) {
         // Any text: what the registry may already hold, the window shows and saves.
-        const bool directory = SameNameIgnoringCase(name, kLogDirectoryName);
+        const bool directory = EqualsIgnoringAsciiCase(name, kLogDirectoryName);
         edit->field = directory ? SettingEdit::Field::LogDirectory : SettingEdit::Field::LogFilePrefix;
         edit->text = value;
         return true;
@@ -58,7 +47,7 @@ bool MakeEdit(const std::wstring& name, const std::wstring& value, SettingEdit* 
             return false;
         case SettingKind::Limit: return CheckLimit(*id, value, problem);
         case SettingKind::Switch:
-            if (value == L"0" || value == L"1") return true;
+            if (IsSwitchText(value)) return true;
             *problem = std::wstring(Info(*id).name) + L": " + Quoted(value) +
                        L" is not accepted; a switch is 0 or 1";
             return false;

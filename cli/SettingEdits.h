@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/RegFile.h"
+#include "cli/RegFileReader.h"
 #include "settings/Catalogue.h"
 #include "settings/SettingsModel.h"
 

@@ -1,5 +1,6 @@
 #include "cli/SettingsView.h"
 
+#include "settings/FieldRules.h"
 #include "settings/FileName.h"
 #include "settings/SettingOrders.h"
 #include "settings/Wtol.h"
@@ -9,7 +10,7 @@ namespace {
 
 // A switch shows checked for any value but 0; a limit shows its text.
 std::int32_t ShownNumber(const SettingsModel& model, SettingId id) {
-    return Info(id).kind == SettingKind::Switch ? (model.value[id] != 0 ? 1 : 0) : Wtol(model.text[id]);
+    return Info(id).kind == SettingKind::Switch ? CheckBoxValue(model.value[id]) : Wtol(model.text[id]);
 }
 
 std::wstring ShownFileName(const SettingsModel& model) {

@@ -52,10 +52,16 @@ function(kmx_wine_test name)
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop)
 endfunction()
 
+file(GLOB KMX_WIN32_TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/win32/*.cpp)
+add_library(kmx_test_support STATIC ${KMX_TEST_SUPPORT_SOURCES} ${KMX_WIN32_TEST_SUPPORT_SOURCES})
+target_link_libraries(kmx_test_support PUBLIC kmx_framework kmx_settings)
+target_include_directories(kmx_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+target_compile_options(kmx_test_support PRIVATE ${KMX_WARNINGS})
+
 if(KMX_WINE_TEST_SOURCES OR KMX_SHARED_TEST_SOURCES)
   add_executable(wine_tests ${KMX_WINE_TEST_SOURCES} ${KMX_SHARED_TEST_SOURCES}
                             ${KMX_RESOURCE_FILE} ${KMX_WINE_TEST_RESOURCES})
-  target_link_libraries(wine_tests PRIVATE kmx_ui GTest::gtest_main)
+  target_link_libraries(wine_tests PRIVATE kmx_test_support kmx_ui GTest::gtest_main)
   target_include_directories(wine_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources
                                                 ${CMAKE_SOURCE_DIR}/tests/wine
                                                 ${CMAKE_SOURCE_DIR}/tests)
@@ -86,7 +92,7 @@ kmx_process_test(e2e_tests tests/e2e KMXLogCtl)
 # Start-up benchmark (`make bench`): the program against dialogs that show the
 # main window's template, bare or with the program's shown state replayed, and
 # the console companion against a program that prints one line.
-add_executable(minimal_dialog WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/MinimalDialog.cpp ${KMX_RESOURCE_FILE})
+add_executable(minimal_dialog WIN32 ${CMAKE_SOURCE_DIR}/bench/MinimalDialog.cpp ${KMX_RESOURCE_FILE})
 target_link_libraries(minimal_dialog PRIVATE comctl32 user32 advapi32)
 target_include_directories(minimal_dialog PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_compile_options(minimal_dialog PRIVATE ${KMX_WARNINGS})
@@ -94,20 +100,20 @@ target_link_options(minimal_dialog PRIVATE -municode -s)
 set_target_properties(minimal_dialog PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The console companion's yardstick: print one line, exit.
-add_executable(hello_console ${CMAKE_SOURCE_DIR}/tests/bench/HelloConsole.cpp)
+add_executable(hello_console ${CMAKE_SOURCE_DIR}/bench/HelloConsole.cpp)
 target_compile_options(hello_console PRIVATE ${KMX_WARNINGS})
 target_link_options(hello_console PRIVATE -municode -s)
 set_target_properties(hello_console PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The breakdown's probed builds: the program and the same-window floor with
 # time stamps at the steps of a start.
-add_executable(probed_start WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/ProbedStart.cpp ${KMX_RESOURCE_FILE})
+add_executable(probed_start WIN32 ${CMAKE_SOURCE_DIR}/bench/ProbedStart.cpp ${KMX_RESOURCE_FILE})
 target_link_libraries(probed_start PRIVATE kmx_ui)
 target_include_directories(probed_start PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 target_compile_options(probed_start PRIVATE ${KMX_WARNINGS})
 target_link_options(probed_start PRIVATE -municode -s)
 set_target_properties(probed_start PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-add_executable(probed_floor WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/MinimalDialog.cpp ${KMX_RESOURCE_FILE})
+add_executable(probed_floor WIN32 ${CMAKE_SOURCE_DIR}/bench/MinimalDialog.cpp ${KMX_RESOURCE_FILE})
 target_compile_definitions(probed_floor PRIVATE KMX_BENCH_PROBES)
 target_link_libraries(probed_floor PRIVATE comctl32 user32 advapi32)
 target_include_directories(probed_floor PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
@@ -115,7 +121,7 @@ target_compile_options(probed_floor PRIVATE ${KMX_WARNINGS})
 target_link_options(probed_floor PRIVATE -municode -s)
 set_target_properties(probed_floor PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-add_executable(startup_bench ${CMAKE_SOURCE_DIR}/tests/bench/StartupBench.cpp)
+add_executable(startup_bench ${CMAKE_SOURCE_DIR}/bench/StartupBench.cpp)
 target_link_libraries(startup_bench PRIVATE psapi user32 advapi32)
 target_compile_options(startup_bench PRIVATE ${KMX_WARNINGS})
 target_link_options(startup_bench PRIVATE -municode)

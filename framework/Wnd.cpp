@@ -18,6 +18,8 @@ CWnd* CWnd::GetDlgItem(int id) const {
     return wrapper.get();
 }
 
+HWND CWnd::FindTopLevelWindow(const wchar_t* className) { return ::FindWindowW(className, nullptr); }
+
 bool CWnd::IsChildWithId(HWND window, int id) const {
     // Each of these reads the window's own record: no trip to the server.
     return window != nullptr && ::IsWindow(window) && ::GetAncestor(window, GA_PARENT) == m_hWnd &&

@@ -24,6 +24,9 @@ public:
     // framework it must not be called through a null pointer.
     HWND GetSafeHwnd() const;
 
+    // Another program's top-level window of this class, any title (FindWindowW).
+    static HWND FindTopLevelWindow(const wchar_t* className);
+
     // The child window with this id, or nullptr when there is none. The
     // object belongs to this window and stays the same for the same id. A
     // child found once is answered again while it is still this window's

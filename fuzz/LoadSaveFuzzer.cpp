@@ -29,7 +29,6 @@
 #include "settings/Catalogue.h"
 #include "settings/FileName.h"
 #include "settings/Loader.h"
-#include "settings/MemoryRegistry.h"
 #include "settings/RegistryLayout.h"
 #include "settings/RegistryOps.h"
 #include "settings/Saver.h"
@@ -37,6 +36,7 @@
 #include "settings/SettingsModel.h"
 #include "settings/Utf16.h"
 #include "settings/Wtol.h"
+#include "support/MemoryRegistry.h"
 #include "ui/ControlBindings.h"
 
 namespace kmx {

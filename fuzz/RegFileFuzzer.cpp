@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/RegFile.h"
+#include "cli/RegFileReader.h"
+#include "cli/RegFileWriter.h"
 #include "settings/Utf16.h"
 
 namespace kmx {

@@ -12,8 +12,6 @@ kmx::IRegistry* g_registry = nullptr;
 
 int IsBESKMX() { return g_registry != nullptr && kmx::IsBESFromRegistry(*g_registry) ? 1 : 0; }
 
-void UseRegistry(kmx::IRegistry* registry) { g_registry = registry; }
-
 ScopedRegistry::ScopedRegistry(kmx::IRegistry& registry) : m_previous(g_registry) { g_registry = &registry; }
 
 ScopedRegistry::~ScopedRegistry() { g_registry = m_previous; }

@@ -13,12 +13,9 @@ namespace Util {
 int IsBESKMX();
 
 // The real library reads the machine's registry by itself; the stand-in
-// reads the registry the program's entry point hands it (tests hand it
-// theirs). Without one, IsBESKMX() is 0. Not owned.
-void UseRegistry(kmx::IRegistry* registry);
-
-// Hands the stand-in a registry for the life of a scope, then puts the
-// previous one back.
+// reads the registry handed to it for the life of a scope (the program's
+// entry point hands it the machine's, tests theirs), then puts the previous
+// one back. Without one, IsBESKMX() is 0. Not owned.
 class ScopedRegistry {
 public:
     explicit ScopedRegistry(kmx::IRegistry& registry);

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "settings/RegKeyHandle.h"
 #include "settings/Registry.h"
@@ -51,5 +54,27 @@ struct ReadResult {
 // deleting anything: a value that cannot be read keeps the model's (factory)
 // value, as the window would show it. The old switch is left alone.
 ReadResult ReadSettings(IRegistry& registry, SettingsModel& model);
+
+// The writes loading makes, found by reading alone, for a front end that
+// writes only once its change has passed Save's checks.
+struct DefaultWrite {
+    SettingId id;
+    std::int32_t number;  // a 32-bit setting's default
+    std::wstring text;    // FileName's composed default
+};
+struct PendingLoad {
+    bool removeOldSwitch = false;        // verboseLogging could be read
+    bool zeroAppDump = false;            // ShowAppDump is 0 (or missing): EnableAppDump = 0
+    std::vector<DefaultWrite> defaults;  // what could not be read, in load order
+};
+
+// Reads as loading does, without creating, writing or deleting anything: the
+// model ends as loading would leave it (recorded values included), and what
+// loading would have written is returned instead.
+PendingLoad ReadSettingsForChange(IRegistry& registry, SettingsModel& model);
+
+// Makes those writes in loading's order (old switch, key, EnableAppDump, the
+// defaults) and leaves the key open for Save, as loading does.
+LoadedKey WritePendingLoad(IRegistry& registry, const PendingLoad& pending);
 
 }  // namespace kmx

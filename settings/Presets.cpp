@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "settings/AsciiCase.h"
+
 namespace kmx {
 namespace {
 
@@ -35,7 +37,7 @@ std::wstring FoldPresetName(std::wstring_view name) {
     std::wstring folded;
     for (wchar_t c : name) {
         if (c == L' ' || c == L'-') continue;
-        folded += (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+        folded += AsciiUpper(c);
     }
     return folded;
 }

@@ -86,10 +86,4 @@ RegStatus WriteString(IRegistry& registry, RegKey key, const std::wstring& name,
     return registry.SetValue(key, name, kRegSz, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
 
-RegStatus DeleteValue(IRegistry& registry, RegKey key, const std::wstring& name) {
-    return registry.DeleteValue(key, name);
-}
-
-RegStatus CloseKey(IRegistry& registry, RegKey key) { return registry.CloseKey(key); }
-
 }  // namespace kmx

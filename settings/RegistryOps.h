@@ -45,10 +45,4 @@ RegStatus WriteDword(IRegistry& registry, RegKey key, const std::wstring& name, 
 // REG_SZ, the UTF-16 units and the terminating NUL: (length + 1) * 2 bytes.
 RegStatus WriteString(IRegistry& registry, RegKey key, const std::wstring& name, const std::wstring& text);
 
-// RegDeleteValueW; ERROR_ACCESS_DENIED (5) when the handle may not write.
-RegStatus DeleteValue(IRegistry& registry, RegKey key, const std::wstring& name);
-
-// RegCloseKey.
-RegStatus CloseKey(IRegistry& registry, RegKey key);
-
 }  // namespace kmx

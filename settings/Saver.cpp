@@ -60,14 +60,18 @@ bool PassesSaveChecks(SettingsModel& model, SaveHooks& hooks) {
 }
 
 SaveOutcome SaveSettings(SettingsModel& model, const LoadedKey& loaded, SaveHooks& hooks) {
+    if (!PassesSaveChecks(model, hooks)) {
+        SaveOutcome refused;
+        refused.result = SaveResult::Refused;
+        return refused;
+    }
+    return SaveCheckedSettings(model, loaded, hooks);
+}
+
+SaveOutcome SaveCheckedSettings(const SettingsModel& model, const LoadedKey& loaded, SaveHooks& hooks) {
     SaveOutcome outcome;
     IRegistry& registry = loaded.key.Registry();
     const RegKey key = loaded.key.Get();
-
-    if (!PassesSaveChecks(model, hooks)) {
-        outcome.result = SaveResult::Refused;
-        return outcome;
-    }
     const std::wstring fileName = ComposeFileNameForSave(model.logDirectory, model.logFilePrefix);
     if (!AnythingChanged(model, fileName)) return outcome;
 

@@ -66,4 +66,7 @@ bool PassesSaveChecks(SettingsModel& model, SaveHooks& hooks);
 // the next copy into the controls.
 SaveOutcome SaveSettings(SettingsModel& model, const LoadedKey& loaded, SaveHooks& hooks);
 
+// Save after PassesSaveChecks has passed on this model: the writes alone.
+SaveOutcome SaveCheckedSettings(const SettingsModel& model, const LoadedKey& loaded, SaveHooks& hooks);
+
 }  // namespace kmx

@@ -17,4 +17,7 @@ DWORD GetTempPathText(std::wstring& path);
 // asks of the log directory.
 bool DirectoryExists(const std::wstring& path);
 
+// GetFileAttributesW succeeds: a file or a directory is there.
+bool PathExists(const std::wstring& path);
+
 }  // namespace kmx

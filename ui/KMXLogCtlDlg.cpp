@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "framework/DataExchange.h"
-#include "framework/Shell.h"
 #include "framework/WinApp.h"
 #include "kvxshared/KvxShared.h"
 #include "resource.h"
@@ -108,7 +107,7 @@ BOOL CKMXLogCtlDlg::OnInitDialog() {
     // copy follows loading.
 
     // Beside Outlook's main window, when there is one.
-    if (HWND outlook = kmx::FindTopLevelWindow(kmx::kOutlookWindowClass)) {
+    if (HWND outlook = FindTopLevelWindow(kmx::kOutlookWindowClass)) {
         RECT rect = {};
         CWnd(outlook).GetWindowRect(&rect);
         SetWindowPos(nullptr, rect.left + kmx::kOutlookOffset, rect.top + kmx::kOutlookOffset, 0, 0,

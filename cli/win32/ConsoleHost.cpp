@@ -7,6 +7,7 @@
 #include "kvxshared/KvxShared.h"
 #include "system/FileSystem.h"
 #include "system/MachineDefaults.h"
+#include "system/WholeFile.h"
 
 namespace kmx {
 namespace {
@@ -30,37 +31,6 @@ void Write(DWORD which, const std::wstring& text) {
     ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-// The system's own words for an error, without the trailing line break.
-std::wstring ErrorText(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length > 0 ? std::wstring(buffer, length) : L"error " + std::to_wstring(error);
-    ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.'))
-        text.pop_back();
-    return text;
-}
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-    BOOL Close() {
-        const BOOL closed = IsOpen() ? ::CloseHandle(m_handle) : TRUE;
-        m_handle = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE m_handle;
-};
-
 }  // namespace
 
 void ConsoleHost::Out(const std::wstring& text) { Write(STD_OUTPUT_HANDLE, text); }
@@ -75,56 +45,14 @@ bool ConsoleHost::DirectoryExists(const std::wstring& directory) { return kmx::D
 
 bool ConsoleHost::ReadFile(const std::wstring& path, std::size_t maxBytes, std::vector<std::uint8_t>* bytes,
                            std::wstring* problem) {
-    FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) {
-        *problem = ErrorText(::GetLastError());
-        return false;
-    }
-    bytes->assign(maxBytes + 1, 0);
-    std::size_t total = 0;
-    while (total < bytes->size()) {
-        DWORD read = 0;
-        if (!::ReadFile(file.Get(), bytes->data() + total, static_cast<DWORD>(bytes->size() - total), &read,
-                        nullptr)) {
-            *problem = ErrorText(::GetLastError());
-            return false;
-        }
-        if (read == 0) break;
-        total += read;
-    }
-    bytes->resize(total);
-    return true;
+    return ReadFileAtMost(path, maxBytes, bytes, problem);
 }
 
-bool ConsoleHost::FileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool ConsoleHost::FileExists(const std::wstring& path) { return PathExists(path); }
 
 bool ConsoleHost::WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes,
                                  bool replace, std::wstring* problem) {
-    // Beside the target, so that the move stays on one volume.
-    const std::wstring temporary = path + L".kmxlogcfg-" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
-    FileHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) {
-        *problem = ErrorText(::GetLastError());
-        return false;
-    }
-    DWORD written = 0;
-    const bool complete =
-        ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size() && ::FlushFileBuffers(file.Get());
-    DWORD error = complete ? 0 : ::GetLastError();
-    if (!file.Close() && error == 0) error = ::GetLastError();
-    if (error == 0) {
-        const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-        if (::MoveFileExW(temporary.c_str(), path.c_str(), flags)) return true;
-        error = ::GetLastError();
-    }
-    ::DeleteFileW(temporary.c_str());
-    *problem = ErrorText(error);
-    return false;
+    return kmx::WriteFileWhole(path, bytes, replace, problem);
 }
 
 bool ConsoleHost::MakeDirectory(const std::wstring& path, std::wstring* problem) {

@@ -8,14 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "StoreTestSupport.h"
 #include "XmlReader.h"
 #include "cli/Commands.h"
-#include "cli/RegFile.h"
+#include "cli/RegFileReader.h"
+#include "cli/RegFileWriter.h"
 #include "settings/PolicyTemplates.h"
 #include "settings/Presets.h"
 #include "settings/SettingOrders.h"
 #include "settings/Utf16.h"
+#include "support/StoreTestSupport.h"
 
 namespace kmx {
 namespace {
@@ -33,7 +34,10 @@ public:
         kmx::ApplyFactoryDefaults(model, storetest::kTempPath, isBes);
     }
     int IsBESKMX() override { return isBes; }
-    bool DirectoryExists(const std::wstring& directory) override { return directories.count(directory) != 0; }
+    bool DirectoryExists(const std::wstring& directory) override {
+        ++directoryChecks;
+        return directories.count(directory) != 0;
+    }
     bool ReadFile(const std::wstring& path, std::size_t maxBytes, std::vector<std::uint8_t>* bytes,
                   std::wstring* problem) override {
         const auto file = files.find(path);
@@ -47,7 +51,11 @@ public:
     }
     bool FileExists(const std::wstring& path) override { return files.count(path) != 0; }
     bool WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool,
-                        std::wstring*) override {
+                        std::wstring* problem) override {
+        if (!writeProblem.empty()) {
+            *problem = writeProblem;
+            return false;
+        }
         files[path] = bytes;
         return true;
     }
@@ -66,6 +74,8 @@ public:
     std::set<std::wstring> directories = {L"C:\\Temp", L"D:\\Logs"};
     std::map<std::wstring, std::vector<std::uint8_t>> files;
     std::set<std::wstring> readOnly;  // folders MakeDirectory refuses
+    std::wstring writeProblem;
+    int directoryChecks = 0;
 };
 
 std::vector<std::uint8_t> Ansi(const std::string& text) { return {text.begin(), text.end()}; }
@@ -128,6 +138,8 @@ TEST_F(CommandsTest, CommandLinesAndTheirExitStatuses) {
         {{L"import", L"missing.reg"}, 1, L"", L"cannot read missing.reg"},
         {{L"gal-sync", L"--all"}, 1, L"", L"Usage:"},
     };
+    // A refused change does not even remove the old switch, as loading would.
+    m_host.registry.PutDword(storetest::kKorvexMachine, L"verboseLogging", 1);
     for (const auto& c : cases) {
         const std::string line = Narrow(c.args.empty() ? L"(none)" : c.args[0] + L" ...");
         const Contents before = m_host.registry.Snapshot();
@@ -141,8 +153,10 @@ TEST_F(CommandsTest, CommandLinesAndTheirExitStatuses) {
 TEST_F(CommandsTest, AnAcceptedSetWritesAllValuesInSaveOrder) {
     EXPECT_EQ(0, Run({L"set", L"enabled=1", L"MAXFILESIZEMB=20", L"MaxDirSizeMB=200",
                       L"LogDirectory=D:\\Logs\\", L"LogFilePrefix=new", L"ThreadLanes=0"}));
+    EXPECT_EQ(1, m_host.directoryChecks) << "one pass: the checks run once";
     const auto& log = m_host.registry.SetLog();
-    ASSERT_GE(log.size(), kSettingCount);
+    // Loading's writes on a first start (EnableAppDump, every default), then Save's.
+    ASSERT_EQ(2 * kSettingCount + 1, log.size());
     for (std::size_t n = 0; n < kSettingCount; ++n)
         EXPECT_EQ(Info(kSaveOrder[n]).name, log[log.size() - kSettingCount + n].name) << n;
     EXPECT_EQ(1u, Dword(L"Enabled"));
@@ -211,6 +225,11 @@ TEST_F(CommandsTest, ExportThenImportPutsEveryValueBack) {
     EXPECT_EQ(1, Run({L"export", L"a.reg"})) << "no /y: an existing file stays";
     EXPECT_NE(std::wstring::npos, m_host.err.find(L"add /y"));
     EXPECT_EQ(0, Run({L"export", L"a.reg", L"/Y"}));
+    m_host.writeProblem = L"disk full";
+    EXPECT_EQ(1, Run({L"export", L"b.reg"}));
+    EXPECT_NE(std::wstring::npos, m_host.err.find(L"cannot write b.reg: disk full"));
+    EXPECT_EQ(0u, m_host.files.count(L"b.reg"));
+    m_host.writeProblem.clear();
 
     ASSERT_EQ(0, Run({L"reset"}));
     ASSERT_NE(saved, m_host.registry.Snapshot());

@@ -16,15 +16,14 @@
 #include <vector>
 
 #include "kvxshared/KvxShared.h"
-#include "settings/Loader.h"
-#include "settings/MemoryRegistry.h"
-#include "settings/RegistryOps.h"
-#include "settings/Saver.h"
-#include "kvxshared/KvxShared.h"
 #include "settings/GalSync.h"
 #include "settings/IsBESFromRegistry.h"
+#include "settings/Loader.h"
 #include "settings/ReadIEProxyServer.h"
-#include "StoreTestSupport.h"
+#include "settings/RegistryOps.h"
+#include "settings/Saver.h"
+#include "support/MemoryRegistry.h"
+#include "support/StoreTestSupport.h"
 
 namespace kmx {
 namespace {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "settings/Loader.h"
-#include "settings/MemoryRegistry.h"
 #include "settings/RegistryOps.h"
 #include "settings/SettingOrders.h"
+#include "support/MemoryRegistry.h"
 
 namespace kmx {
 namespace {

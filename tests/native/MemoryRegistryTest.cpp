@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "settings/MemoryRegistry.h"
 #include "kvxshared/KvxShared.h"
 #include "settings/RegKeyHandle.h"
+#include "support/MemoryRegistry.h"
 
 namespace kmx {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "settings/MemoryRegistry.h"
 #include "settings/RegistryOps.h"
 #include "settings/Utf16.h"
+#include "support/MemoryRegistry.h"
 
 namespace kmx {
 namespace {
@@ -25,7 +25,7 @@ protected:
         EXPECT_EQ(kRegCreatedNewKey, disposition);
     }
     void TearDown() override {
-        EXPECT_EQ(kErrorSuccess, CloseKey(m_registry, m_key));
+        EXPECT_EQ(kErrorSuccess, m_registry.CloseKey(m_key));
         EXPECT_EQ(0, m_registry.OpenHandleCount());
     }
     MemoryRegistry m_registry;

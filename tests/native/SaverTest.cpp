@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "settings/Loader.h"
-#include "settings/MemoryRegistry.h"
 #include "settings/RegistryOps.h"
 #include "settings/Saver.h"
 #include "settings/SettingOrders.h"
+#include "support/MemoryRegistry.h"
 
 namespace kmx {
 namespace {

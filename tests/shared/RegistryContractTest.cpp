@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/MemoryRegistry.h"
 #include "shared/RegistryContract.h"
+#include "support/MemoryRegistry.h"
 
 namespace kmx {
 

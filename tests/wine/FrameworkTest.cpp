@@ -12,7 +12,7 @@
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
-#include "framework/MessageBoxSeam.h"
+#include "support/win32/MessageBoxRecorder.h"
 #include "tests/wine/FrameworkTestResource.h"
 
 namespace {

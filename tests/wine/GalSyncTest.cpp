@@ -7,12 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "kvxshared/KvxShared.h"
-#include "settings/MemoryRegistry.h"
+#include "PrivateRegistry.h"
 #include "kvxshared/KvxShared.h"
 #include "settings/GalSync.h"
 #include "settings/IsBESFromRegistry.h"
-#include "PrivateRegistry.h"
+#include "support/MemoryRegistry.h"
 
 namespace kmx {
 

@@ -16,15 +16,15 @@
 #include <utility>
 #include <vector>
 
-#include "framework/MessageBoxSeam.h"
-#include "settings/Catalogue.h"
-#include "settings/MemoryRegistry.h"
+#include "PrivateRegistry.h"
+#include "WindowQueries.h"
 #include "kvxshared/KvxShared.h"
+#include "settings/Catalogue.h"
+#include "support/MemoryRegistry.h"
+#include "support/win32/MessageBoxRecorder.h"
 #include "ui/ControlBindings.h"
 #include "ui/EnablingRules.h"
 #include "ui/KMXLogCtlDlg.h"
-#include "PrivateRegistry.h"
-#include "WindowQueries.h"
 
 namespace kmx {
 namespace maindialog {

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "resources/resource.h"
-#include "settings/MemoryRegistry.h"
-#include "settings/Utf16.h"
-#include "ui/ProxySettings.h"
-#include "settings/ReadIEProxyServer.h"
 #include "PrivateRegistry.h"
+#include "resources/resource.h"
+#include "settings/ReadIEProxyServer.h"
+#include "settings/Utf16.h"
+#include "support/MemoryRegistry.h"
+#include "ui/ProxySettings.h"
 
 namespace kmx {
 namespace {

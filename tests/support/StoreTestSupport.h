@@ -14,7 +14,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "settings/MemoryRegistry.h"
+#include "support/MemoryRegistry.h"
 
 namespace kmx {
 namespace storetest {

@@ -2,12 +2,13 @@
 // characters beyond the BMP stay surrogate pairs until each name or string is
 // converted at the end; every syntax character is ASCII and cannot be part of
 // a pair.
-#include "cli/RegFile.h"
+#include "cli/RegFileReader.h"
 
 #include <string_view>
 #include <utility>
 
 #include "cli/RegFileEncoding.h"
+#include "settings/AsciiCase.h"
 #include "settings/Utf16.h"
 
 namespace kmx {
@@ -73,14 +74,9 @@ struct Cursor {
         ++at;
         return true;
     }
-    // A lower-case ASCII word, matched in any case.
+    // An ASCII word, matched in any case.
     bool TakeWord(std::u16string_view word) {
-        if (line.size() - at < word.size()) return false;
-        for (std::size_t i = 0; i < word.size(); ++i) {
-            char16_t c = line[at + i];
-            if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-            if (c != word[i]) return false;
-        }
+        if (!EqualsIgnoringAsciiCase(line.substr(at, word.size()), word)) return false;
         at += word.size();
         return true;
     }

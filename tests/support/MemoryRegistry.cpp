@@ -1,10 +1,11 @@
-#include "settings/MemoryRegistry.h"
+#include "support/MemoryRegistry.h"
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
 #include <utility>
 
+#include "settings/AsciiCase.h"
 #include "settings/Utf16.h"
 
 namespace kmx {
@@ -15,13 +16,7 @@ constexpr RegStatus kErrorNoAccess = 998;
 constexpr RegStatus kErrorBadKey = 1010;
 constexpr std::uint32_t kAllRights = 0xF003F;  // KEY_ALL_ACCESS, what the hive handles carry
 
-std::wstring Fold(const std::wstring& text) {
-    std::wstring folded(text);
-    for (wchar_t& c : folded) {
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
-    return folded;
-}
+std::wstring Fold(const std::wstring& text) { return AsciiUpperCase(text); }
 
 bool IsStringType(std::uint32_t type) {
     return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;

@@ -1,7 +1,7 @@
 // Writing a registry editor file as regedit exports one.
 #include <string>
 
-#include "cli/RegFile.h"
+#include "cli/RegFileWriter.h"
 #include "settings/Utf16.h"
 
 namespace kmx {

@@ -1,11 +1,13 @@
-// Registry editor files (.reg): the companion exports the logging values as
-// one and imports such files, refusing a whole file on its first fault.
+// Reading registry editor files (.reg): the companion imports such files,
+// refusing a whole file on its first fault.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "cli/RegFileError.h"
 
 namespace kmx {
 
@@ -34,11 +36,6 @@ struct RegFileContent {
     std::vector<RegFileSection> sections;
 };
 
-struct RegFileError {
-    int line = 0;         // 1-based; 0 for faults of the whole file
-    std::wstring reason;  // short sentence, no trailing period
-};
-
 // Reads a whole file: UTF-16LE with a BOM, or 8-bit (UTF-8 with or without a
 // BOM; without one, bytes that are not valid UTF-8 are Windows-1252).
 // True and *content filled, or false and *error filled (content then
@@ -52,21 +49,5 @@ struct RegFileError {
 // - values in a [-key] section (regedit ignores them);
 // - a UTF-8 BOM followed by bytes that are not UTF-8.
 bool ParseRegFile(const std::uint8_t* data, std::size_t size, RegFileContent* content, RegFileError* error);
-
-struct RegFileEntry {  // one value to write
-    std::wstring name;
-    bool isString = false;
-    std::uint32_t dword = 0;
-    std::wstring text;
-};
-
-// The whole file: UTF-16LE with BOM, CRLF line ends, the version 5 header, a
-// blank line, "[keyPath]", one line per entry in the given order, then a blank
-// line. Names and strings escape \ and " only. A string holding a line break
-// or a NUL cannot be quoted on one line, so it is written as hex(1): (REG_SZ)
-// bytes with its terminator, wrapped as regedit wraps them. Names are written
-// as given: the caller's names hold neither.
-std::vector<std::uint8_t> FormatRegFile(const std::wstring& keyPath,
-                                        const std::vector<RegFileEntry>& entries);
 
 }  // namespace kmx
