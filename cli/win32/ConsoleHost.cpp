@@ -59,7 +59,7 @@ bool ConsoleHost::MakeDirectory(const std::wstring& path, std::wstring* problem)
     if (::CreateDirectoryW(path.c_str(), nullptr)) return true;
     const DWORD error = ::GetLastError();
     if (error == ERROR_ALREADY_EXISTS && kmx::DirectoryExists(path)) return true;
-    *problem = ErrorText(error);
+    *problem = SystemErrorText(error);
     return false;
 }
 
