@@ -24,6 +24,10 @@ public:
                        std::wstring* problem) override;
     bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) override;
     UtcTicks NowUtc() override;
+    std::wstring ProgramPath() override;
+    std::wstring LocalTimeText(UtcTicks ticks) override;
+    bool ScheduleExpire(UtcTicks when, std::wstring* problem) override;
+    void CancelScheduledExpire() override;
 
 private:
     Win32Registry m_registry;

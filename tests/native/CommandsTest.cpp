@@ -64,6 +64,14 @@ public:
         return true;
     }
     UtcTicks NowUtc() override { return now; }
+    std::wstring ProgramPath() override { return L"C:\\Tools\\kmxlogcfg.exe"; }
+    std::wstring LocalTimeText(UtcTicks ticks) override { return L"local " + IsoUtc(ticks); }
+    bool ScheduleExpire(UtcTicks when, std::wstring* problem) override {
+        if (!schedulerWorks) *problem = L"the scheduler said no";
+        task = schedulerWorks ? std::optional<UtcTicks>(when) : std::nullopt;
+        return schedulerWorks;
+    }
+    void CancelScheduledExpire() override { task.reset(); }
 
     MemoryRegistry registry;
     std::wstring out, err;
@@ -73,6 +81,8 @@ public:
     std::map<std::wstring, std::vector<DirectoryEntry>> listings;
     std::uint64_t freeBytes = 5000000;
     UtcTicks now = 134100000000000000;  // 2025-12-12T08:00:00Z
+    bool schedulerWorks = true;
+    std::optional<UtcTicks> task;
 };
 
 std::vector<std::uint8_t> Ansi(const std::string& text) { return {text.begin(), text.end()}; }
