@@ -355,6 +355,22 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         host.Out(L"kmxlogcfg " + version + L"\n");
         return kSuccess;
     }
+    // --for DURATION, with enable only; the words before it are the preset.
+    std::optional<std::uint64_t> duration;
+    std::vector<std::wstring> words = args;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        if (!IsOneOf(words[i], {L"--for", L"/for"})) continue;
+        if (!IsOneOf(verb, {L"enable"})) return UsageError(host, L"--for goes only with enable");
+        std::uint64_t seconds = 0;
+        std::wstring problem;
+        if (!ParseDuration(i + 1 < words.size() ? words[i + 1] : L"", &seconds, &problem) ||
+            i + 2 < words.size()) {
+            return UsageError(host, i + 2 < words.size() ? L"--for DURATION comes last" : problem);
+        }
+        duration = seconds;
+        words.resize(i);
+        break;
+    }
     if (IsOneOf(verb, {L"show"})) {
         if (count == 0) return Show(host);
         if (count == 1 && IsOneOf(args[1], {L"--json", L"/json"})) return ShowJson(host);
@@ -371,22 +387,6 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
             }
         }
         return ApplyEdits(host, edits);
-    }
-    // --for DURATION, with enable only; the words before it are the preset.
-    std::optional<std::uint64_t> duration;
-    std::vector<std::wstring> words = args;
-    for (std::size_t i = 1; i < words.size(); ++i) {
-        if (!IsOneOf(words[i], {L"--for", L"/for"})) continue;
-        if (!IsOneOf(verb, {L"enable"})) return UsageError(host, L"--for goes only with enable");
-        std::uint64_t seconds = 0;
-        std::wstring problem;
-        if (!ParseDuration(i + 1 < words.size() ? words[i + 1] : L"", &seconds, &problem) ||
-            i + 2 < words.size()) {
-            return UsageError(host, i + 2 < words.size() ? L"--for DURATION comes last" : problem);
-        }
-        duration = seconds;
-        words.resize(i);
-        break;
     }
     if (IsOneOf(verb, {L"expire"})) {
         if (count == 0) return Expire(host, false);

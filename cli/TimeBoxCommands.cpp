@@ -96,6 +96,12 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
         RemoveTimeBox(registry, &ignored);
         RemoveLogonEntry(registry);
     };
+    const auto undo = [&] {
+        std::wstring value;
+        const RegStatus undone = WriteLoggingValues(registry, before, &value);
+        if (undone != kErrorSuccess)
+            host.Err(L"kmxlogcfg: could not put back " + value + L" (" + Status(undone) + L")\n");
+    };
     const auto cannotRecord = [&](const std::wstring& what, RegStatus why) {
         host.Err(L"kmxlogcfg: cannot record the time box: writing " + what + L" failed (" + Status(why) +
                  L"); the change is not made\n");
@@ -123,7 +129,7 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
     if (changed != 0) {
         // A failed Save may have written part of the change.
         if (recorded) {
-            WriteLoggingValues(registry, before, &failed);
+            undo();
             forget();
         }
         return 1;
@@ -135,7 +141,7 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
     if (status != kErrorSuccess) {
         host.Err(L"kmxlogcfg: cannot record the time box: writing " + kCompanionKeyName + L"\\" + failed +
                  L" failed (" + Status(status) + L"); the change was undone\n");
-        WriteLoggingValues(registry, before, &failed);
+        undo();
         forget();
         return 1;
     }

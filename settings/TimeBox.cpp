@@ -176,14 +176,15 @@ RegStatus WriteLoggingValues(IRegistry& registry, const KeyRecord& record, std::
         return status;
     }
     RegKeyHandle handle(registry, key);
+    RegStatus first = kErrorSuccess;
     for (std::size_t i = 0; i < kSettingCount; ++i) {
         status = Put(registry, key, kCatalogue[i].name, record[i]);
-        if (status != kErrorSuccess) {
+        if (status != kErrorSuccess && first == kErrorSuccess) {
             *failed = kCatalogue[i].name;
-            return status;
+            first = status;
         }
     }
-    return kErrorSuccess;
+    return first;
 }
 
 RegStatus SetLogonEntry(IRegistry& registry, const std::wstring& command) {

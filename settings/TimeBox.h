@@ -79,7 +79,7 @@ RegStatus RecordAfter(IRegistry& registry, const KeyRecord& after, const std::ws
 
 // Puts every value of `record` into the logging key as it is (creating the
 // key when needed), whatever it holds now. For undoing a change that could
-// not be recorded.
+// not be recorded. Goes on past a failure; *failed names the first.
 RegStatus WriteLoggingValues(IRegistry& registry, const KeyRecord& record, std::wstring* failed);
 
 // The logon entry: `command` under the Run key, and its removal (a missing

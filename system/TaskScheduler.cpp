@@ -83,7 +83,7 @@ bool OpenRootFolder(Com<ITaskService>* service, Com<ITaskFolder>* folder, std::w
     return true;
 }
 
-// The task's definition: one time trigger, one program to run, as the user.
+// The task's definition: one time trigger and one program to run.
 HRESULT Define(ITaskDefinition* task, const std::wstring& program, const std::wstring& arguments,
                UtcTicks when, const wchar_t** step) {
     *step = L"its settings";
@@ -95,13 +95,9 @@ HRESULT Define(ITaskDefinition* task, const std::wstring& program, const std::ws
     if (SUCCEEDED(result)) result = settings->put_DeleteExpiredTaskAfter(Bstr(L"PT0S"));
     if (FAILED(result)) return result;
 
-    *step = L"its user";
-    Com<IPrincipal> principal;
-    result = task->get_Principal(principal.Receive());
-    if (SUCCEEDED(result)) result = principal->put_LogonType(TASK_LOGON_INTERACTIVE_TOKEN);
-    if (SUCCEEDED(result)) result = principal->put_RunLevel(TASK_RUNLEVEL_LUA);
-    if (FAILED(result)) return result;
-
+    // Its user: registered with TASK_LOGON_INTERACTIVE_TOKEN and no user
+    // name, it runs as the caller when logged on; the run level's default is
+    // the least privilege (TASK_RUNLEVEL_LUA), so no principal is set.
     *step = L"its time trigger";
     Com<ITriggerCollection> triggers;
     Com<ITrigger> trigger;
