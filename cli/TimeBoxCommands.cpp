@@ -88,7 +88,10 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
         return 1;
     }
     const bool fresh = !box;
-    const UtcTicks end = host.NowUtc() + seconds * kTicksPerSecond;
+    // On a whole second, as the task's start is given: a task started on time
+    // then never finds its time box not yet due.
+    const UtcTicks end =
+        (host.NowUtc() + seconds * kTicksPerSecond + kTicksPerSecond - 1) / kTicksPerSecond * kTicksPerSecond;
     std::wstring failed;
     const auto forget = [&] {
         if (!fresh) return;
