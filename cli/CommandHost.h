@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/LogFolder.h"
 #include "settings/Registry.h"
 #include "settings/SettingsModel.h"
 
@@ -42,6 +43,30 @@ public:
                                 bool replace, std::wstring* problem) = 0;
     // Creates a folder (its parent must exist); true when it exists afterwards.
     virtual bool MakeDirectory(const std::wstring& path, std::wstring* problem) = 0;
+
+    // A folder's entries, not recursive ("." and ".." left out), in no
+    // particular order. False with *problem when it cannot be listed (also
+    // when it does not exist: ask DirectoryExists first to tell the two apart).
+    virtual bool ListDirectory(const std::wstring& folder, std::vector<DirectoryEntry>* entries,
+                               std::wstring* problem) = 0;
+    // The bytes the user may still write on the volume that holds `path`
+    // (GetDiskFreeSpaceExW); false when that cannot be asked.
+    virtual bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) = 0;
+    // The current time (GetSystemTimeAsFileTime).
+    virtual UtcTicks NowUtc() = 0;
+
+    // The running program's full path, for the logon entry and the task.
+    virtual std::wstring ProgramPath() = 0;
+    // A point in time on the user's clock: "2026-12-08 19:30:00".
+    virtual std::wstring LocalTimeText(UtcTicks ticks) = 0;
+    // The Task Scheduler: a one-shot task that runs ProgramPath() expire at
+    // `when`, as the user and without elevation, removed after it ran (one
+    // task per user, replaced by the next). True only for a task that was
+    // read back with its trigger and action; false with *problem otherwise,
+    // leaving no task behind.
+    virtual bool ScheduleExpire(UtcTicks when, std::wstring* problem) = 0;
+    // Removes that task, if there is one.
+    virtual void CancelScheduledExpire() = 0;
 };
 
 }  // namespace kmx

@@ -4,13 +4,16 @@
 #include <functional>
 
 #include "cli/Json.h"
+#include "cli/LogsCommand.h"
 #include "cli/PolicyCommands.h"
 #include "cli/RegFileReader.h"
 #include "cli/RegFileWriter.h"
 #include "cli/SettingEdits.h"
 #include "cli/SettingsView.h"
+#include "cli/TimeBoxCommands.h"
 #include "settings/AsciiCase.h"
 #include "settings/FieldRules.h"
+#include "settings/Duration.h"
 #include "settings/GalSync.h"
 #include "settings/Loader.h"
 #include "settings/Presets.h"
@@ -31,6 +34,10 @@ const wchar_t kUsage[] =
     L"  show [--json]           the 57 settings, their factory defaults and what differs\n"
     L"  set NAME=VALUE ...      change settings; NAME is a value name, LogDirectory or LogFilePrefix\n"
     L"  enable [PRESET]         switch logging on (and apply a preset's marks)\n"
+    L"  enable [PRESET] --for DURATION\n"
+    L"                          the same for a while (90m, 4h, 2d; 1s to 30d), then the earlier\n"
+    L"                          settings come back, except those changed since\n"
+    L"  expire [--now]          put them back now if that is due (with --now: end it now)\n"
     L"  disable                 switch logging off\n"
     L"  preset PRESET           apply a preset's marks (the presets are listed below)\n"
     L"  reset                   every setting back to its factory default\n"
@@ -39,6 +46,7 @@ const wchar_t kUsage[] =
     L"  import FILE             apply the logging values of a .reg file\n"
     L"  gal-sync [--full]       ask the connector to update (or, with --full, reset) its GAL copy\n"
     L"  admx DIR [/y]           write the administrative templates (DIR\\KMXLogCtl.admx, en-US\\...adml)\n"
+    L"  logs [--json]           the log folder, its files, their total size and age, the free space\n"
     L"  help, /?, --version\n"
     L"\n"
     L"A change is checked and saved as the window's Save does: all values or nothing.\n"
@@ -108,13 +116,17 @@ using Change = std::function<void(SettingsModel& model)>;
 // As if the user opened the window, made the change and pressed Save, in one
 // pass: read as loading does, change, check, and only then make loading's
 // writes and Save's, so that a refused change leaves the registry as it was.
-int ChangeSettings(CommandHost& host, const Change& change) {
+// A revert that is due comes first; beforeWriting runs once the checks passed.
+int ChangeSettings(CommandHost& host, const Change& change,
+                   const std::function<bool()>& beforeWriting = nullptr) {
+    if (!ApplyDueRevert(host)) return kFailure;
     ConsoleSaveHooks hooks(host);
     SettingsModel model = FactoryModel(host);
     const PendingLoad pending = ReadSettingsForChange(host.Registry(), model);
     change(model);
     NormaliseSwitches(model);
     if (!LimitsFitTheirFields(model, host) || !PassesSaveChecks(model, hooks)) return kFailure;
+    if (beforeWriting && !beforeWriting()) return kFailure;
 
     const LoadedKey loaded = WritePendingLoad(host.Registry(), pending);
     const SaveOutcome outcome = SaveCheckedSettings(model, loaded, hooks);
@@ -183,7 +195,8 @@ int Show(CommandHost& host) {
     std::wstring out = L"Key:             " + LoggingKeyName() + L"\n";
     out += std::wstring(L"Logging:         ") + (state.model.value[kEnabled] != 0 ? L"on" : L"off") + L"\n";
     out += L"Log directory:   " + state.model.logDirectory + L"\n";
-    out += L"Log file prefix: " + state.model.logFilePrefix + L"\n\n";
+    out += L"Log file prefix: " + state.model.logFilePrefix + L"\n";
+    out += TimeBoxLine(host) + L"\n";
     out += Padded(L"Name", 24) + Padded(L"Value", 12) + L"Default\n";
     bool missing = false, differs = false;
     for (const ShownSetting& setting : state.settings) {
@@ -224,7 +237,7 @@ int ShowJson(CommandHost& host) {
                L", \"value\": " + value(false) + L", \"default\": " + value(true) + L", \"stored\": " +
                (setting.stored ? L"true" : L"false") + L"}";
     }
-    host.Out(out + L"]}\n");
+    host.Out(out + L"], \"timeBox\": " + TimeBoxJson(host) + L"}\n");
     return kSuccess;
 }
 
@@ -336,6 +349,22 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         host.Out(L"kmxlogcfg " + version + L"\n");
         return kSuccess;
     }
+    // --for DURATION, with enable only; the words before it are the preset.
+    std::optional<std::uint64_t> duration;
+    std::vector<std::wstring> words = args;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        if (!IsOneOf(words[i], {L"--for", L"/for"})) continue;
+        if (!IsOneOf(verb, {L"enable"})) return UsageError(host, L"--for goes only with enable");
+        std::uint64_t seconds = 0;
+        std::wstring problem;
+        if (!ParseDuration(i + 1 < words.size() ? words[i + 1] : L"", &seconds, &problem) ||
+            i + 2 < words.size()) {
+            return UsageError(host, i + 2 < words.size() ? L"--for DURATION comes last" : problem);
+        }
+        duration = seconds;
+        words.resize(i);
+        break;
+    }
     if (IsOneOf(verb, {L"show"})) {
         if (count == 0) return Show(host);
         if (count == 1 && IsOneOf(args[1], {L"--json", L"/json"})) return ShowJson(host);
@@ -353,7 +382,14 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         }
         return ApplyEdits(host, edits);
     }
+    if (IsOneOf(verb, {L"expire"})) {
+        if (count == 0) return Expire(host, false);
+        if (count == 1 && IsOneOf(args[1], {L"--now", L"/now"})) return Expire(host, true);
+        return UsageError(host, L"expire takes only --now");
+    }
     if (IsOneOf(verb, {L"enable", L"disable", L"preset"})) {
+        const std::size_t count = words.size() - 1;
+        const std::vector<std::wstring>& args = words;
         const bool disable = IsOneOf(verb, {L"disable"});
         const bool presetOnly = IsOneOf(verb, {L"preset"});
         if (disable && count > 0) return UsageError(host, L"disable takes no arguments");
@@ -361,9 +397,15 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         const Preset* preset = nullptr;
         if (count > 0 && !FindPresetOrSay(host, JoinWords(args, 1), &preset)) return kFailure;
         const int isBESKMX = preset != nullptr && preset->setsOutputOptions ? host.IsBESKMX() : 0;
-        return ChangeSettings(host, [&](SettingsModel& model) {
+        const Change change = [&](SettingsModel& model) {
             if (!presetOnly) model.value[kEnabled] = disable ? 0 : 1;
             if (preset != nullptr) ApplyPresetMarks(*preset, isBESKMX, model);
+        };
+        if (!duration) return ChangeSettings(host, change);
+        const std::wstring presetName =
+            preset != nullptr ? kPresetNames[static_cast<std::size_t>(preset->id)] : L"";
+        return EnableFor(host, presetName, *duration, [&](const std::function<bool()>& beforeWriting) {
+            return ChangeSettings(host, change, beforeWriting);
         });
     }
     if (IsOneOf(verb, {L"reset"})) {
@@ -394,6 +436,12 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         if (count == 0) return GalSync(host, false);
         if (count == 1 && IsOneOf(args[1], {L"--full", L"/full"})) return GalSync(host, true);
         return UsageError(host, L"gal-sync takes only --full");
+    }
+    if (IsOneOf(verb, {L"logs"})) {
+        if (count == 0) return ShowLogs(host, ReadShownState(host).model, false);
+        if (count == 1 && IsOneOf(args[1], {L"--json", L"/json"}))
+            return ShowLogs(host, ReadShownState(host).model, true);
+        return UsageError(host, L"logs takes only --json");
     }
     return UsageError(host, L"unknown command \"" + verb + L"\"");
 }

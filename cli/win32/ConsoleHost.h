@@ -21,6 +21,14 @@ public:
     bool WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool replace,
                         std::wstring* problem) override;
     bool MakeDirectory(const std::wstring& path, std::wstring* problem) override;
+    bool ListDirectory(const std::wstring& folder, std::vector<DirectoryEntry>* entries,
+                       std::wstring* problem) override;
+    bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) override;
+    UtcTicks NowUtc() override;
+    std::wstring ProgramPath() override;
+    std::wstring LocalTimeText(UtcTicks ticks) override;
+    bool ScheduleExpire(UtcTicks when, std::wstring* problem) override;
+    void CancelScheduledExpire() override;
 
 private:
     Win32Registry m_registry;
