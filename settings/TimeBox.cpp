@@ -202,7 +202,7 @@ RegStatus RemoveLogonEntry(IRegistry& registry) {
     if (status == kErrorFileNotFound) return kErrorSuccess;
     if (status != kErrorSuccess) return status;
     RegKeyHandle handle(registry, key);
-    status = DeleteValue(registry, key, kLogonEntryName);
+    status = registry.DeleteValue(key, kLogonEntryName);
     return status == kErrorFileNotFound ? kErrorSuccess : status;
 }
 

@@ -408,6 +408,8 @@ TEST_F(CommandsTest, AdmxWritesBothTemplatesOrNothing) {
     EXPECT_NE(std::wstring::npos, m_host.err.find(L"cannot create C:\\Locked\\en-US: Access is denied"));
     EXPECT_TRUE(m_host.files.empty());
     EXPECT_EQ(1, Run({L"admx"}));
+}
+
 TEST_F(CommandsTest, LogsListsThePrefixsFilesInTheFolderAndMeasuresThemReadingOnly) {
     ASSERT_EQ(0, Run({L"set", L"LogDirectory=D:\\Logs\\", L"LogFilePrefix=kmx", L"EnableMaxDirSize=1",
                       L"MaxFileSizeMB=1", L"MaxDirSizeMB=10"}));
