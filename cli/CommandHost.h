@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/LogFolder.h"
 #include "settings/Registry.h"
 #include "settings/SettingsModel.h"
 
@@ -40,6 +41,17 @@ public:
     // all. False with *problem on failure, leaving nothing behind.
     virtual bool WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes,
                                 bool replace, std::wstring* problem) = 0;
+
+    // A folder's entries, not recursive ("." and ".." left out), in no
+    // particular order. False with *problem when it cannot be listed (also
+    // when it does not exist: ask DirectoryExists first to tell the two apart).
+    virtual bool ListDirectory(const std::wstring& folder, std::vector<DirectoryEntry>* entries,
+                               std::wstring* problem) = 0;
+    // The bytes the user may still write on the volume that holds `path`
+    // (GetDiskFreeSpaceExW); false when that cannot be asked.
+    virtual bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) = 0;
+    // The current time (GetSystemTimeAsFileTime).
+    virtual UtcTicks NowUtc() = 0;
 };
 
 }  // namespace kmx

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "cli/Json.h"
+#include "cli/LogsCommand.h"
 #include "cli/RegFile.h"
 #include "cli/SettingEdits.h"
 #include "cli/SettingsView.h"
@@ -34,6 +35,7 @@ const wchar_t kUsage[] =
     L"  export FILE [/y]        write the settings to a .reg file (/y replaces FILE)\n"
     L"  import FILE             apply the logging values of a .reg file\n"
     L"  gal-sync [--full]       ask the connector to update (or, with --full, reset) its GAL copy\n"
+    L"  logs [--json]           the log folder, its files, their total size and age, the free space\n"
     L"  help, /?, --version\n"
     L"\n"
     L"A change is checked and saved as the window's Save does: all values or nothing.\n"
@@ -390,6 +392,12 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         if (count == 0) return GalSync(host, false);
         if (count == 1 && IsOneOf(args[1], {L"--full", L"/full"})) return GalSync(host, true);
         return UsageError(host, L"gal-sync takes only --full");
+    }
+    if (IsOneOf(verb, {L"logs"})) {
+        if (count == 0) return ShowLogs(host, ReadShownState(host).model, false);
+        if (count == 1 && IsOneOf(args[1], {L"--json", L"/json"}))
+            return ShowLogs(host, ReadShownState(host).model, true);
+        return UsageError(host, L"logs takes only --json");
     }
     return UsageError(host, L"unknown command \"" + verb + L"\"");
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "kvxshared/KvxShared.h"
+#include "system/DirectoryListing.h"
 #include "system/FileSystem.h"
 #include "system/MachineDefaults.h"
 
@@ -126,5 +127,20 @@ bool ConsoleHost::WriteFileWhole(const std::wstring& path, const std::vector<std
     *problem = ErrorText(error);
     return false;
 }
+
+bool ConsoleHost::ListDirectory(const std::wstring& folder, std::vector<DirectoryEntry>* entries,
+                                std::wstring* problem) {
+    DWORD error = 0;
+    if (ListDirectoryEntries(folder, entries, &error)) return true;
+    *problem = ErrorText(error);
+    return false;
+}
+
+bool ConsoleHost::FreeBytes(const std::wstring& path, std::uint64_t* bytes) {
+    DWORD error = 0;
+    return FreeBytesOnVolume(path, bytes, &error);
+}
+
+UtcTicks ConsoleHost::NowUtc() { return SystemNowUtc(); }
 
 }  // namespace kmx

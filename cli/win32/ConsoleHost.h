@@ -20,6 +20,10 @@ public:
     bool FileExists(const std::wstring& path) override;
     bool WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool replace,
                         std::wstring* problem) override;
+    bool ListDirectory(const std::wstring& folder, std::vector<DirectoryEntry>* entries,
+                       std::wstring* problem) override;
+    bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) override;
+    UtcTicks NowUtc() override;
 
 private:
     Win32Registry m_registry;

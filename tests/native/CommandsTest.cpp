@@ -49,12 +49,30 @@ public:
         files[path] = bytes;
         return true;
     }
+    bool ListDirectory(const std::wstring& folder, std::vector<DirectoryEntry>* entries,
+                       std::wstring* problem) override {
+        const auto listed = listings.find(folder);
+        if (listed == listings.end()) {
+            *problem = L"not found";
+            return false;
+        }
+        *entries = listed->second;
+        return true;
+    }
+    bool FreeBytes(const std::wstring&, std::uint64_t* bytes) override {
+        *bytes = freeBytes;
+        return true;
+    }
+    UtcTicks NowUtc() override { return now; }
 
     MemoryRegistry registry;
     std::wstring out, err;
     int isBes = 0;
     std::set<std::wstring> directories = {L"C:\\Temp", L"D:\\Logs"};
     std::map<std::wstring, std::vector<std::uint8_t>> files;
+    std::map<std::wstring, std::vector<DirectoryEntry>> listings;
+    std::uint64_t freeBytes = 5000000;
+    UtcTicks now = 134100000000000000;  // 2025-12-12T08:00:00Z
 };
 
 std::vector<std::uint8_t> Ansi(const std::string& text) { return {text.begin(), text.end()}; }
@@ -265,6 +283,47 @@ TEST_F(CommandsTest, GalSyncWritesTheTriggersAndNamesThem) {
     m_host.registry.InjectFault(MemoryRegistry::Op::Create, kErrorAccessDenied, L"HKCU\\Software\\Korvex");
     EXPECT_EQ(1, Run({L"gal-sync"}));
     EXPECT_NE(std::wstring::npos, m_host.err.find(L"Failed to create registry key Software\\Korvex"));
+}
+
+TEST_F(CommandsTest, LogsListsThePrefixsFilesInTheFolderAndMeasuresThemReadingOnly) {
+    ASSERT_EQ(0, Run({L"set", L"LogDirectory=D:\\Logs\\", L"LogFilePrefix=kmx", L"EnableMaxDirSize=1",
+                      L"MaxFileSizeMB=1", L"MaxDirSizeMB=10"}));
+    const UtcTicks day = 86400 * kTicksPerSecond;
+    m_host.directories.insert(L"D:\\Logs\\KMXLogs");
+    m_host.listings[L"D:\\Logs\\KMXLogs"] = {
+        {L"kmx-20251210T095453.302-OUTLOOK.EXE-2832.log", 7000000, m_host.now - 4 * day, false, false},
+        {L"KMX-20251201T000000.000-OUTLOOK.EXE-17.bak", 5000000, m_host.now - 13 * day, false, false},
+        {L"kmx-old", 0, m_host.now - 40 * day, true, false},
+        {L"other.log", 999, m_host.now - 90 * day, false, false},
+    };
+    const Contents before = m_host.registry.Snapshot();
+    ASSERT_EQ(0, Run({L"logs", L"--json"})) << Narrow(m_host.err);
+    EXPECT_EQ(before, m_host.registry.Snapshot());
+    EXPECT_EQ(
+        L"{\"logDirectory\": \"D:\\\\Logs\", \"logFilePrefix\": \"kmx\", \"folder\": "
+        L"\"D:\\\\Logs\\\\KMXLogs\", \"folderExists\": true, \"files\": ["
+        L"{\"name\": \"KMX-20251201T000000.000-OUTLOOK.EXE-17.bak\", \"size\": 5000000, "
+        L"\"lastWritten\": \"2025-11-29T08:00:00Z\"}, "
+        L"{\"name\": \"kmx-20251210T095453.302-OUTLOOK.EXE-2832.log\", \"size\": 7000000, "
+        L"\"lastWritten\": \"2025-12-08T08:00:00Z\"}], \"totalBytes\": 12000000, "
+        L"\"maxDirSizeMB\": 10, \"oldest\": \"2025-11-29T08:00:00Z\", \"oldestAgeDays\": 13, "
+        L"\"maxAgeDays\": 7, \"freeBytes\": 5000000}\n",
+        m_host.out);
+    ASSERT_EQ(0, Run({L"logs"}));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"Log files:       2, 12000000 bytes in all\n"));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"10 MB (MaxDirSizeMB), exceeded\n"));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"oldest file 13 days old"));
+
+    // A folder that is not there yet is no failure; one that cannot be listed is.
+    ASSERT_EQ(0, Run({L"set", L"EnableMaxDirSize=0", L"EnableMaxAge=0", L"LogDirectory=C:\\Temp"}));
+    ASSERT_EQ(0, Run({L"logs"}));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"C:\\Temp\\KMXLogs (does not exist)\n"));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"none (EnableMaxDirSize is off)\n"));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"none (EnableMaxAge is off)\n"));
+    m_host.directories.insert(L"C:\\Temp\\KMXLogs");
+    EXPECT_EQ(1, Run({L"logs"}));
+    EXPECT_EQ(L"kmxlogcfg: cannot list C:\\Temp\\KMXLogs: not found\n", m_host.err);
+    EXPECT_EQ(1, Run({L"logs", L"--all"}));
 }
 
 }  // namespace

@@ -1,0 +1,50 @@
+#include "settings/LogFolder.h"
+
+#include <algorithm>
+
+#include "settings/FileName.h"
+#include "settings/Saver.h"
+
+namespace kmx {
+namespace {
+
+wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; }
+
+}  // namespace
+
+LogLocation LocateLogs(const SettingsModel& model) {
+    LogLocation location;
+    location.directory = TrimTrailingBackslashes(model.logDirectory);
+    location.prefix = model.logFilePrefix;
+    location.folder = location.directory + L"\\" + kLogFolderName;
+    return location;
+}
+
+bool IsLogFileName(const std::wstring& name, const std::wstring& prefix) {
+    if (name.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (FoldAscii(name[i]) != FoldAscii(prefix[i])) return false;
+    return true;
+}
+
+LogSummary SummarizeLogs(const SettingsModel& model, const std::wstring& prefix,
+                         std::vector<DirectoryEntry> entries) {
+    LogSummary summary;
+    for (DirectoryEntry& entry : entries) {
+        if (entry.directory || !IsLogFileName(entry.name, prefix)) continue;
+        summary.totalBytes += entry.size;
+        if (!summary.oldest || entry.lastWritten < *summary.oldest) summary.oldest = entry.lastWritten;
+        summary.files.push_back(std::move(entry));
+    }
+    std::sort(summary.files.begin(), summary.files.end(),
+              [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+    if (model.value[kEnableMaxDirSize] != 0) summary.maxDirSizeMB = LimitToWrite(model, kMaxDirSizeMB);
+    if (model.value[kEnableMaxAge] != 0) summary.maxAgeDays = LimitToWrite(model, kMaxAgeDays);
+    return summary;
+}
+
+std::uint64_t AgeInDays(UtcTicks then, UtcTicks now) {
+    return now > then ? (now - then) / (kTicksPerSecond * 86400) : 0;
+}
+
+}  // namespace kmx

@@ -1,0 +1,17 @@
+// Points in time as Windows keeps them: 100-ns ticks since 1601-01-01 00:00
+// UTC (a FILETIME as one number).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kmx {
+
+using UtcTicks = std::uint64_t;
+
+inline constexpr UtcTicks kTicksPerSecond = 10000000;
+
+// ISO 8601 in UTC to the second: "2026-12-08T18:09:49Z".
+std::wstring IsoUtc(UtcTicks ticks);
+
+}  // namespace kmx

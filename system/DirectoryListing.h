@@ -1,0 +1,26 @@
+// Folders and volumes as kmxlogcfg's log commands see them: one folder's
+// entries, a volume's free space, the clock.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/LogFolder.h"
+
+namespace kmx {
+
+// FindFirstFileW/FindNextFileW over folder\*, "." and ".." left out. False
+// with *error (a Win32 error code) when the folder cannot be listed; an empty
+// folder gives true and no entries.
+bool ListDirectoryEntries(const std::wstring& folder, std::vector<DirectoryEntry>* entries, DWORD* error);
+
+// GetDiskFreeSpaceExW: the bytes free to the caller on the volume of `path`.
+bool FreeBytesOnVolume(const std::wstring& path, std::uint64_t* bytes, DWORD* error);
+
+UtcTicks SystemNowUtc();
+
+UtcTicks TicksOf(const FILETIME& time);
+
+}  // namespace kmx
