@@ -52,6 +52,9 @@ public:
     virtual bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) = 0;
     // The current time (GetSystemTimeAsFileTime).
     virtual UtcTicks NowUtc() = 0;
+
+    // What collect needs beyond these (cli/CollectHost.h); none where it cannot run.
+    virtual class CollectHost* Collecting() { return nullptr; }
 };
 
 }  // namespace kmx

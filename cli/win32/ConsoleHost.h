@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/CommandHost.h"
+#include "system/Win32Collect.h"
 #include "system/Win32Registry.h"
 
 namespace kmx {
@@ -24,9 +25,11 @@ public:
                        std::wstring* problem) override;
     bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) override;
     UtcTicks NowUtc() override;
+    CollectHost* Collecting() override { return &m_collect; }
 
 private:
     Win32Registry m_registry;
+    Win32Collect m_collect;
 };
 
 }  // namespace kmx
