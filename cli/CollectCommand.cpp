@@ -9,6 +9,7 @@
 #include "settings/Duration.h"
 #include "settings/IsBESFromRegistry.h"
 #include "settings/LogFolder.h"
+#include "settings/TimeBox.h"
 #include "settings/Utf16.h"
 
 namespace kmx {
@@ -105,6 +106,13 @@ public:
         return m_host.FreeBytes(path, bytes);
     }
     UtcTicks NowUtc() override { return m_host.NowUtc(); }
+    std::wstring ProgramPath() override { return m_host.ProgramPath(); }
+    std::wstring LocalTimeText(UtcTicks ticks) override { return m_host.LocalTimeText(ticks); }
+    bool ScheduleExpire(UtcTicks, std::wstring* problem) override {
+        *problem = L"not while collecting";
+        return false;
+    }
+    void CancelScheduledExpire() override {}
 
     std::wstring out, err;
     std::vector<std::uint8_t> written;
@@ -284,6 +292,15 @@ int Collect(CommandHost& host, const SettingsModel& model, const std::vector<std
              L":" + Two(offsetAbs % 60) + L"), " + facts.nowUtc + L"\r\n";
     about += L"Variant:       IsBESKMX " + std::to_wstring(host.IsBESKMX()) + L", isBES " +
              (IsBESFromRegistry(host.Registry()) ? L"1" : L"0") + L"\r\n";
+    std::optional<TimeBox> box;
+    if (ReadTimeBox(host.Registry(), &box) != kErrorSuccess)
+        about += L"Time box:      unknown (the companion's key cannot be read)\r\n";
+    else if (!box)
+        about += L"Time box:      none\r\n";
+    else
+        about += L"Time box:      " + (box->preset.empty() ? std::wstring(L"enable") : box->preset) +
+                 L" until " + host.LocalTimeText(box->end) + L" (" + IsoUtc(box->end) + L")" +
+                 (IsDue(*box, now) ? L", due" : L"") + L"\r\n";
     about += L"Log folder:    " + location.folder + L" (prefix \"" + location.prefix + L"\")\r\n";
     if (options.sinceSeconds > 0)
         about += L"Since:         " + IsoUtc(since) + L" (--since " + std::to_wstring(options.sinceSeconds) +

@@ -55,6 +55,18 @@ public:
 
     // What collect needs beyond these (cli/CollectHost.h); none where it cannot run.
     virtual class CollectHost* Collecting() { return nullptr; }
+    // The running program's full path, for the logon entry and the task.
+    virtual std::wstring ProgramPath() = 0;
+    // A point in time on the user's clock: "2026-12-08 19:30:00".
+    virtual std::wstring LocalTimeText(UtcTicks ticks) = 0;
+    // The Task Scheduler: a one-shot task that runs ProgramPath() expire at
+    // `when`, as the user and without elevation, removed after it ran (one
+    // task per user, replaced by the next). True only for a task that was
+    // read back with its trigger and action; false with *problem otherwise,
+    // leaving no task behind.
+    virtual bool ScheduleExpire(UtcTicks when, std::wstring* problem) = 0;
+    // Removes that task, if there is one.
+    virtual void CancelScheduledExpire() = 0;
 };
 
 }  // namespace kmx

@@ -9,6 +9,8 @@
 #include "cli/RegFile.h"
 #include "cli/SettingEdits.h"
 #include "cli/SettingsView.h"
+#include "cli/TimeBoxCommands.h"
+#include "settings/Duration.h"
 #include "settings/GalSync.h"
 #include "settings/Loader.h"
 #include "settings/Presets.h"
@@ -29,6 +31,10 @@ const wchar_t kUsage[] =
     L"  show [--json]           the 57 settings, their factory defaults and what differs\n"
     L"  set NAME=VALUE ...      change settings; NAME is a value name, LogDirectory or LogFilePrefix\n"
     L"  enable [PRESET]         switch logging on (and apply a preset's marks)\n"
+    L"  enable [PRESET] --for DURATION\n"
+    L"                          the same for a while (90m, 4h, 2d; 1s to 30d), then the earlier\n"
+    L"                          settings come back, except those changed since\n"
+    L"  expire [--now]          put them back now if that is due (with --now: end it now)\n"
     L"  disable                 switch logging off\n"
     L"  preset PRESET           apply a preset's marks: Default, Full, UI Thread, Main Sync,\n"
     L"                          GAL Sync, Changes, Spooler, HTTP Only\n"
@@ -111,7 +117,9 @@ using Change = std::function<void(SettingsModel& model)>;
 // rehearsal on what loading would read (writing nothing) runs Save's checks
 // first, so that a refused change leaves the registry as it was, even the
 // defaults loading would write.
-int ChangeSettings(CommandHost& host, const Change& change) {
+int ChangeSettings(CommandHost& host, const Change& change,
+                   const std::function<bool()>& beforeWriting = nullptr) {
+    if (!ApplyDueRevert(host)) return kFailure;
     ConsoleSaveHooks hooks(host);
     {
         SettingsModel rehearsal = FactoryModel(host);
@@ -119,6 +127,7 @@ int ChangeSettings(CommandHost& host, const Change& change) {
         change(rehearsal);
         if (!LimitsFitTheirFields(rehearsal, host) || !PassesSaveChecks(rehearsal, hooks)) return kFailure;
     }
+    if (beforeWriting && !beforeWriting()) return kFailure;
 
     SettingsModel model = FactoryModel(host);
     LoadResult loaded = LoadSettings(host.Registry(), model);
@@ -196,7 +205,8 @@ int Show(CommandHost& host) {
     std::wstring out = L"Key:             " + LoggingKeyName() + L"\n";
     out += std::wstring(L"Logging:         ") + (state.model.value[kEnabled] != 0 ? L"on" : L"off") + L"\n";
     out += L"Log directory:   " + state.model.logDirectory + L"\n";
-    out += L"Log file prefix: " + state.model.logFilePrefix + L"\n\n";
+    out += L"Log file prefix: " + state.model.logFilePrefix + L"\n";
+    out += TimeBoxLine(host) + L"\n";
     out += Padded(L"Name", 24) + Padded(L"Value", 12) + L"Default\n";
     bool missing = false, differs = false;
     for (const ShownSetting& setting : state.settings) {
@@ -237,7 +247,7 @@ int ShowJson(CommandHost& host) {
                L", \"value\": " + value(false) + L", \"default\": " + value(true) + L", \"stored\": " +
                (setting.stored ? L"true" : L"false") + L"}";
     }
-    host.Out(out + L"]}\n");
+    host.Out(out + L"], \"timeBox\": " + TimeBoxJson(host) + L"}\n");
     return kSuccess;
 }
 
@@ -349,6 +359,22 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         host.Out(L"kmxlogcfg " + version + L"\n");
         return kSuccess;
     }
+    // --for DURATION, with enable only; the words before it are the preset.
+    std::optional<std::uint64_t> duration;
+    std::vector<std::wstring> words = args;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        if (!IsOneOf(words[i], {L"--for", L"/for"})) continue;
+        if (!IsOneOf(verb, {L"enable"})) return UsageError(host, L"--for goes only with enable");
+        std::uint64_t seconds = 0;
+        std::wstring problem;
+        if (!ParseDuration(i + 1 < words.size() ? words[i + 1] : L"", &seconds, &problem) ||
+            i + 2 < words.size()) {
+            return UsageError(host, i + 2 < words.size() ? L"--for DURATION comes last" : problem);
+        }
+        duration = seconds;
+        words.resize(i);
+        break;
+    }
     if (IsOneOf(verb, {L"show"})) {
         if (count == 0) return Show(host);
         if (count == 1 && IsOneOf(args[1], {L"--json", L"/json"})) return ShowJson(host);
@@ -366,7 +392,14 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         }
         return ApplyEdits(host, edits);
     }
+    if (IsOneOf(verb, {L"expire"})) {
+        if (count == 0) return Expire(host, false);
+        if (count == 1 && IsOneOf(args[1], {L"--now", L"/now"})) return Expire(host, true);
+        return UsageError(host, L"expire takes only --now");
+    }
     if (IsOneOf(verb, {L"enable", L"disable", L"preset"})) {
+        const std::size_t count = words.size() - 1;
+        const std::vector<std::wstring>& args = words;
         const bool disable = IsOneOf(verb, {L"disable"});
         const bool presetOnly = IsOneOf(verb, {L"preset"});
         if (disable && count > 0) return UsageError(host, L"disable takes no arguments");
@@ -374,9 +407,15 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         const Preset* preset = nullptr;
         if (count > 0 && !FindPresetOrSay(host, JoinWords(args, 1), &preset)) return kFailure;
         const int isBESKMX = preset != nullptr && preset->setsOutputOptions ? host.IsBESKMX() : 0;
-        return ChangeSettings(host, [&](SettingsModel& model) {
+        const Change change = [&](SettingsModel& model) {
             if (!presetOnly) model.value[kEnabled] = disable ? 0 : 1;
             if (preset != nullptr) ApplyPresetMarks(*preset, isBESKMX, model);
+        };
+        if (!duration) return ChangeSettings(host, change);
+        const std::wstring presetName =
+            preset != nullptr ? kPresetNames[static_cast<std::size_t>(preset->id)] : L"";
+        return EnableFor(host, presetName, *duration, [&](const std::function<bool()>& beforeWriting) {
+            return ChangeSettings(host, change, beforeWriting);
         });
     }
     if (IsOneOf(verb, {L"reset"})) {

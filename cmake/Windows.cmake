@@ -127,6 +127,9 @@ add_dependencies(startup_bench KMXLogCtl minimal_dialog probed_start probed_floo
 file(GLOB KMX_CLI_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/win32/*.cpp)
 add_executable(kmxlogcfg ${CMAKE_SOURCE_DIR}/cli/Main.cpp ${KMX_CLI_WIN32_SOURCES})
 target_link_libraries(kmxlogcfg PRIVATE kmx_cli_core kmx_system kvxshared kmx_settings)
+# The time box's one-shot task: the Task Scheduler's COM API (ole32,
+# oleaut32 for its strings; taskschd holds only its GUIDs).
+target_link_libraries(kmxlogcfg PRIVATE ole32 oleaut32 taskschd)
 target_compile_options(kmxlogcfg PRIVATE ${KMX_WARNINGS})
 target_link_options(kmxlogcfg PRIVATE -municode -s)
 set_target_properties(kmxlogcfg PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
@@ -138,6 +141,9 @@ kmx_process_test(cli_wine_tests tests/cli-wine kmxlogcfg)
 add_test(NAME cli_wine_collect_readers
          COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/cli-wine/check_collect_zip.py ${CMAKE_BINARY_DIR}/collect-journey)
 set_tests_properties(cli_wine_collect_readers PROPERTIES DEPENDS cli_wine_tests)
+# A time box across a new Wine session, which ends the server: run from outside.
+add_test(NAME cli_wine_timebox COMMAND ${CMAKE_SOURCE_DIR}/tests/cli-wine/timebox-journey.sh $<TARGET_FILE:kmxlogcfg>)
+set_tests_properties(cli_wine_timebox PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop TIMEOUT 120)
 
 # Version resources of both programs, and the MSI and zip that carry them.
 include(cmake/Version.cmake)

@@ -230,6 +230,14 @@ RegStatus MemoryRegistry::QueryValue(RegKey key, const std::wstring& name, std::
     return kErrorSuccess;
 }
 
+RegStatus MemoryRegistry::QueryTypedValue(RegKey key, const std::wstring& name, std::uint32_t* type,
+                                          std::uint8_t* data, std::uint32_t* size) {
+    const RegStatus status = QueryValue(key, name, data, size);
+    std::uint32_t rights = 0;
+    if (status == kErrorSuccess || status == kErrorMoreData) *type = Resolve(key, &rights)->Value(name)->type;
+    return status;
+}
+
 RegStatus MemoryRegistry::SetValue(RegKey key, const std::wstring& name, std::uint32_t type,
                                    const std::uint8_t* data, std::uint32_t size) {
     std::uint32_t rights = 0;

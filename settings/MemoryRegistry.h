@@ -62,6 +62,8 @@ public:
                        std::uint32_t size) override;
     RegStatus DeleteValue(RegKey key, const std::wstring& name) override;
     RegStatus CloseKey(RegKey key) override;
+    RegStatus QueryTypedValue(RegKey key, const std::wstring& name, std::uint32_t* type, std::uint8_t* data,
+                              std::uint32_t* size) override;
 
     // Direct access. Put creates missing keys; each returns false for a path
     // outside the two hives.

@@ -61,6 +61,14 @@ public:
     virtual RegStatus DeleteValue(RegKey key, const std::wstring& name) = 0;
     // RegCloseKey(key)
     virtual RegStatus CloseKey(RegKey key) = 0;
+
+    // RegQueryValueExW(key, name, reserved, type, data, size): QueryValue that
+    // also gives the type (on success and on ERROR_MORE_DATA). A store that
+    // cannot tell types answers ERROR_INVALID_FUNCTION (1).
+    virtual RegStatus QueryTypedValue(RegKey /*key*/, const std::wstring& /*name*/, std::uint32_t* /*type*/,
+                                      std::uint8_t* /*data*/, std::uint32_t* /*size*/) {
+        return 1;
+    }
 };
 
 }  // namespace kmx

@@ -82,6 +82,17 @@ RegStatus Win32Registry::QueryValue(RegKey key, const std::wstring& name, std::u
     return status;
 }
 
+RegStatus Win32Registry::QueryTypedValue(RegKey key, const std::wstring& name, std::uint32_t* type,
+                                         std::uint8_t* data, std::uint32_t* size) {
+    DWORD kind = 0;
+    DWORD count = size ? *size : 0;
+    const LONG status =
+        RegQueryValueExW(Target(key), name.c_str(), nullptr, &kind, data, size ? &count : nullptr);
+    if (size) *size = count;
+    *type = kind;
+    return status;
+}
+
 RegStatus Win32Registry::SetValue(RegKey key, const std::wstring& name, std::uint32_t type,
                                   const std::uint8_t* data, std::uint32_t size) {
     return RegSetValueExW(Target(key), name.c_str(), 0, type, data, size);

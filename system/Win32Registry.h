@@ -31,6 +31,8 @@ public:
                        std::uint32_t size) override;
     RegStatus DeleteValue(RegKey key, const std::wstring& name) override;
     RegStatus CloseKey(RegKey key) override;
+    RegStatus QueryTypedValue(RegKey key, const std::wstring& name, std::uint32_t* type, std::uint8_t* data,
+                              std::uint32_t* size) override;
 
 private:
     // The handle a call on `key` goes to, redirection applied.

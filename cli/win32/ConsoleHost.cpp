@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "kvxshared/KvxShared.h"
 #include "system/DirectoryListing.h"
 #include "system/FileSystem.h"
 #include "system/MachineDefaults.h"
+#include "system/TaskScheduler.h"
 
 namespace kmx {
 namespace {
@@ -42,6 +44,14 @@ std::wstring ErrorText(DWORD error) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.'))
         text.pop_back();
     return text;
+}
+
+// One task per user: the next time box replaces it.
+std::wstring ExpireTaskName() {
+    wchar_t user[257] = L"";
+    DWORD length = sizeof user / sizeof user[0];
+    if (!::GetUserNameW(user, &length)) user[0] = L'\0';
+    return L"KMXLogCfg time box (" + std::wstring(user) + L")";
 }
 
 class FileHandle {
@@ -142,5 +152,32 @@ bool ConsoleHost::FreeBytes(const std::wstring& path, std::uint64_t* bytes) {
 }
 
 UtcTicks ConsoleHost::NowUtc() { return SystemNowUtc(); }
+
+std::wstring ConsoleHost::ProgramPath() {
+    std::wstring path(32768, L'\0');
+    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path;
+}
+
+std::wstring ConsoleHost::LocalTimeText(UtcTicks ticks) {
+    FILETIME utc = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME universal, local;
+    if (!::FileTimeToSystemTime(&utc, &universal) ||
+        !::SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+        return IsoUtc(ticks);
+    wchar_t text[32];
+    std::swprintf(text, sizeof text / sizeof text[0], L"%04u-%02u-%02u %02u:%02u:%02u", local.wYear,
+                  local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
+    return text;
+}
+
+bool ConsoleHost::ScheduleExpire(UtcTicks when, std::wstring* problem) {
+    if (ScheduleOneShotTask(ExpireTaskName(), ProgramPath(), L"expire", when, problem)) return true;
+    // An earlier time box's task would only find nothing due; no need to keep it.
+    DeleteScheduledTask(ExpireTaskName());
+    return false;
+}
+
+void ConsoleHost::CancelScheduledExpire() { DeleteScheduledTask(ExpireTaskName()); }
 
 }  // namespace kmx

@@ -26,6 +26,10 @@ public:
     bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) override;
     UtcTicks NowUtc() override;
     CollectHost* Collecting() override { return &m_collect; }
+    std::wstring ProgramPath() override;
+    std::wstring LocalTimeText(UtcTicks ticks) override;
+    bool ScheduleExpire(UtcTicks when, std::wstring* problem) override;
+    void CancelScheduledExpire() override;
 
 private:
     Win32Registry m_registry;

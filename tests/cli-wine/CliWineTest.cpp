@@ -329,7 +329,8 @@ TEST_F(CliWineTest, ShowJsonOnAPipeIsUtf8JsonAndTheDirectorySurvivesExportAndImp
         ASSERT_NE(at, std::string::npos) << Utf8(info.name) << " in order with " << stored << ": " << json;
         EXPECT_NE(json.find("\"stored\": true}", at), std::string::npos) << Utf8(info.name);
     }
-    EXPECT_EQ(json.substr(json.size() - 3), "]}\n");
+    const std::string end = "], \"timeBox\": null}\n";
+    EXPECT_EQ(json.substr(json.size() - end.size()), end);
 
     const std::wstring file = ScratchFile(L"directory.reg");
     const ConsoleResult exported = Kmxlogcfg(L"export " + Quote(file) + L" /y");
@@ -399,6 +400,33 @@ TEST_F(CliWineTest, CollectZipsTheLogFolderWhileAFileIsHeldOpenForWriting) {
     const HANDLE leftovers = FindFirstFileW((journey + L"\\*.tmp").c_str(), &found);
     EXPECT_EQ(leftovers, INVALID_HANDLE_VALUE) << Utf8(found.cFileName);
     if (leftovers != INVALID_HANDLE_VALUE) FindClose(leftovers);
+}
+
+TEST_F(CliWineTest, LogsListsThePrefixsFilesInTheLogFolder) {
+    ASSERT_EQ(Kmxlogcfg(L"set " + Quote(L"LogDirectory=" + s_logDirectory) + L" LogFilePrefix=kmx").exitCode,
+              0u);
+    const std::wstring folder = s_logDirectory + L"\\KMXLogs\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    CreateDirectoryW((folder + L"kmx-folder").c_str(), nullptr);
+    for (const auto& file : {std::make_pair(L"kmx-1.log", "12345"), std::make_pair(L"KMX-2.bak", "678"),
+                             std::make_pair(L"other.log", "9")})
+        ASSERT_TRUE(WriteBytes(
+            ScratchFile(s_logDirectory.substr(s_scratch.size()) + L"\\KMXLogs\\" + file.first), file.second));
+    const ConsoleResult logs = Kmxlogcfg(L"logs --json");
+    RemoveDirectoryW((folder + L"kmx-folder").c_str());
+    for (const std::wstring& file : m_files) DeleteFileW(file.c_str());
+    m_files.clear();
+    RemoveDirectoryW(folder.c_str());
+    ASSERT_EQ(logs.exitCode, 0u) << Transcript(logs);
+    EXPECT_NE(logs.out.find("\"folderExists\": true, \"files\": [{\"name\": \"KMX-2.bak\", \"size\": 3, "),
+              std::string::npos)
+        << logs.out;
+    EXPECT_NE(logs.out.find("{\"name\": \"kmx-1.log\", \"size\": 5, \"lastWritten\": \"20"),
+              std::string::npos)
+        << logs.out;
+    EXPECT_NE(logs.out.find("}], \"totalBytes\": 8, "), std::string::npos) << logs.out;
+    EXPECT_EQ(logs.out.find("other.log"), std::string::npos) << logs.out;
+    EXPECT_NE(logs.out.find("\"freeBytes\": "), logs.out.find("\"freeBytes\": null")) << logs.out;
 }
 
 }  // namespace

@@ -71,6 +71,10 @@ public:
     }
     bool FreeBytes(const std::wstring&, std::uint64_t*) override { return false; }
     UtcTicks NowUtc() override { return now; }
+    std::wstring ProgramPath() override { return L"C:\\kmxlogcfg.exe"; }
+    std::wstring LocalTimeText(UtcTicks) override { return L""; }
+    bool ScheduleExpire(UtcTicks, std::wstring*) override { return false; }
+    void CancelScheduledExpire() override {}
     CollectHost* Collecting() override { return this; }
 
     // CollectHost

@@ -13,6 +13,7 @@
 #include "cli/RegFile.h"
 #include "settings/Presets.h"
 #include "settings/SettingOrders.h"
+#include "settings/TimeBox.h"
 #include "settings/Utf16.h"
 
 namespace kmx {
@@ -64,6 +65,14 @@ public:
         return true;
     }
     UtcTicks NowUtc() override { return now; }
+    std::wstring ProgramPath() override { return L"C:\\Tools\\kmxlogcfg.exe"; }
+    std::wstring LocalTimeText(UtcTicks ticks) override { return L"local " + IsoUtc(ticks); }
+    bool ScheduleExpire(UtcTicks when, std::wstring* problem) override {
+        if (!schedulerWorks) *problem = L"the scheduler said no";
+        task = schedulerWorks ? std::optional<UtcTicks>(when) : std::nullopt;
+        return schedulerWorks;
+    }
+    void CancelScheduledExpire() override { task.reset(); }
 
     MemoryRegistry registry;
     std::wstring out, err;
@@ -73,6 +82,8 @@ public:
     std::map<std::wstring, std::vector<DirectoryEntry>> listings;
     std::uint64_t freeBytes = 5000000;
     UtcTicks now = 134100000000000000;  // 2025-12-12T08:00:00Z
+    bool schedulerWorks = true;
+    std::optional<UtcTicks> task;
 };
 
 std::vector<std::uint8_t> Ansi(const std::string& text) { return {text.begin(), text.end()}; }
@@ -324,6 +335,182 @@ TEST_F(CommandsTest, LogsListsThePrefixsFilesInTheFolderAndMeasuresThemReadingOn
     EXPECT_EQ(1, Run({L"logs"}));
     EXPECT_EQ(L"kmxlogcfg: cannot list C:\\Temp\\KMXLogs: not found\n", m_host.err);
     EXPECT_EQ(1, Run({L"logs", L"--all"}));
+}
+
+// ---- The time box ----
+
+using Stored = MemoryRegistry::StoredValue;
+const wchar_t kCompanion[] = L"HKCU\\Software\\Korvex\\LoggingControl";
+const wchar_t kRun[] = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class TimeBoxTest : public CommandsTest {
+protected:
+    std::map<std::wstring, Stored> LoggingValues() const {
+        const Contents all = m_host.registry.Snapshot();
+        const auto key = all.find(kLogging);
+        return key == all.end() ? std::map<std::wstring, Stored>{} : key->second;
+    }
+    bool NoTimeBoxLeft() const {
+        const Contents all = m_host.registry.Snapshot();
+        const auto companion = all.find(kCompanion);
+        return (companion == all.end() || companion->second.empty()) &&
+               !m_host.registry.ValueExists(kRun, kLogonEntryName) && !m_host.task;
+    }
+    void Later(std::uint64_t seconds) { m_host.now += seconds * kTicksPerSecond; }
+};
+
+TEST_F(TimeBoxTest, TheRevertPutsBackWhatTheBoxWroteAndKeepsWhatChangedSince) {
+    OpenedOnce();
+    const Stored dword0 = storetest::DwordValue(0);
+    const struct {
+        const wchar_t* name;
+        std::optional<Stored> before;  // put before the time box; nullopt: missing
+        int since;                     // 0 untouched, 1 set to DWORD 5, 2 deleted, 3 set back to `before`
+        bool kept;                     // ends as `since` left it, not as before
+    } cases[] = {
+        {L"AreaSAX", dword0, 0, false},
+        {L"AreaStream", dword0, 1, true},
+        {L"AreaProg", dword0, 2, true},
+        {L"AreaMsgMpr", dword0, 3, false},
+        {L"DetailCmntRows", std::nullopt, 0, false},
+        {L"DetailCmntSAX", Stored{kRegSz, {'0', 0, 0, 0}}, 0, false},
+        {L"DetailFnDetailed", Stored{kRegBinary, {0, 0, 0}}, 0, false},
+        {L"DetailFnIUnknown", Stored{kRegQword, {0, 0, 0, 0, 0, 0, 0, 0}}, 0, false},
+        {L"DetailFnCtorDtor", Stored{kRegDwordBigEndian, {0, 0, 0, 0}}, 0, false},
+        {L"MaxAgeDays", storetest::DwordValue(7), 1, true},
+        {L"Enabled", dword0, 0, false},
+    };
+    for (const auto& c : cases) {
+        if (c.before)
+            m_host.registry.Put(kLogging, c.name, c.before->type, c.before->bytes);
+        else
+            m_host.registry.Erase(kLogging, c.name);
+    }
+    const auto before = LoggingValues();
+    ASSERT_EQ(0, Run({L"enable", L"Full", L"--for", L"3s"})) << Narrow(m_host.err);
+    EXPECT_NE(std::wstring::npos,
+              m_host.out.find(L"Time box: Full until local 2025-12-12T08:00:03Z (UTC "
+                              L"2025-12-12T08:00:03Z), then back to the earlier settings.\n"));
+    EXPECT_EQ(m_host.now + 3 * kTicksPerSecond, m_host.task);
+    EXPECT_EQ(L"\"C:\\Tools\\kmxlogcfg.exe\" expire", m_host.registry.GetString(kRun, kLogonEntryName));
+    for (const auto& c : cases)
+        if (std::wstring(c.name) != L"MaxAgeDays")
+            EXPECT_EQ(storetest::DwordValue(1), *m_host.registry.Get(kLogging, c.name)) << Narrow(c.name);
+
+    for (const auto& c : cases) {
+        if (c.since == 1) m_host.registry.PutDword(kLogging, c.name, 5);
+        if (c.since == 2) m_host.registry.Erase(kLogging, c.name);
+        if (c.since == 3) m_host.registry.Put(kLogging, c.name, c.before->type, c.before->bytes);
+    }
+    EXPECT_EQ(0, Run({L"expire"}));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"nothing to put back yet"));
+    EXPECT_EQ(0, Run({L"show", L"--json"}));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"\"timeBox\": {\"preset\": \"Full\", \"until\": "
+                                                  L"\"2025-12-12T08:00:03Z\", \"due\": false}}\n"));
+    Later(3);
+    EXPECT_EQ(0, Run({L"show"}));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"then back to the earlier settings (pending:"));
+
+    // A write failing half-way leaves the time box to the next revert.
+    m_host.registry.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, kLogging, L"DetailCmntSAX");
+    EXPECT_EQ(1, Run({L"expire"}));
+    EXPECT_NE(std::wstring::npos, m_host.err.find(L"could not put back DetailCmntSAX"));
+    EXPECT_EQ(dword0, *m_host.registry.Get(kLogging, L"AreaSAX")) << "restored before the failure";
+    EXPECT_FALSE(NoTimeBoxLeft());
+    m_host.registry.ClearFaults();
+    m_host.registry.InjectFault(MemoryRegistry::Op::Delete, kErrorAccessDenied, kCompanion, L"TimeBoxEnd");
+    EXPECT_EQ(1, Run({L"expire"})) << "the state's removal failed: it runs again";
+    m_host.registry.ClearFaults();
+    EXPECT_EQ(0, Run({L"expire"})) << Narrow(m_host.err);
+
+    auto expected = before;
+    for (const auto& c : cases) {
+        if (!c.kept) continue;
+        if (c.since == 1) expected[c.name] = storetest::DwordValue(5);
+        if (c.since == 2) expected.erase(c.name);
+    }
+    EXPECT_EQ(expected, LoggingValues());
+    EXPECT_TRUE(NoTimeBoxLeft());
+    EXPECT_EQ(0, Run({L"expire"}));
+    EXPECT_EQ(L"No time box is open.\n", m_host.out);
+}
+
+TEST_F(TimeBoxTest, ASecondBoxKeepsTheFirstRecordAndAChangingCommandEndsADueBox) {
+    OpenedOnce();
+    const auto before = LoggingValues();
+    ASSERT_EQ(0, Run({L"enable", L"--for", L"1h"}));
+    ASSERT_EQ(0, Run({L"enable", L"UI", L"Thread", L"--for", L"2h"}));
+    EXPECT_EQ(m_host.now + 7200 * kTicksPerSecond, m_host.task);
+    Later(3600);
+    EXPECT_EQ(0, Run({L"show", L"--json"}));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"\"preset\": \"UI Thread\", \"until\": "
+                                                  L"\"2025-12-12T10:00:00Z\", \"due\": false}"));
+    Later(3600);
+    EXPECT_EQ(0, Run({L"set", L"MaxAgeDays=30"}));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"Ended the time box (UI Thread): put back"));
+    auto expected = before;
+    expected[L"MaxAgeDays"] = storetest::DwordValue(30);
+    EXPECT_EQ(expected, LoggingValues());
+    EXPECT_TRUE(NoTimeBoxLeft());
+
+    ASSERT_EQ(0, Run({L"enable", L"--for", L"30d"}));
+    EXPECT_EQ(0, Run({L"expire", L"--now"}));
+    EXPECT_EQ(expected, LoggingValues());
+    EXPECT_TRUE(NoTimeBoxLeft());
+}
+
+TEST_F(TimeBoxTest, BadInputAndFailuresToRecordChangeNothing) {
+    OpenedOnce();
+    const Contents untouched = m_host.registry.Snapshot();
+    const struct {
+        std::vector<std::wstring> args;
+        const wchar_t* err;
+    } refused[] = {
+        {{L"enable", L"--for"}, L"--for needs a DURATION"},
+        {{L"enable", L"Full", L"--for", L"0s"}, L"ends at once"},
+        {{L"enable", L"--for", L"31d"}, L"more than 30 days"},
+        {{L"enable", L"--for", L"4x"}, L"is not a DURATION"},
+        {{L"enable", L"--for", L"4h", L"Full"}, L"comes last"},
+        {{L"enable", L"Fastest", L"--for", L"4h"}, L"is not a preset"},
+        {{L"disable", L"--for", L"1h"}, L"--for goes only with enable"},
+        {{L"reset", L"--for", L"1h"}, L"--for goes only with enable"},
+        {{L"import", L"a.reg", L"--for", L"1h"}, L"--for goes only with enable"},
+        {{L"preset", L"Full", L"--for", L"1h"}, L"--for goes only with enable"},
+        {{L"expire", L"--later"}, L"expire takes only --now"},
+    };
+    for (const auto& c : refused) {
+        EXPECT_EQ(1, Run(c.args)) << Narrow(c.args[1]);
+        EXPECT_NE(std::wstring::npos, m_host.err.find(c.err)) << Narrow(c.err) << ": " << Narrow(m_host.err);
+        EXPECT_EQ(untouched, m_host.registry.Snapshot()) << Narrow(c.err);
+        EXPECT_FALSE(m_host.task);
+    }
+
+    const auto before = LoggingValues();
+    const struct {
+        const wchar_t* key;
+        const wchar_t* value;
+        const wchar_t* err;
+    } failures[] = {
+        {kCompanion, L"", L"writing HKEY_CURRENT_USER\\Software\\Korvex\\LoggingControl\\Before.Enabled"},
+        {kCompanion, L"TimeBoxEnd", L"TimeBoxEnd failed"},
+        {kRun, L"", L"writing the logon entry"},
+        {kCompanion, L"After.AreaSAX", L"the change was undone"},
+        {kLogging, L"AreaSAX", L"Failed to set registry value AreaSAX"},
+    };
+    for (const auto& c : failures) {
+        m_host.registry.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, c.key, c.value);
+        EXPECT_EQ(1, Run({L"enable", L"Full", L"--for", L"4h"})) << Narrow(c.err);
+        m_host.registry.ClearFaults();
+        EXPECT_NE(std::wstring::npos, m_host.err.find(c.err)) << Narrow(c.err) << ": " << Narrow(m_host.err);
+        EXPECT_EQ(before, LoggingValues()) << Narrow(c.err);
+        EXPECT_TRUE(NoTimeBoxLeft()) << Narrow(c.err);
+    }
+
+    // Without the scheduler the time box still opens, and says so.
+    m_host.schedulerWorks = false;
+    EXPECT_EQ(0, Run({L"enable", L"Full", L"--for", L"4h"}));
+    EXPECT_NE(std::wstring::npos, m_host.err.find(L"no task in the Task Scheduler (the scheduler said no)"));
+    EXPECT_TRUE(m_host.registry.ValueExists(kRun, kLogonEntryName));
 }
 
 }  // namespace
