@@ -55,6 +55,8 @@ public:
     // The current time (GetSystemTimeAsFileTime).
     virtual UtcTicks NowUtc() = 0;
 
+    // What collect needs beyond these (cli/CollectHost.h); none where it cannot run.
+    virtual class CollectHost* Collecting() { return nullptr; }
     // The running program's full path, for the logon entry and the task.
     virtual std::wstring ProgramPath() = 0;
     // A point in time on the user's clock: "2026-12-08 19:30:00".

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 
+#include "cli/CollectCommand.h"
 #include "cli/Json.h"
 #include "cli/LogsCommand.h"
 #include "cli/PolicyCommands.h"
@@ -47,6 +48,9 @@ const wchar_t kUsage[] =
     L"  gal-sync [--full]       ask the connector to update (or, with --full, reset) its GAL copy\n"
     L"  admx DIR [/y]           write the administrative templates (DIR\\KMXLogCtl.admx, en-US\\...adml)\n"
     L"  logs [--json]           the log folder, its files, their total size and age, the free space\n"
+    L"  collect [FILE.zip] [/y] [--since DURATION]\n"
+    L"                          one zip of the log files (those written within DURATION) and the\n"
+    L"                          settings for a support case (/y replaces FILE)\n"
     L"  help, /?, --version\n"
     L"\n"
     L"A change is checked and saved as the window's Save does: all values or nothing.\n"
@@ -443,6 +447,8 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
             return ShowLogs(host, ReadShownState(host).model, true);
         return UsageError(host, L"logs takes only --json");
     }
+    if (IsOneOf(verb, {L"collect"}))
+        return Collect(host, ReadShownState(host).model, {args.begin() + 1, args.end()}, version);
     return UsageError(host, L"unknown command \"" + verb + L"\"");
 }
 

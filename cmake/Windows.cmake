@@ -143,6 +143,10 @@ set_target_properties(kmxlogcfg PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINA
 # The console companion under Wine: its .reg files against Wine's reg and
 # regedit, its refusals and its output on pipes, on the prefix's registry.
 kmx_process_test(cli_wine_tests tests/cli-wine kmxlogcfg)
+# collect's zip from that suite, read back by unzip, Python's zipfile and 7z.
+add_test(NAME cli_wine_collect_readers
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/cli-wine/check_collect_zip.py ${CMAKE_BINARY_DIR}/collect-journey)
+set_tests_properties(cli_wine_collect_readers PROPERTIES DEPENDS cli_wine_tests)
 # A time box across a new Wine session, which ends the server: run from outside.
 add_test(NAME cli_wine_timebox COMMAND ${CMAKE_SOURCE_DIR}/tests/cli-wine/timebox-journey.sh $<TARGET_FILE:kmxlogcfg>)
 set_tests_properties(cli_wine_timebox PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop TIMEOUT 120)

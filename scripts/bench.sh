@@ -204,5 +204,6 @@ for mode in "" --show-app-dump --floor; do
   summarise "$trace" "$label" || status=1
 done
 
+bench/collect-bench.sh "$build" || status=1
 [ "$session_was_running" = yes ] || scripts/wine-session.sh stop
 exit $status

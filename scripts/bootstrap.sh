@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ mingw-w64 wine wine64 xvfb xauth googletest
           imagemagick xdotool libx11-dev clang libclang-rt-14-dev wixl msitools
-          libz-mingw-w64-dev libxml2-utils unzip zip p7zip-full)
+          libz-mingw-w64-dev zlib1g-dev libxml2-utils unzip zip p7zip-full)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||

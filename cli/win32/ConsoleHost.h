@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/CommandHost.h"
+#include "system/Win32Collect.h"
 #include "system/Win32Registry.h"
 
 namespace kmx {
@@ -25,6 +26,7 @@ public:
                        std::wstring* problem) override;
     bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) override;
     UtcTicks NowUtc() override;
+    CollectHost* Collecting() override { return &m_collect; }
     std::wstring ProgramPath() override;
     std::wstring LocalTimeText(UtcTicks ticks) override;
     bool ScheduleExpire(UtcTicks when, std::wstring* problem) override;
@@ -32,6 +34,7 @@ public:
 
 private:
     Win32Registry m_registry;
+    Win32Collect m_collect;
 };
 
 }  // namespace kmx

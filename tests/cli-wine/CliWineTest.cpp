@@ -344,6 +344,64 @@ TEST_F(CliWineTest, ShowJsonOnAPipeIsUtf8JsonAndTheDirectorySurvivesExportAndImp
               std::string::npos);
 }
 
+// A support case's zip of a log folder the connector is still writing: a
+// non-ASCII name, an empty file, a file held open for writing, a prefix in
+// other case, and what must stay out (other names, a folder). The zip and
+// the folder are left in collect-journey\ beside this test, where
+// check_collect_zip.py reads them back with unzip -t, Python's zipfile and
+// 7z t once this suite is done.
+TEST_F(CliWineTest, CollectZipsTheLogFolderWhileAFileIsHeldOpenForWriting) {
+    const std::wstring journey = OwnDirectory() + L"collect-journey";
+    const std::wstring directory = journey + L"\\logs \u00fc";
+    const std::wstring folder = directory + L"\\KMXLogs";
+    for (const std::wstring& path : {journey, directory, folder, folder + L"\\kmx-folder"})
+        CreateDirectoryW(path.c_str(), nullptr);
+    std::string text;
+    for (int line = 0; text.size() < (3 << 20); ++line)
+        text +=
+            "2026-12-08 18:" + std::to_string(line % 60) + " [MainSync] line " + std::to_string(line) + "\n";
+    ASSERT_TRUE(WriteBytes(folder + L"\\kmx-\u00dcml\u00e4ut \u65e5\u672c.log", "caf\xc3\xa9\n"));
+    ASSERT_TRUE(WriteBytes(folder + L"\\kmx-empty.log", ""));
+    ASSERT_TRUE(WriteBytes(folder + L"\\KMX-20071015T095453.302-OUTLOOK.EXE-2832.log", text));
+    ASSERT_TRUE(WriteBytes(folder + L"\\other.log", "not ours\n"));
+    // As the connector holds its current file: writing, sharing reads only.
+    const HANDLE held = CreateFileW((folder + L"\\kmx-held.log").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                    nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(held, text.data(), 100000, &written, nullptr);
+
+    const ConsoleResult set =
+        Kmxlogcfg(L"set " + Quote(L"LogDirectory=" + directory) + L" LogFilePrefix=kmx");
+    ASSERT_EQ(set.exitCode, 0u) << Transcript(set);
+    const std::wstring zip = journey + L"\\out.zip";
+    DeleteFileW(zip.c_str());
+    const ConsoleResult collected = Kmxlogcfg(L"collect " + Quote(zip));
+    CloseHandle(held);
+    ASSERT_EQ(collected.exitCode, 0u) << Transcript(collected);
+    EXPECT_EQ(collected.err, "");  // nothing skipped, and no progress line on a pipe
+    EXPECT_EQ(collected.out, "Wrote " + Utf8(zip) + ": 4 log files, 0 skipped\n");
+
+    const std::string bytes = ReadBytes(zip);
+    const ConsoleResult again = Kmxlogcfg(L"collect " + Quote(zip) + L" --since 1h");
+    EXPECT_EQ(again.exitCode, 1u) << Transcript(again);
+    EXPECT_EQ(ReadBytes(zip), bytes);
+    const ConsoleResult intoFolder = Kmxlogcfg(L"collect " + Quote(folder + L"\\in.zip"));
+    EXPECT_EQ(intoFolder.exitCode, 1u) << Transcript(intoFolder);
+    EXPECT_EQ(GetFileAttributesW((folder + L"\\in.zip").c_str()), INVALID_FILE_ATTRIBUTES);
+    const ConsoleResult badSince = Kmxlogcfg(L"collect " + Quote(zip) + L" /y --since 0s");
+    EXPECT_EQ(badSince.exitCode, 1u) << Transcript(badSince);
+    const ConsoleResult noFolder = Kmxlogcfg(L"set " + Quote(L"LogDirectory=" + journey));
+    ASSERT_EQ(noFolder.exitCode, 0u) << Transcript(noFolder);
+    const ConsoleResult nothing = Kmxlogcfg(L"collect " + Quote(zip) + L" /y");
+    EXPECT_EQ(nothing.exitCode, 1u) << Transcript(nothing);
+    EXPECT_EQ(ReadBytes(zip), bytes);
+    WIN32_FIND_DATAW found;
+    const HANDLE leftovers = FindFirstFileW((journey + L"\\*.tmp").c_str(), &found);
+    EXPECT_EQ(leftovers, INVALID_HANDLE_VALUE) << Utf8(found.cFileName);
+    if (leftovers != INVALID_HANDLE_VALUE) FindClose(leftovers);
+}
+
 TEST_F(CliWineTest, LogsListsThePrefixsFilesInTheLogFolder) {
     ASSERT_EQ(Kmxlogcfg(L"set " + Quote(L"LogDirectory=" + s_logDirectory) + L" LogFilePrefix=kmx").exitCode,
               0u);

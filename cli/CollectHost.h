@@ -1,0 +1,62 @@
+// What collect needs from the machine beyond CommandHost: files read while
+// the connector may still write, roll and purge them, the archive written
+// beside its target and moved into place, the facts about.txt reports, and a
+// progress line on a console.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "cli/ZipWriter.h"
+
+namespace kmx {
+
+// An open file, read front to back up to the size it had when it was opened.
+class CollectInput {
+public:
+    virtual ~CollectInput() = default;
+    virtual std::uint64_t Size() const = 0;
+    virtual const ZipTime& Modified() const = 0;
+    // False with *problem when the read fails; *got 0 at the end of the file.
+    virtual bool Read(void* buffer, std::size_t size, std::size_t* got, std::wstring* problem) = 0;
+};
+
+// The archive being written, in a temporary file beside its target.
+class CollectOutput : public ZipSink {
+public:
+    // Moves the temporary file into place (over an existing file only when
+    // `replace`). False with *problem; the temporary file is gone either way.
+    virtual bool Commit(bool replace, std::wstring* problem) = 0;
+    // Why the last Write or Truncate failed.
+    virtual std::wstring Problem() const = 0;
+};
+
+struct MachineFacts {
+    std::wstring computer, user, windowsVersion;
+    ZipTime now;           // local fields and UTC seconds
+    std::wstring nowUtc;   // ISO 8601, e.g. 2026-12-08T18:15:31Z
+    int utcOffsetMinutes;  // local minus UTC
+};
+
+class CollectHost {
+public:
+    virtual ~CollectHost() = default;
+    // Opened with every share mode, so that the connector is not disturbed.
+    virtual std::unique_ptr<CollectInput> OpenInput(const std::wstring& path, std::wstring* problem) = 0;
+    virtual std::unique_ptr<CollectOutput> CreateOutput(const std::wstring& path, std::wstring* problem) = 0;
+    // The absolute form of a path, to compare the target with the log folder.
+    virtual std::wstring FullPath(const std::wstring& path) = 0;
+    virtual MachineFacts Facts() = 0;
+    // Converts a modification time given as Windows FILETIME ticks (100 ns since 1601 UTC).
+    virtual ZipTime TimeFromTicks(std::uint64_t ticks) = 0;
+    // A millisecond clock for pacing the progress line.
+    virtual std::uint64_t Milliseconds() = 0;
+    // Whether stderr is a console; only then is there a progress line.
+    virtual bool ErrIsConsole() = 0;
+    // Replaces the progress line with `text` (empty clears it).
+    virtual void ShowProgress(const std::wstring& text) = 0;
+};
+
+}  // namespace kmx

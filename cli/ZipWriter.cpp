@@ -1,0 +1,276 @@
+#include "cli/ZipWriter.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace kmx {
+namespace {
+
+constexpr std::uint32_t kLocalSignature = 0x04034b50;
+constexpr std::uint32_t kDescriptorSignature = 0x08074b50;
+constexpr std::uint32_t kCentralSignature = 0x02014b50;
+constexpr std::uint32_t kZip64EndSignature = 0x06064b50;
+constexpr std::uint32_t kZip64LocatorSignature = 0x07064b50;
+constexpr std::uint32_t kEndSignature = 0x06054b50;
+constexpr std::uint16_t kZip64Tag = 0x0001;
+constexpr std::uint16_t kTimestampTag = 0x5455;
+// Bit 3: sizes and CRC follow the data; bit 11: the name is UTF-8.
+constexpr std::uint16_t kFlags = (1u << 3) | (1u << 11);
+constexpr std::uint16_t kDeflated = 8;
+constexpr std::uint16_t kVersionDeflate = 20;
+constexpr std::uint16_t kVersionZip64 = 45;
+constexpr std::uint32_t kMax32 = 0xFFFFFFFFu;
+constexpr std::uint16_t kMax16 = 0xFFFFu;
+// Deflate can grow incompressible data a little: an entry whose data comes
+// this close to 4 GiB gets Zip64 sizes in its data descriptor.
+constexpr std::uint64_t kZip64Threshold = 0xFF000000u;
+constexpr std::size_t kOutputChunk = 256 * 1024;
+
+void Put16(std::vector<std::uint8_t>& out, std::uint16_t value) {
+    out.push_back(static_cast<std::uint8_t>(value));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    Put16(out, static_cast<std::uint16_t>(value));
+    Put16(out, static_cast<std::uint16_t>(value >> 16));
+}
+void Put64(std::vector<std::uint8_t>& out, std::uint64_t value) {
+    Put32(out, static_cast<std::uint32_t>(value));
+    Put32(out, static_cast<std::uint32_t>(value >> 32));
+}
+std::uint32_t Clamp32(std::uint64_t value) {
+    return value >= kMax32 ? kMax32 : static_cast<std::uint32_t>(value);
+}
+
+// DOS dates run from 1980 to 2107 in two-second steps.
+void PutDosTime(std::vector<std::uint8_t>& out, const ZipTime& time) {
+    int year = time.year, month = time.month, day = time.day;
+    int hour = time.hour, minute = time.minute, second = time.second;
+    if (year < 1980) year = 1980, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+    if (year > 2107) year = 2107, month = 12, day = 31, hour = 23, minute = 59, second = 58;
+    Put16(out, static_cast<std::uint16_t>((hour << 11) | (minute << 5) | (second / 2)));
+    Put16(out, static_cast<std::uint16_t>(((year - 1980) << 9) | (month << 5) | day));
+}
+
+// The extended timestamp: the modification time only, in local and central
+// headers alike.
+void PutTimestamp(std::vector<std::uint8_t>& out, const ZipTime& time) {
+    const std::int64_t seconds = std::clamp<std::int64_t>(time.unixSeconds, INT32_MIN, INT32_MAX);
+    Put16(out, kTimestampTag);
+    Put16(out, 5);
+    out.push_back(1);
+    Put32(out, static_cast<std::uint32_t>(static_cast<std::int32_t>(seconds)));
+}
+
+}  // namespace
+
+struct ZipWriter::Deflater {
+    z_stream stream{};
+    bool ready = false;
+    ~Deflater() {
+        if (ready) deflateEnd(&stream);
+    }
+};
+
+ZipWriter::ZipWriter(ZipSink& sink, int level)
+    : m_sink(sink), m_level(level), m_deflater(new Deflater), m_buffer(kOutputChunk) {}
+
+ZipWriter::~ZipWriter() = default;
+
+bool ZipWriter::Put(const void* data, std::size_t size) {
+    if (m_failed) return false;
+    if (size > 0 && !m_sink.Write(data, size)) {
+        m_failed = true;
+        return false;
+    }
+    m_offset += size;
+    return true;
+}
+
+bool ZipWriter::BeginEntry(const std::string& utf8Name, const ZipTime& time, std::uint64_t sizeHint) {
+    if (m_failed || m_inEntry || utf8Name.empty() || utf8Name.size() > kMax16) return false;
+    if (!m_deflater->ready) {
+        if (deflateInit2(&m_deflater->stream, m_level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+            return false;
+        m_deflater->ready = true;
+    } else if (deflateReset(&m_deflater->stream) != Z_OK) {
+        return false;
+    }
+    m_current = Entry{};
+    m_current.name = utf8Name;
+    m_current.time = time;
+    m_current.localOffset = m_offset;
+    m_current.zip64Local = sizeHint >= kZip64Threshold;
+    m_current.crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
+
+    std::vector<std::uint8_t> header;
+    Put32(header, kLocalSignature);
+    Put16(header, m_current.zip64Local ? kVersionZip64 : kVersionDeflate);
+    Put16(header, kFlags);
+    Put16(header, kDeflated);
+    PutDosTime(header, time);
+    Put32(header, 0);  // the CRC and the sizes are in the data descriptor
+    Put32(header, m_current.zip64Local ? kMax32 : 0);
+    Put32(header, m_current.zip64Local ? kMax32 : 0);
+    Put16(header, static_cast<std::uint16_t>(utf8Name.size()));
+    Put16(header, static_cast<std::uint16_t>(9 + (m_current.zip64Local ? 20 : 0)));
+    header.insert(header.end(), utf8Name.begin(), utf8Name.end());
+    PutTimestamp(header, time);
+    if (m_current.zip64Local) {
+        Put16(header, kZip64Tag);
+        Put16(header, 16);
+        Put64(header, 0);
+        Put64(header, 0);
+    }
+    if (!Put(header.data(), header.size())) return false;
+    m_inEntry = true;
+    return true;
+}
+
+bool ZipWriter::Deflate(const void* data, std::size_t size, bool finish) {
+    z_stream& stream = m_deflater->stream;
+    const auto* next = static_cast<const std::uint8_t*>(data);
+    do {
+        const std::size_t part = std::min<std::size_t>(size, UINT_MAX);
+        stream.next_in = const_cast<Bytef*>(next);
+        stream.avail_in = static_cast<uInt>(part);
+        next += part;
+        size -= part;
+        const int flush = finish && size == 0 ? Z_FINISH : Z_NO_FLUSH;
+        int result = Z_OK;
+        do {
+            stream.next_out = m_buffer.data();
+            stream.avail_out = static_cast<uInt>(m_buffer.size());
+            result = deflate(&stream, flush);
+            if (result == Z_STREAM_ERROR) return false;
+            const std::size_t produced = m_buffer.size() - stream.avail_out;
+            m_current.compressed += produced;
+            if (!Put(m_buffer.data(), produced)) return false;
+        } while (stream.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
+    } while (size > 0);
+    return true;
+}
+
+bool ZipWriter::Write(const void* data, std::size_t size) {
+    if (!m_inEntry || m_failed) return false;
+    if (size == 0) return true;
+    m_current.crc = static_cast<std::uint32_t>(crc32_z(m_current.crc, static_cast<const Bytef*>(data), size));
+    m_current.uncompressed += size;
+    return Deflate(data, size, false);
+}
+
+bool ZipWriter::EndEntry() {
+    if (!m_inEntry || m_failed || !Deflate(nullptr, 0, true)) return false;
+    const bool big = m_current.compressed > kMax32 - 1 || m_current.uncompressed > kMax32 - 1;
+    if (big && !m_current.zip64Local) {
+        // Its data descriptor cannot hold the sizes: the caller's hint was wrong.
+        AbandonEntry();
+        return false;
+    }
+    std::vector<std::uint8_t> descriptor;
+    Put32(descriptor, kDescriptorSignature);
+    Put32(descriptor, m_current.crc);
+    if (m_current.zip64Local) {
+        Put64(descriptor, m_current.compressed);
+        Put64(descriptor, m_current.uncompressed);
+    } else {
+        Put32(descriptor, static_cast<std::uint32_t>(m_current.compressed));
+        Put32(descriptor, static_cast<std::uint32_t>(m_current.uncompressed));
+    }
+    if (!Put(descriptor.data(), descriptor.size())) return false;
+    m_entries.push_back(m_current);
+    m_inEntry = false;
+    return true;
+}
+
+bool ZipWriter::AbandonEntry() {
+    if (!m_inEntry || m_failed) return false;
+    m_inEntry = false;
+    if (!m_sink.Truncate(m_current.localOffset)) {
+        m_failed = true;
+        return false;
+    }
+    m_offset = m_current.localOffset;
+    return true;
+}
+
+void ZipWriter::WriteCentralEntry(std::vector<std::uint8_t>& out, const Entry& entry) const {
+    std::vector<std::uint8_t> zip64;
+    if (entry.uncompressed >= kMax32) Put64(zip64, entry.uncompressed);
+    if (entry.compressed >= kMax32) Put64(zip64, entry.compressed);
+    if (entry.localOffset >= kMax32) Put64(zip64, entry.localOffset);
+    const bool usesZip64 = !zip64.empty() || entry.zip64Local;
+    const std::uint16_t version = usesZip64 ? kVersionZip64 : kVersionDeflate;
+
+    Put32(out, kCentralSignature);
+    Put16(out, version);  // made by: MS-DOS attributes
+    Put16(out, version);
+    Put16(out, kFlags);
+    Put16(out, kDeflated);
+    PutDosTime(out, entry.time);
+    Put32(out, entry.crc);
+    Put32(out, Clamp32(entry.compressed));
+    Put32(out, Clamp32(entry.uncompressed));
+    Put16(out, static_cast<std::uint16_t>(entry.name.size()));
+    Put16(out, static_cast<std::uint16_t>(9 + (zip64.empty() ? 0 : 4 + zip64.size())));
+    Put16(out, 0);  // comment
+    Put16(out, 0);  // disk
+    Put16(out, 0);  // internal attributes
+    Put32(out, 0);  // external attributes
+    Put32(out, Clamp32(entry.localOffset));
+    out.insert(out.end(), entry.name.begin(), entry.name.end());
+    PutTimestamp(out, entry.time);
+    if (!zip64.empty()) {
+        Put16(out, kZip64Tag);
+        Put16(out, static_cast<std::uint16_t>(zip64.size()));
+        out.insert(out.end(), zip64.begin(), zip64.end());
+    }
+}
+
+bool ZipWriter::Finish() {
+    if (m_inEntry || m_failed) return false;
+    const std::uint64_t directoryOffset = m_offset;
+    std::vector<std::uint8_t> out;
+    for (const Entry& entry : m_entries) {
+        WriteCentralEntry(out, entry);
+        if (out.size() >= kOutputChunk) {
+            if (!Put(out.data(), out.size())) return false;
+            out.clear();
+        }
+    }
+    if (!Put(out.data(), out.size())) return false;
+    out.clear();
+    const std::uint64_t directorySize = m_offset - directoryOffset;
+    const std::uint64_t count = m_entries.size();
+    if (count >= kMax16 || directorySize >= kMax32 || directoryOffset >= kMax32) {
+        const std::uint64_t recordOffset = m_offset;
+        Put32(out, kZip64EndSignature);
+        Put64(out, 44);
+        Put16(out, kVersionZip64);
+        Put16(out, kVersionZip64);
+        Put32(out, 0);
+        Put32(out, 0);
+        Put64(out, count);
+        Put64(out, count);
+        Put64(out, directorySize);
+        Put64(out, directoryOffset);
+        Put32(out, kZip64LocatorSignature);
+        Put32(out, 0);
+        Put64(out, recordOffset);
+        Put32(out, 1);
+    }
+    const std::uint16_t shortCount = count >= kMax16 ? kMax16 : static_cast<std::uint16_t>(count);
+    Put32(out, kEndSignature);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put16(out, shortCount);
+    Put16(out, shortCount);
+    Put32(out, Clamp32(directorySize));
+    Put32(out, Clamp32(directoryOffset));
+    Put16(out, 0);
+    return Put(out.data(), out.size());
+}
+
+}  // namespace kmx

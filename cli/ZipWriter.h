@@ -1,0 +1,78 @@
+// A zip archive written front to back into a sink: deflated entries with
+// data descriptors, UTF-8 names, DOS times plus the extended timestamp, and
+// Zip64 records where a size, an offset or the number of entries needs them.
+// Memory does not grow with the data, only by one small record per entry.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kmx {
+
+// Where the archive's bytes go. Truncate drops everything from `offset` on
+// (an entry abandoned part-way); the writer only ever truncates back to the
+// start of the entry it is writing.
+class ZipSink {
+public:
+    virtual ~ZipSink() = default;
+    virtual bool Write(const void* data, std::size_t size) = 0;
+    virtual bool Truncate(std::uint64_t offset) = 0;
+};
+
+// A file's modification time: the DOS fields (local time, as Windows'
+// Explorer and Info-ZIP write them) and the same instant in seconds since
+// 1970 UTC for the extended timestamp.
+struct ZipTime {
+    int year = 1980, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+    std::int64_t unixSeconds = 315532800;
+};
+
+class ZipWriter {
+public:
+    // level: zlib's deflate level, 0 to 9.
+    ZipWriter(ZipSink& sink, int level);
+    ~ZipWriter();
+    ZipWriter(const ZipWriter&) = delete;
+    ZipWriter& operator=(const ZipWriter&) = delete;
+
+    // Starts an entry. sizeHint: the size the data is expected to have; an
+    // entry that may pass 4 GiB gets Zip64 sizes from its local header on.
+    bool BeginEntry(const std::string& utf8Name, const ZipTime& time, std::uint64_t sizeHint);
+    bool Write(const void* data, std::size_t size);
+    bool EndEntry();
+    // Drops the entry being written, as if it had never been begun.
+    bool AbandonEntry();
+    // The central directory and the end records; nothing can be added after.
+    bool Finish();
+
+    std::uint64_t Offset() const { return m_offset; }
+
+private:
+    struct Entry {
+        std::string name;
+        ZipTime time;
+        std::uint32_t crc = 0;
+        std::uint64_t compressed = 0, uncompressed = 0, localOffset = 0;
+        bool zip64Local = false;
+    };
+    struct Deflater;
+
+    bool Put(const void* data, std::size_t size);
+    bool Deflate(const void* data, std::size_t size, bool finish);
+    void WriteCentralEntry(std::vector<std::uint8_t>& out, const Entry& entry) const;
+
+    ZipSink& m_sink;
+    int m_level;
+    std::unique_ptr<Deflater> m_deflater;
+    std::vector<Entry> m_entries;
+    Entry m_current;
+    bool m_inEntry = false;
+    bool m_failed = false;
+    std::uint64_t m_offset = 0;
+    std::vector<std::uint8_t> m_buffer;
+};
+
+}  // namespace kmx

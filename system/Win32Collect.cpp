@@ -1,0 +1,248 @@
+#include "system/Win32Collect.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace kmx {
+namespace {
+
+constexpr std::uint64_t kTicksPerSecond = 10000000;
+constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+
+std::wstring ErrorText(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length > 0 ? std::wstring(buffer, length) : L"error " + std::to_wstring(error);
+    ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.'))
+        text.pop_back();
+    return text;
+}
+
+std::uint64_t Ticks(const FILETIME& time) {
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+class Input : public CollectInput {
+public:
+    Input(HANDLE handle, std::uint64_t size, const ZipTime& modified)
+        : m_handle(handle), m_left(size), m_size(size), m_modified(modified) {}
+    ~Input() override { ::CloseHandle(m_handle); }
+    std::uint64_t Size() const override { return m_size; }
+    const ZipTime& Modified() const override { return m_modified; }
+    bool Read(void* buffer, std::size_t size, std::size_t* got, std::wstring* problem) override {
+        *got = 0;
+        const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>({size, m_left, 1u << 30}));
+        if (wanted == 0) return true;
+        DWORD read = 0;
+        if (!::ReadFile(m_handle, buffer, wanted, &read, nullptr)) {
+            *problem = ErrorText(::GetLastError());
+            return false;
+        }
+        if (read == 0) {
+            *problem = L"it became shorter while it was read";
+            return false;
+        }
+        m_left -= read;
+        *got = read;
+        return true;
+    }
+
+private:
+    HANDLE m_handle;
+    std::uint64_t m_left, m_size;
+    ZipTime m_modified;
+};
+
+class Output : public CollectOutput {
+public:
+    Output(HANDLE handle, std::wstring temporary, std::wstring target)
+        : m_handle(handle), m_temporary(std::move(temporary)), m_target(std::move(target)) {}
+    ~Output() override {
+        if (m_handle != INVALID_HANDLE_VALUE) ::CloseHandle(m_handle);
+        if (!m_committed) ::DeleteFileW(m_temporary.c_str());
+    }
+    bool Write(const void* data, std::size_t size) override {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        while (size > 0) {
+            const DWORD part = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+            DWORD written = 0;
+            if (!::WriteFile(m_handle, bytes, part, &written, nullptr) || written != part) return Failed();
+            bytes += part;
+            size -= part;
+        }
+        return true;
+    }
+    bool Truncate(std::uint64_t offset) override {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        if (!::SetFilePointerEx(m_handle, at, nullptr, FILE_BEGIN) || !::SetEndOfFile(m_handle))
+            return Failed();
+        return true;
+    }
+    bool Commit(bool replace, std::wstring* problem) override {
+        DWORD error = ::FlushFileBuffers(m_handle) ? 0 : ::GetLastError();
+        if (!::CloseHandle(m_handle) && error == 0) error = ::GetLastError();
+        m_handle = INVALID_HANDLE_VALUE;
+        const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+        if (error == 0 && !::MoveFileExW(m_temporary.c_str(), m_target.c_str(), flags))
+            error = ::GetLastError();
+        if (error != 0) {
+            *problem = ErrorText(error);
+            return false;
+        }
+        m_committed = true;
+        return true;
+    }
+    std::wstring Problem() const override { return m_problem; }
+
+private:
+    bool Failed() {
+        m_problem = ErrorText(::GetLastError());
+        return false;
+    }
+    HANDLE m_handle;
+    std::wstring m_temporary, m_target, m_problem;
+    bool m_committed = false;
+};
+
+std::wstring RegistryText(const wchar_t* name) {
+    wchar_t buffer[256];
+    DWORD size = sizeof buffer;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", name,
+                       RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+        return L"";
+    return buffer;
+}
+
+// RtlGetVersion tells the truth to a program without a compatibility manifest.
+std::wstring WindowsVersion() {
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    const auto function = reinterpret_cast<RtlGetVersionFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    if (function == nullptr || function(&info) != 0) return L"unknown";
+    std::wstring text = RegistryText(L"ProductName");
+    const std::wstring release = RegistryText(L"DisplayVersion");
+    if (!release.empty()) text += L" " + release;
+    return text + (text.empty() ? L"" : L" ") + L"(" + std::to_wstring(info.dwMajorVersion) + L"." +
+           std::to_wstring(info.dwMinorVersion) + L"." + std::to_wstring(info.dwBuildNumber) + L")";
+}
+
+}  // namespace
+
+std::unique_ptr<CollectInput> Win32Collect::OpenInput(const std::wstring& path, std::wstring* problem) {
+    const HANDLE handle =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        *problem = ErrorText(::GetLastError());
+        return nullptr;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(handle, &info)) {
+        *problem = ErrorText(::GetLastError());
+        ::CloseHandle(handle);
+        return nullptr;
+    }
+    const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return std::make_unique<Input>(handle, size, TimeFromTicks(Ticks(info.ftLastWriteTime)));
+}
+
+std::unique_ptr<CollectOutput> Win32Collect::CreateOutput(const std::wstring& path, std::wstring* problem) {
+    // Beside the target, so that the move stays on one volume.
+    std::wstring temporary = path + L".kmxlogcfg-" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+    const HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        *problem = ErrorText(::GetLastError());
+        return nullptr;
+    }
+    return std::make_unique<Output>(handle, std::move(temporary), path);
+}
+
+std::wstring Win32Collect::FullPath(const std::wstring& path) {
+    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    full.resize(length < size ? length : 0);
+    return full.empty() ? path : full;
+}
+
+MachineFacts Win32Collect::Facts() {
+    MachineFacts facts;
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    facts.computer = ::GetComputerNameW(name, &size) ? std::wstring(name, size) : L"unknown";
+    wchar_t user[257];
+    size = 257;
+    facts.user = ::GetUserNameW(user, &size) && size > 0 ? std::wstring(user, size - 1) : L"unknown";
+    facts.windowsVersion = WindowsVersion();
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    facts.now = TimeFromTicks(Ticks(now));
+    SYSTEMTIME utc;
+    ::FileTimeToSystemTime(&now, &utc);
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%04u-%02u-%02uT%02u:%02u:%02uZ", utc.wYear, utc.wMonth, utc.wDay, utc.wHour,
+                  utc.wMinute, utc.wSecond);
+    facts.nowUtc = text;
+    const std::int64_t localSeconds = facts.now.unixSeconds;
+    SYSTEMTIME local{};
+    local.wYear = static_cast<WORD>(facts.now.year);
+    local.wMonth = static_cast<WORD>(facts.now.month);
+    local.wDay = static_cast<WORD>(facts.now.day);
+    local.wHour = static_cast<WORD>(facts.now.hour);
+    local.wMinute = static_cast<WORD>(facts.now.minute);
+    local.wSecond = static_cast<WORD>(facts.now.second);
+    FILETIME localTicks;
+    ::SystemTimeToFileTime(&local, &localTicks);
+    const std::int64_t localAsUtc =
+        static_cast<std::int64_t>(Ticks(localTicks) / kTicksPerSecond) - kSecondsFrom1601To1970;
+    facts.utcOffsetMinutes = static_cast<int>((localAsUtc - localSeconds) / 60);
+    return facts;
+}
+
+ZipTime Win32Collect::TimeFromTicks(std::uint64_t ticks) {
+    ZipTime time;
+    time.unixSeconds = static_cast<std::int64_t>(ticks / kTicksPerSecond) - kSecondsFrom1601To1970;
+    FILETIME utcTime;
+    utcTime.dwLowDateTime = static_cast<DWORD>(ticks);
+    utcTime.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    SYSTEMTIME utc, local;
+    if (::FileTimeToSystemTime(&utcTime, &utc) && ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        time.year = local.wYear;
+        time.month = local.wMonth;
+        time.day = local.wDay;
+        time.hour = local.wHour;
+        time.minute = local.wMinute;
+        time.second = local.wSecond;
+    }
+    return time;
+}
+
+std::uint64_t Win32Collect::Milliseconds() { return ::GetTickCount64(); }
+
+bool Win32Collect::ErrIsConsole() {
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+void Win32Collect::ShowProgress(const std::wstring& text) {
+    // Spaces over what the last line left, then back to the line's start.
+    std::wstring line = L"\r" + text;
+    if (text.size() < m_shownWidth) line += std::wstring(m_shownWidth - text.size(), L' ');
+    line += L"\r";
+    m_shownWidth = text.size();
+    DWORD written = 0;
+    ::WriteConsoleW(::GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written,
+                    nullptr);
+}
+
+}  // namespace kmx

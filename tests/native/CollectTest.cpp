@@ -1,0 +1,192 @@
+// collect over in-memory files where Wine cannot stage the faults: a file
+// that is gone when it is opened and one whose read fails part-way are left
+// out whole (no stray bytes between the entries) and named on stderr and in
+// about.txt; a full disk leaves no zip. The Wine suite checks the rest.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+
+#include "StoreTestSupport.h"
+#include "cli/CollectCommand.h"
+#include "cli/CollectHost.h"
+
+namespace kmx {
+namespace {
+
+const wchar_t kFolder[] = L"D:\\Logs\\KMXLogs";
+
+struct FakeFile {
+    std::vector<std::uint8_t> bytes;
+    std::size_t failAt = SIZE_MAX;  // the read that reaches this offset fails
+    bool gone = false;              // listed, but deleted before it is opened
+};
+
+class FakeInput : public CollectInput {
+public:
+    explicit FakeInput(const FakeFile& file) : m_file(file) {}
+    std::uint64_t Size() const override { return m_file.bytes.size(); }
+    const ZipTime& Modified() const override { return m_time; }
+    bool Read(void* buffer, std::size_t size, std::size_t* got, std::wstring* problem) override {
+        *got = std::min(size, m_file.bytes.size() - m_at);
+        if (m_at + *got > m_file.failAt) {
+            *problem = L"the network name is no longer available";
+            return false;
+        }
+        std::copy_n(m_file.bytes.begin() + m_at, *got, static_cast<std::uint8_t*>(buffer));
+        m_at += *got;
+        return true;
+    }
+
+private:
+    const FakeFile& m_file;
+    ZipTime m_time;
+    std::size_t m_at = 0;
+};
+
+class FakeMachine : public CommandHost, public CollectHost {
+public:
+    // CommandHost
+    IRegistry& Registry() override { return registry; }
+    void Out(const std::wstring& text) override { out += text; }
+    void Err(const std::wstring& text) override { err += text; }
+    void ApplyFactoryDefaults(SettingsModel& model) override {
+        kmx::ApplyFactoryDefaults(model, storetest::kTempPath, 0);
+    }
+    int IsBESKMX() override { return 0; }
+    bool DirectoryExists(const std::wstring& directory) override { return directory == kFolder; }
+    bool ReadFile(const std::wstring&, std::size_t, std::vector<std::uint8_t>*, std::wstring*) override {
+        return false;
+    }
+    bool FileExists(const std::wstring& path) override { return zips.count(path) != 0; }
+    bool WriteFileWhole(const std::wstring&, const std::vector<std::uint8_t>&, bool, std::wstring*) override {
+        return false;
+    }
+    bool ListDirectory(const std::wstring&, std::vector<DirectoryEntry>* entries, std::wstring*) override {
+        for (const auto& file : files)
+            entries->push_back({file.first, file.second.bytes.size(), now, false, false});
+        return true;
+    }
+    bool FreeBytes(const std::wstring&, std::uint64_t*) override { return false; }
+    UtcTicks NowUtc() override { return now; }
+    std::wstring ProgramPath() override { return L"C:\\kmxlogcfg.exe"; }
+    std::wstring LocalTimeText(UtcTicks) override { return L""; }
+    bool ScheduleExpire(UtcTicks, std::wstring*) override { return false; }
+    void CancelScheduledExpire() override {}
+    CollectHost* Collecting() override { return this; }
+
+    // CollectHost
+    std::unique_ptr<CollectInput> OpenInput(const std::wstring& path, std::wstring* problem) override {
+        const FakeFile& file = files.at(path.substr(path.rfind(L'\\') + 1));
+        if (file.gone) *problem = L"the system cannot find the file specified";
+        return file.gone ? nullptr : std::make_unique<FakeInput>(file);
+    }
+    std::unique_ptr<CollectOutput> CreateOutput(const std::wstring& path, std::wstring*) override {
+        return std::make_unique<Output>(*this, path);
+    }
+    std::wstring FullPath(const std::wstring& path) override { return L"C:\\Work\\" + path; }
+    MachineFacts Facts() override { return {L"PC1", L"ann", L"Windows 11", ZipTime{}, L"", 0}; }
+    ZipTime TimeFromTicks(std::uint64_t) override { return {}; }
+    std::uint64_t Milliseconds() override { return 0; }
+    bool ErrIsConsole() override { return false; }
+    void ShowProgress(const std::wstring&) override {}
+
+    MemoryRegistry registry;
+    std::wstring out, err;
+    UtcTicks now = 134100000000000000;
+    std::map<std::wstring, FakeFile> files;
+    std::map<std::wstring, std::string> zips;  // committed
+    std::size_t diskLeft = SIZE_MAX;
+
+private:
+    class Output : public CollectOutput {
+    public:
+        Output(FakeMachine& machine, std::wstring path) : m_machine(machine), m_path(std::move(path)) {}
+        bool Write(const void* data, std::size_t size) override {
+            if (m_bytes.size() + size > m_machine.diskLeft) return false;
+            m_bytes.append(static_cast<const char*>(data), size);
+            return true;
+        }
+        bool Truncate(std::uint64_t offset) override {
+            m_bytes.resize(offset);
+            return true;
+        }
+        bool Commit(bool, std::wstring*) override {
+            m_machine.zips[m_path] = m_bytes;
+            return true;
+        }
+        std::wstring Problem() const override { return L"there is not enough space on the disk"; }
+
+    private:
+        FakeMachine& m_machine;
+        std::wstring m_path;
+        std::string m_bytes;
+    };
+};
+
+std::vector<std::uint8_t> Noise(std::size_t size) {
+    std::vector<std::uint8_t> bytes(size);
+    std::uint32_t state = 1;
+    for (std::uint8_t& byte : bytes)
+        byte = static_cast<std::uint8_t>((state = state * 1103515245u + 12345u) >> 24);
+    return bytes;
+}
+
+std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::string Shell(const std::string& command) {
+    std::string output;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, read);
+    return ::pclose(pipe) == 0 ? output : output + "[failed]";
+}
+
+TEST(CollectTest, FilesThatCannotBeReadWholeAreLeftOutWholeAndNamed) {
+    FakeMachine machine;
+    SettingsModel model;
+    model.logDirectory = L"D:\\Logs";
+    model.logFilePrefix = L"kmx";
+    machine.files[L"kmx-a.log"] = {Noise(700000)};
+    machine.files[L"kmx-broken.log"] = {Noise(900000), 600000};
+    machine.files[L"kmx-gone.log"] = {Noise(10), SIZE_MAX, true};
+    machine.files[L"kmx-z.log"] = {{}};
+    ASSERT_EQ(0, Collect(machine, model, {L"case.zip"}, L"1.0.0")) << Ascii(machine.err);
+    EXPECT_EQ(Ascii(machine.err),
+              "kmxlogcfg: skipped kmx-broken.log: the network name is no longer available\n"
+              "kmxlogcfg: skipped kmx-gone.log: the system cannot find the file specified\n");
+
+    if (std::system("command -v unzip >/dev/null && command -v python3 >/dev/null") != 0) GTEST_SKIP();
+    const std::string zip = "/tmp/kmx-collect-test-" + std::to_string(::getpid()) + ".zip";
+    std::ofstream(zip, std::ios::binary) << machine.zips.at(L"case.zip");
+    EXPECT_EQ(Shell("unzip -tqq " + zip + " 2>&1 && echo ok"), "ok\n");
+    // Each entry (header, data, 16-byte descriptor) starts where the one
+    // before it ends, and the last ends at the central directory: nothing
+    // of the dropped file is left between them.
+    EXPECT_EQ(
+        Shell("python3 -c \"import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); i = z.infolist(); "
+              "print(z.namelist()); print([a.header_offset + 30 + len(a.filename) + 9 + a.compress_size + 16 "
+              "== b for a, b in zip(i, [e.header_offset for e in i[1:]] + [z.start_dir])]); "
+              "print(z.read('about.txt').decode().split('Log files:')[1])\" " +
+              zip),
+        "['settings.reg', 'settings.json', 'logs/kmx-a.log', 'logs/kmx-z.log', 'about.txt']\n"
+        "[True, True, True, True, True]\n"
+        "     2 stored (700000 bytes), 2 skipped\r\n"
+        "Skipped:\r\n"
+        "  kmx-broken.log: the network name is no longer available\r\n"
+        "  kmx-gone.log: the system cannot find the file specified\r\n\n");
+    std::remove(zip.c_str());
+
+    machine.diskLeft = 1000000;
+    machine.err.clear();
+    EXPECT_EQ(1, Collect(machine, model, {L"full.zip"}, L"1.0.0"));
+    EXPECT_EQ(Ascii(machine.err),
+              "kmxlogcfg: cannot write full.zip: there is not enough space on the disk\n");
+    EXPECT_EQ(machine.zips.count(L"full.zip"), 0u);
+}
+
+}  // namespace
+}  // namespace kmx
