@@ -98,6 +98,10 @@ public:
         written = bytes;
         return true;
     }
+    bool MakeDirectory(const std::wstring&, std::wstring* problem) override {
+        *problem = L"not while collecting";
+        return false;
+    }
     bool ListDirectory(const std::wstring& folder, std::vector<DirectoryEntry>* entries,
                        std::wstring* problem) override {
         return m_host.ListDirectory(folder, entries, problem);

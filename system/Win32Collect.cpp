@@ -5,23 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "system/WholeFile.h"
+
 namespace kmx {
 namespace {
 
 constexpr std::uint64_t kTicksPerSecond = 10000000;
 constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
-
-std::wstring ErrorText(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length > 0 ? std::wstring(buffer, length) : L"error " + std::to_wstring(error);
-    ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.'))
-        text.pop_back();
-    return text;
-}
 
 std::uint64_t Ticks(const FILETIME& time) {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
@@ -40,7 +30,7 @@ public:
         if (wanted == 0) return true;
         DWORD read = 0;
         if (!::ReadFile(m_handle, buffer, wanted, &read, nullptr)) {
-            *problem = ErrorText(::GetLastError());
+            *problem = SystemErrorText(::GetLastError());
             return false;
         }
         if (read == 0) {
@@ -92,7 +82,7 @@ public:
         if (error == 0 && !::MoveFileExW(m_temporary.c_str(), m_target.c_str(), flags))
             error = ::GetLastError();
         if (error != 0) {
-            *problem = ErrorText(error);
+            *problem = SystemErrorText(error);
             return false;
         }
         m_committed = true;
@@ -102,7 +92,7 @@ public:
 
 private:
     bool Failed() {
-        m_problem = ErrorText(::GetLastError());
+        m_problem = SystemErrorText(::GetLastError());
         return false;
     }
     HANDLE m_handle;
@@ -141,12 +131,12 @@ std::unique_ptr<CollectInput> Win32Collect::OpenInput(const std::wstring& path, 
         ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        *problem = ErrorText(::GetLastError());
+        *problem = SystemErrorText(::GetLastError());
         return nullptr;
     }
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(handle, &info)) {
-        *problem = ErrorText(::GetLastError());
+        *problem = SystemErrorText(::GetLastError());
         ::CloseHandle(handle);
         return nullptr;
     }
@@ -160,7 +150,7 @@ std::unique_ptr<CollectOutput> Win32Collect::CreateOutput(const std::wstring& pa
     const HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        *problem = ErrorText(::GetLastError());
+        *problem = SystemErrorText(::GetLastError());
         return nullptr;
     }
     return std::make_unique<Output>(handle, std::move(temporary), path);

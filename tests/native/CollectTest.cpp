@@ -9,9 +9,9 @@
 #include <fstream>
 #include <map>
 
-#include "StoreTestSupport.h"
 #include "cli/CollectCommand.h"
 #include "cli/CollectHost.h"
+#include "support/StoreTestSupport.h"
 
 namespace kmx {
 namespace {
@@ -64,6 +64,7 @@ public:
     bool WriteFileWhole(const std::wstring&, const std::vector<std::uint8_t>&, bool, std::wstring*) override {
         return false;
     }
+    bool MakeDirectory(const std::wstring&, std::wstring*) override { return false; }
     bool ListDirectory(const std::wstring&, std::vector<DirectoryEntry>* entries, std::wstring*) override {
         for (const auto& file : files)
             entries->push_back({file.first, file.second.bytes.size(), now, false, false});
