@@ -6,11 +6,12 @@
 #include "cli/CollectHost.h"
 #include "cli/Commands.h"
 #include "cli/ZipWriter.h"
+#include "settings/AsciiCase.h"
 #include "settings/Duration.h"
 #include "settings/IsBESFromRegistry.h"
 #include "settings/LogFolder.h"
 #include "settings/TimeBox.h"
-#include "settings/Utf16.h"
+#include "settings/Xml.h"
 
 namespace kmx {
 namespace {
@@ -20,42 +21,13 @@ constexpr int kLevel = 6;
 constexpr std::size_t kReadChunk = 256 * 1024;
 constexpr std::uint64_t kProgressMilliseconds = 100;
 
-std::string Utf8(const std::wstring& text) {
-    const std::u16string units = ToUtf16(text);
-    std::string out;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        std::uint32_t c = units[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
-        else if (c >= 0xD800 && c < 0xE000)
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | c >> 12);
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | c >> 18);
-            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::wstring Fold(std::wstring path) {
-    for (wchar_t& c : path) {
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+// The folder a path names, without case or a trailing backslash, as the file
+// system compares folder names.
+std::wstring ComparableFolder(std::wstring path) {
+    for (wchar_t& c : path)
         if (c == L'/') c = L'\\';
-    }
     while (path.size() > 1 && path.back() == L'\\') path.pop_back();
-    return path;
+    return AsciiUpperCase(path);
 }
 
 std::wstring ParentOf(const std::wstring& path) {
@@ -76,55 +48,6 @@ std::wstring Mebibytes(std::uint64_t bytes) {
     return text;
 }
 
-// The host a command runs on, but what it prints and the files it writes are
-// kept: collect takes export's and show --json's output as they are.
-class CapturingHost : public CommandHost {
-public:
-    explicit CapturingHost(CommandHost& host) : m_host(host) {}
-    IRegistry& Registry() override { return m_host.Registry(); }
-    void Out(const std::wstring& text) override { out += text; }
-    void Err(const std::wstring& text) override { err += text; }
-    void ApplyFactoryDefaults(SettingsModel& model) override { m_host.ApplyFactoryDefaults(model); }
-    int IsBESKMX() override { return m_host.IsBESKMX(); }
-    bool DirectoryExists(const std::wstring& directory) override { return m_host.DirectoryExists(directory); }
-    bool ReadFile(const std::wstring&, std::size_t, std::vector<std::uint8_t>*,
-                  std::wstring* problem) override {
-        *problem = L"not while collecting";
-        return false;
-    }
-    bool FileExists(const std::wstring&) override { return false; }
-    bool WriteFileWhole(const std::wstring&, const std::vector<std::uint8_t>& bytes, bool,
-                        std::wstring*) override {
-        written = bytes;
-        return true;
-    }
-    bool MakeDirectory(const std::wstring&, std::wstring* problem) override {
-        *problem = L"not while collecting";
-        return false;
-    }
-    bool ListDirectory(const std::wstring& folder, std::vector<DirectoryEntry>* entries,
-                       std::wstring* problem) override {
-        return m_host.ListDirectory(folder, entries, problem);
-    }
-    bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) override {
-        return m_host.FreeBytes(path, bytes);
-    }
-    UtcTicks NowUtc() override { return m_host.NowUtc(); }
-    std::wstring ProgramPath() override { return m_host.ProgramPath(); }
-    std::wstring LocalTimeText(UtcTicks ticks) override { return m_host.LocalTimeText(ticks); }
-    bool ScheduleExpire(UtcTicks, std::wstring* problem) override {
-        *problem = L"not while collecting";
-        return false;
-    }
-    void CancelScheduledExpire() override {}
-
-    std::wstring out, err;
-    std::vector<std::uint8_t> written;
-
-private:
-    CommandHost& m_host;
-};
-
 struct Options {
     std::wstring target;
     bool replace = false;
@@ -134,9 +57,9 @@ struct Options {
 bool ParseOptions(CommandHost& host, const std::vector<std::wstring>& args, Options* options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& word = args[i];
-        if (word == L"/y" || word == L"/Y" || word == L"-y") {
+        if (EqualsIgnoringAsciiCase(word, L"/y") || EqualsIgnoringAsciiCase(word, L"-y")) {
             options->replace = true;
-        } else if (word == L"--since" || word == L"/since") {
+        } else if (EqualsIgnoringAsciiCase(word, L"--since") || EqualsIgnoringAsciiCase(word, L"/since")) {
             std::wstring problem;
             if (i + 1 == args.size() || !ParseDuration(args[++i], &options->sinceSeconds, &problem)) {
                 host.Err(L"kmxlogcfg: --since: " + (problem.empty() ? std::wstring(kDurationForm) : problem) +
@@ -222,22 +145,14 @@ int Collect(CommandHost& host, const SettingsModel& model, const std::vector<std
 
     if (options.target.empty())
         options.target = L"KMXLogs-" + facts.computer + L"-" + facts.user + L"-" + Stamp(facts.now) + L".zip";
-    if (Fold(ParentOf(machine->FullPath(options.target))) == Fold(machine->FullPath(location.folder))) {
+    if (ComparableFolder(ParentOf(machine->FullPath(options.target))) ==
+        ComparableFolder(machine->FullPath(location.folder))) {
         host.Err(L"kmxlogcfg: the zip cannot go into the log folder " + location.folder + L"\n");
         return 1;
     }
-    if (!options.replace && host.FileExists(options.target)) {
-        host.Err(L"kmxlogcfg: " + options.target + L" exists; add /y to replace it\n");
-        return 1;
-    }
-
-    CapturingHost exported(host);
-    CapturingHost shown(host);
-    if (RunCommandLine({L"export", L"settings.reg", L"/y"}, version, exported) != 0 ||
-        RunCommandLine({L"show", L"--json"}, version, shown) != 0) {
-        host.Err(exported.err + shown.err);
-        return 1;
-    }
+    if (RefusesToReplace(host, options.target, options.replace)) return 1;
+    const std::vector<std::uint8_t> exported = ExportedRegFile(host);
+    const std::string shown = ToUtf8(SettingsJson(host));
 
     std::unique_ptr<CollectOutput> output = machine->CreateOutput(options.target, &problem);
     if (!output) {
@@ -249,9 +164,8 @@ int Collect(CommandHost& host, const SettingsModel& model, const std::vector<std
         return 1;
     };
     ZipWriter zip(*output, kLevel);
-    if (!AddWhole(zip, "settings.reg", facts.now,
-                  std::string(exported.written.begin(), exported.written.end())) ||
-        !AddWhole(zip, "settings.json", facts.now, Utf8(shown.out)))
+    if (!AddWhole(zip, "settings.reg", facts.now, std::string(exported.begin(), exported.end())) ||
+        !AddWhole(zip, "settings.json", facts.now, shown))
         return failed();
 
     Progress progress(*machine, total);
@@ -264,7 +178,8 @@ int Collect(CommandHost& host, const SettingsModel& model, const std::vector<std
             machine->OpenInput(location.folder + L"\\" + file.name, &problem);
         bool read = input != nullptr;
         if (read) {
-            if (!zip.BeginEntry("logs/" + Utf8(file.name), input->Modified(), input->Size())) return failed();
+            if (!zip.BeginEntry("logs/" + ToUtf8(file.name), input->Modified(), input->Size()))
+                return failed();
             std::size_t got = 0;
             for (std::uint64_t left = input->Size(); read && left > 0; left -= got) {
                 read = input->Read(buffer.data(), buffer.size(), &got, &problem);
@@ -312,7 +227,7 @@ int Collect(CommandHost& host, const SettingsModel& model, const std::vector<std
     about += L"Log files:     " + std::to_wstring(stored) + L" stored (" + std::to_wstring(storedBytes) +
              L" bytes), " + std::to_wstring(files.size() - stored) + L" skipped\r\n";
     if (!skipped.empty()) about += L"Skipped:\r\n" + skipped;
-    if (!AddWhole(zip, "about.txt", facts.now, Utf8(about)) || !zip.Finish()) return failed();
+    if (!AddWhole(zip, "about.txt", facts.now, ToUtf8(about)) || !zip.Finish()) return failed();
     if (!output->Commit(options.replace, &problem)) {
         host.Err(L"kmxlogcfg: cannot write " + options.target + L": " + problem + L"\n");
         return 1;

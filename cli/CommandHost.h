@@ -71,4 +71,12 @@ public:
     virtual void CancelScheduledExpire() = 0;
 };
 
+// What every command that writes a file says before it writes: an existing
+// file is replaced only with /y. True (and the message on stderr) when refused.
+inline bool RefusesToReplace(CommandHost& host, const std::wstring& path, bool replace) {
+    if (replace || !host.FileExists(path)) return false;
+    host.Err(L"kmxlogcfg: " + path + L" exists; add /y to replace it\n");
+    return true;
+}
+
 }  // namespace kmx

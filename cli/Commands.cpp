@@ -225,37 +225,14 @@ int Show(CommandHost& host) {
 }
 
 int ShowJson(CommandHost& host) {
-    const ShownState state = ReadShownState(host);
-    std::wstring out = L"{\"key\": " + JsonString(LoggingKeyName());
-    out += std::wstring(L", \"logging\": ") + (state.model.value[kEnabled] != 0 ? L"true" : L"false");
-    out += L", \"logDirectory\": " + JsonString(state.model.logDirectory);
-    out += L", \"logFilePrefix\": " + JsonString(state.model.logFilePrefix);
-    out += L", \"settings\": [";
-    for (std::size_t i = 0; i < state.settings.size(); ++i) {
-        const ShownSetting& setting = state.settings[i];
-        const auto value = [&](bool defaults) {
-            return setting.isText ? JsonString(defaults ? setting.defaultText : setting.text)
-                                  : ValueText(setting, defaults);
-        };
-        out += (i > 0 ? L", " : L"") + std::wstring(L"{\"name\": ") + JsonString(Info(setting.id).name) +
-               L", \"value\": " + value(false) + L", \"default\": " + value(true) + L", \"stored\": " +
-               (setting.stored ? L"true" : L"false") + L"}";
-    }
-    host.Out(out + L"], \"timeBox\": " + TimeBoxJson(host) + L"}\n");
+    host.Out(SettingsJson(host));
     return kSuccess;
 }
 
 int Export(CommandHost& host, const std::wstring& path, bool replace) {
-    if (!replace && host.FileExists(path)) {
-        host.Err(L"kmxlogcfg: " + path + L" exists; add /y to replace it\n");
-        return kFailure;
-    }
-    std::vector<RegFileEntry> entries;
-    for (const ShownSetting& setting : ReadShownState(host).settings)
-        entries.push_back({Info(setting.id).name, setting.isText, static_cast<std::uint32_t>(setting.number),
-                           setting.text});
+    if (RefusesToReplace(host, path, replace)) return kFailure;
     std::wstring problem;
-    if (!host.WriteFileWhole(path, FormatRegFile(LoggingKeyName(), entries), replace, &problem)) {
+    if (!host.WriteFileWhole(path, ExportedRegFile(host), replace, &problem)) {
         host.Err(L"kmxlogcfg: cannot write " + path + L": " + problem + L"\n");
         return kFailure;
     }
@@ -340,6 +317,34 @@ int GalSync(CommandHost& host, bool full) {
 }
 
 }  // namespace
+
+std::wstring SettingsJson(CommandHost& host) {
+    const ShownState state = ReadShownState(host);
+    std::wstring out = L"{\"key\": " + JsonString(LoggingKeyName());
+    out += std::wstring(L", \"logging\": ") + (state.model.value[kEnabled] != 0 ? L"true" : L"false");
+    out += L", \"logDirectory\": " + JsonString(state.model.logDirectory);
+    out += L", \"logFilePrefix\": " + JsonString(state.model.logFilePrefix);
+    out += L", \"settings\": [";
+    for (std::size_t i = 0; i < state.settings.size(); ++i) {
+        const ShownSetting& setting = state.settings[i];
+        const auto value = [&](bool defaults) {
+            return setting.isText ? JsonString(defaults ? setting.defaultText : setting.text)
+                                  : ValueText(setting, defaults);
+        };
+        out += (i > 0 ? L", " : L"") + std::wstring(L"{\"name\": ") + JsonString(Info(setting.id).name) +
+               L", \"value\": " + value(false) + L", \"default\": " + value(true) + L", \"stored\": " +
+               (setting.stored ? L"true" : L"false") + L"}";
+    }
+    return out + L"], \"timeBox\": " + TimeBoxJson(host) + L"}\n";
+}
+
+std::vector<std::uint8_t> ExportedRegFile(CommandHost& host) {
+    std::vector<RegFileEntry> entries;
+    for (const ShownSetting& setting : ReadShownState(host).settings)
+        entries.push_back({Info(setting.id).name, setting.isText, static_cast<std::uint32_t>(setting.number),
+                           setting.text});
+    return FormatRegFile(LoggingKeyName(), entries);
+}
 
 int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& version, CommandHost& host) {
     if (args.empty() || IsOneOf(args[0], {L"help", L"/?", L"-?", L"--help", L"-h"})) {

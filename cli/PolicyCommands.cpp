@@ -24,10 +24,7 @@ int WritePolicyTemplates(CommandHost& host, const std::wstring& dir, bool replac
     const std::wstring adml = Join(languageDir, kAdmlFileName);
     // Both are checked first, so that a refusal leaves neither changed.
     for (const std::wstring& path : {admx, adml}) {
-        if (!replace && host.FileExists(path)) {
-            host.Err(L"kmxlogcfg: " + path + L" exists; add /y to replace it\n");
-            return kFailure;
-        }
+        if (RefusesToReplace(host, path, replace)) return kFailure;
     }
     std::wstring problem;
     for (const std::wstring& folder : {dir, languageDir}) {
@@ -54,10 +51,7 @@ int WritePolicyTemplates(CommandHost& host, const std::wstring& dir, bool replac
 
 int ExportGpp(CommandHost& host, const std::wstring& path, bool replace,
               const std::vector<ShownSetting>& settings) {
-    if (!replace && host.FileExists(path)) {
-        host.Err(L"kmxlogcfg: " + path + L" exists; add /y to replace it\n");
-        return kFailure;
-    }
+    if (RefusesToReplace(host, path, replace)) return kFailure;
     std::string xml;
     std::wstring problem;
     if (!FormatGppCollection(settings, GppTimeNow(), NewRandomGuid, &xml, &problem)) {

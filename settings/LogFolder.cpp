@@ -2,15 +2,11 @@
 
 #include <algorithm>
 
+#include "settings/AsciiCase.h"
 #include "settings/FileName.h"
 #include "settings/Saver.h"
 
 namespace kmx {
-namespace {
-
-wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; }
-
-}  // namespace
 
 LogLocation LocateLogs(const SettingsModel& model) {
     LogLocation location;
@@ -21,10 +17,8 @@ LogLocation LocateLogs(const SettingsModel& model) {
 }
 
 bool IsLogFileName(const std::wstring& name, const std::wstring& prefix) {
-    if (name.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (FoldAscii(name[i]) != FoldAscii(prefix[i])) return false;
-    return true;
+    return name.size() >= prefix.size() &&
+           EqualsIgnoringAsciiCase(std::wstring_view(name).substr(0, prefix.size()), prefix);
 }
 
 LogSummary SummarizeLogs(const SettingsModel& model, const std::wstring& prefix,
