@@ -3,14 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 
+#include "settings/UtcTime.h"
 #include "system/WholeFile.h"
 
 namespace kmx {
 namespace {
 
-constexpr std::uint64_t kTicksPerSecond = 10000000;
 constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
 
 std::uint64_t Ticks(const FILETIME& time) {
@@ -177,12 +176,7 @@ MachineFacts Win32Collect::Facts() {
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);
     facts.now = TimeFromTicks(Ticks(now));
-    SYSTEMTIME utc;
-    ::FileTimeToSystemTime(&now, &utc);
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%04u-%02u-%02uT%02u:%02u:%02uZ", utc.wYear, utc.wMonth, utc.wDay, utc.wHour,
-                  utc.wMinute, utc.wSecond);
-    facts.nowUtc = text;
+    facts.nowUtc = IsoUtc(Ticks(now));
     const std::int64_t localSeconds = facts.now.unixSeconds;
     SYSTEMTIME local{};
     local.wYear = static_cast<WORD>(facts.now.year);
