@@ -5,16 +5,13 @@
 #include <algorithm>
 
 #include "settings/UtcTime.h"
+#include "system/DirectoryListing.h"
 #include "system/WholeFile.h"
 
 namespace kmx {
 namespace {
 
 constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
-
-std::uint64_t Ticks(const FILETIME& time) {
-    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
 
 class Input : public CollectInput {
 public:
@@ -140,7 +137,7 @@ std::unique_ptr<CollectInput> Win32Collect::OpenInput(const std::wstring& path, 
         return nullptr;
     }
     const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    return std::make_unique<Input>(handle, size, TimeFromTicks(Ticks(info.ftLastWriteTime)));
+    return std::make_unique<Input>(handle, size, TimeFromTicks(TicksOf(info.ftLastWriteTime)));
 }
 
 std::unique_ptr<CollectOutput> Win32Collect::CreateOutput(const std::wstring& path, std::wstring* problem) {
@@ -175,8 +172,8 @@ MachineFacts Win32Collect::Facts() {
     facts.windowsVersion = WindowsVersion();
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);
-    facts.now = TimeFromTicks(Ticks(now));
-    facts.nowUtc = IsoUtc(Ticks(now));
+    facts.now = TimeFromTicks(TicksOf(now));
+    facts.nowUtc = IsoUtc(TicksOf(now));
     const std::int64_t localSeconds = facts.now.unixSeconds;
     SYSTEMTIME local{};
     local.wYear = static_cast<WORD>(facts.now.year);
@@ -188,7 +185,7 @@ MachineFacts Win32Collect::Facts() {
     FILETIME localTicks;
     ::SystemTimeToFileTime(&local, &localTicks);
     const std::int64_t localAsUtc =
-        static_cast<std::int64_t>(Ticks(localTicks) / kTicksPerSecond) - kSecondsFrom1601To1970;
+        static_cast<std::int64_t>(TicksOf(localTicks) / kTicksPerSecond) - kSecondsFrom1601To1970;
     facts.utcOffsetMinutes = static_cast<int>((localAsUtc - localSeconds) / 60);
     return facts;
 }
