@@ -5,13 +5,13 @@
 
 #include "cli/CollectHost.h"
 #include "cli/Commands.h"
-#include "cli/ZipWriter.h"
+#include "formats/ZipWriter.h"
 #include "settings/AsciiCase.h"
-#include "settings/Duration.h"
+#include "cli/Duration.h"
 #include "settings/IsBESFromRegistry.h"
-#include "settings/LogFolder.h"
-#include "settings/TimeBox.h"
-#include "settings/Xml.h"
+#include "cli/LogFolder.h"
+#include "cli/TimeBox.h"
+#include "formats/Xml.h"
 
 namespace kmx {
 namespace {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "cli/ZipWriter.h"
+#include "formats/ZipWriter.h"
 
 namespace kmx {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/LogFolder.h"
+#include "cli/LogFolder.h"
 #include "settings/Registry.h"
 #include "settings/SettingsModel.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "cli/Json.h"
-#include "settings/LogFolder.h"
+#include "formats/Json.h"
+#include "cli/LogFolder.h"
 
 namespace kmx {
 namespace {

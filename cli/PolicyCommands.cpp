@@ -1,7 +1,7 @@
 #include "cli/PolicyCommands.h"
 
-#include "cli/GppCollection.h"
-#include "settings/PolicyTemplates.h"
+#include "formats/GppCollection.h"
+#include "formats/PolicyTemplates.h"
 
 namespace kmx {
 namespace {

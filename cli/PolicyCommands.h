@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/CommandHost.h"
-#include "cli/SettingsView.h"
+#include "settings/SettingsView.h"
 
 namespace kmx {
 

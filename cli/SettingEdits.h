@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/RegFileReader.h"
+#include "formats/RegFileReader.h"
 #include "settings/Catalogue.h"
 #include "settings/SettingsModel.h"
 

@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "cli/Json.h"
+#include "formats/Json.h"
 #include "settings/RegistryLayout.h"
-#include "settings/TimeBox.h"
+#include "cli/TimeBox.h"
 
 namespace kmx {
 namespace {

@@ -15,7 +15,7 @@ set(KMX_FUZZ_LIBRARY_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-sani
 set(KMX_FUZZ_COMPILE ${KMX_WARNINGS} -O1)
 
 # The code under test, instrumented once for every fuzzer.
-add_library(kmx_fuzz_core STATIC ${KMX_SETTINGS_SOURCES} ${KMX_CLI_CORE_SOURCES})
+add_library(kmx_fuzz_core STATIC ${KMX_SETTINGS_SOURCES} ${KMX_FORMATS_SOURCES} ${KMX_CLI_CORE_SOURCES})
 target_include_directories(kmx_fuzz_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_compile_options(kmx_fuzz_core PRIVATE ${KMX_FUZZ_COMPILE} ${KMX_FUZZ_LIBRARY_FLAGS})
 

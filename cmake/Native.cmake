@@ -12,14 +12,14 @@ foreach(suffix "" "_asan")
   target_include_directories(kmx_test_support${suffix} PUBLIC ${CMAKE_SOURCE_DIR}/tests)
   target_compile_options(kmx_test_support${suffix} PRIVATE ${KMX_WARNINGS})
 endforeach()
-foreach(lib kmx_settings_asan kvxshared_asan kmx_cli_core_asan kmx_test_support_asan)
+foreach(lib kmx_settings_asan kmx_formats_asan kvxshared_asan kmx_cli_core_asan kmx_test_support_asan)
   target_compile_options(${lib} PRIVATE ${KMX_SANITIZE})
   target_link_options(${lib} PUBLIC ${KMX_SANITIZE})
 endforeach()
 
 function(kmx_native_tests name suffix)
   add_executable(${name} ${KMX_NATIVE_TEST_SOURCES} ${KMX_SHARED_TEST_SOURCES})
-  target_link_libraries(${name} PRIVATE kmx_test_support${suffix} kmx_cli_core${suffix} kvxshared${suffix} kmx_settings${suffix}
+  target_link_libraries(${name} PRIVATE kmx_test_support${suffix} kmx_cli_core${suffix} kmx_formats${suffix} kvxshared${suffix} kmx_settings${suffix}
                                         GTest::gtest_main)
   # The window's platform-free tables (ui/*.h) name controls from resource.h.
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/resources)

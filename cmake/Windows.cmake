@@ -17,8 +17,8 @@ target_include_directories(kmx_framework PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(kmx_framework PUBLIC user32 gdi32 comctl32 kernel32)
 target_compile_options(kmx_framework PRIVATE ${KMX_WARNINGS})
 
-# Windows implementations of the settings core's seams: the advapi32 registry,
-# the file-system checks, the machine's factory defaults.
+# The Windows side both programs share: the advapi32 registry, the
+# file-system checks, files written whole, the machine's factory defaults.
 add_library(kmx_system STATIC ${KMX_SYSTEM_SOURCES})
 target_link_libraries(kmx_system PUBLIC kvxshared kmx_settings advapi32 kernel32)
 target_compile_options(kmx_system PRIVATE ${KMX_WARNINGS})
@@ -129,7 +129,8 @@ set_target_properties(startup_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_
 add_dependencies(startup_bench KMXLogCtl minimal_dialog probed_start probed_floor kmxlogcfg hello_console)
 
 # The console companion for administrators' scripts.
-# Its platform-free core is kmx_cli_core; cli/win32/ holds the Windows side.
+# Its platform-free core is kmx_cli_core; cli/win32/ holds its own Windows
+# side (console, Task Scheduler, directory listing, collect's files).
 file(GLOB KMX_CLI_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/win32/*.cpp)
 add_executable(kmxlogcfg ${CMAKE_SOURCE_DIR}/cli/Main.cpp ${KMX_CLI_WIN32_SOURCES})
 target_link_libraries(kmxlogcfg PRIVATE kmx_cli_core kmx_system kvxshared kmx_settings)

@@ -7,7 +7,7 @@
 #include <cwchar>
 #include <string>
 
-#include "settings/PolicyTemplates.h"
+#include "formats/PolicyTemplates.h"
 
 namespace {
 

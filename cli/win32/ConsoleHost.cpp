@@ -6,11 +6,11 @@
 #include <string>
 
 #include "kvxshared/KvxShared.h"
-#include "system/DirectoryListing.h"
+#include "cli/win32/DirectoryListing.h"
 #include "system/FileSystem.h"
 #include "system/MachineDefaults.h"
 #include "system/WholeFile.h"
-#include "system/TaskScheduler.h"
+#include "cli/win32/TaskScheduler.h"
 
 namespace kmx {
 namespace {

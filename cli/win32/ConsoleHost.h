@@ -3,7 +3,7 @@
 #pragma once
 
 #include "cli/CommandHost.h"
-#include "system/Win32Collect.h"
+#include "cli/win32/Win32Collect.h"
 #include "system/Win32Registry.h"
 
 namespace kmx {

@@ -10,12 +10,12 @@
 
 #include "XmlReader.h"
 #include "cli/Commands.h"
-#include "cli/RegFileReader.h"
-#include "cli/RegFileWriter.h"
-#include "settings/PolicyTemplates.h"
+#include "formats/RegFileReader.h"
+#include "formats/RegFileWriter.h"
+#include "formats/PolicyTemplates.h"
 #include "settings/Presets.h"
 #include "settings/SettingOrders.h"
-#include "settings/TimeBox.h"
+#include "cli/TimeBox.h"
 #include "settings/Utf16.h"
 #include "support/StoreTestSupport.h"
 

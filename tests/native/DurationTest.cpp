@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "settings/Duration.h"
-#include "settings/UtcTime.h"
+#include "cli/Duration.h"
+#include "cli/UtcTime.h"
 
 namespace kmx {
 namespace {

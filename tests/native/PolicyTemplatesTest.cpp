@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "XmlReader.h"
-#include "settings/PolicyTemplates.h"
+#include "formats/PolicyTemplates.h"
 #include "settings/Presets.h"
 #include "settings/SettingsModel.h"
 

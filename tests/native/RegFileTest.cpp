@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/RegFileReader.h"
-#include "cli/RegFileWriter.h"
+#include "formats/RegFileReader.h"
+#include "formats/RegFileWriter.h"
 #include "settings/Utf16.h"
 
 namespace kmx {

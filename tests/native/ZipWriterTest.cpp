@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/ZipWriter.h"
+#include "formats/ZipWriter.h"
 
 namespace kmx {
 namespace {

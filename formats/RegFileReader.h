@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/RegFileError.h"
+#include "formats/RegFileError.h"
 
 namespace kmx {
 

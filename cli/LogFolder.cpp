@@ -1,4 +1,4 @@
-#include "settings/LogFolder.h"
+#include "cli/LogFolder.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Writing a registry editor file as regedit exports one.
 #include <string>
 
-#include "cli/RegFileWriter.h"
+#include "formats/RegFileWriter.h"
 #include "settings/Utf16.h"
 
 namespace kmx {

@@ -1,4 +1,4 @@
-#include "settings/UtcTime.h"
+#include "cli/UtcTime.h"
 
 #include <cstdio>
 

@@ -2,12 +2,12 @@
 // characters beyond the BMP stay surrogate pairs until each name or string is
 // converted at the end; every syntax character is ASCII and cannot be part of
 // a pair.
-#include "cli/RegFileReader.h"
+#include "formats/RegFileReader.h"
 
 #include <string_view>
 #include <utility>
 
-#include "cli/RegFileEncoding.h"
+#include "formats/RegFileEncoding.h"
 #include "settings/AsciiCase.h"
 #include "settings/Utf16.h"
 

@@ -1,4 +1,4 @@
-#include "settings/Xml.h"
+#include "formats/Xml.h"
 
 namespace kmx {
 namespace {

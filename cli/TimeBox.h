@@ -20,7 +20,7 @@
 
 #include "settings/Catalogue.h"
 #include "settings/Registry.h"
-#include "settings/UtcTime.h"
+#include "cli/UtcTime.h"
 
 namespace kmx {
 

@@ -1,4 +1,4 @@
-#include "settings/TimeBox.h"
+#include "cli/TimeBox.h"
 
 #include "settings/RegKeyHandle.h"
 #include "settings/RegistryLayout.h"

@@ -1,11 +1,11 @@
-#include "system/Win32Collect.h"
+#include "cli/win32/Win32Collect.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "settings/UtcTime.h"
-#include "system/DirectoryListing.h"
+#include "cli/UtcTime.h"
+#include "cli/win32/DirectoryListing.h"
 #include "system/WholeFile.h"
 
 namespace kmx {

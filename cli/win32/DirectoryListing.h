@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/LogFolder.h"
+#include "cli/LogFolder.h"
 
 namespace kmx {
 

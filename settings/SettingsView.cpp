@@ -1,4 +1,4 @@
-#include "cli/SettingsView.h"
+#include "settings/SettingsView.h"
 
 #include "settings/FieldRules.h"
 #include "settings/FileName.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/SettingsView.h"
+#include "settings/SettingsView.h"
 
 namespace kmx {
 

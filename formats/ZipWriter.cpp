@@ -1,4 +1,4 @@
-#include "cli/ZipWriter.h"
+#include "formats/ZipWriter.h"
 
 #include <zlib.h>
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "settings/SettingsModel.h"
-#include "settings/UtcTime.h"
+#include "cli/UtcTime.h"
 
 namespace kmx {
 

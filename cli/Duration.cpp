@@ -1,4 +1,4 @@
-#include "settings/Duration.h"
+#include "cli/Duration.h"
 
 namespace kmx {
 

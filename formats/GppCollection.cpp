@@ -1,4 +1,4 @@
-#include "cli/GppCollection.h"
+#include "formats/GppCollection.h"
 
 #include <chrono>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <random>
 
 #include "settings/RegistryLayout.h"
-#include "settings/Xml.h"
+#include "formats/Xml.h"
 
 namespace kmx {
 namespace {

@@ -1,4 +1,4 @@
-#include "system/TaskScheduler.h"
+#include "cli/win32/TaskScheduler.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/RegFileError.h"
+#include "formats/RegFileError.h"
 
 namespace kmx {
 

@@ -1,6 +1,6 @@
-#include "cli/RegFileEncoding.h"
+#include "formats/RegFileEncoding.h"
 
-#include "cli/RegFileReader.h"
+#include "formats/RegFileReader.h"
 
 namespace kmx {
 namespace {

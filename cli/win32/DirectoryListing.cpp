@@ -1,4 +1,4 @@
-#include "system/DirectoryListing.h"
+#include "cli/win32/DirectoryListing.h"
 
 namespace kmx {
 

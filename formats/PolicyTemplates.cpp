@@ -1,4 +1,4 @@
-#include "settings/PolicyTemplates.h"
+#include "formats/PolicyTemplates.h"
 
 #include <vector>
 
@@ -6,7 +6,7 @@
 #include "settings/RegistryLayout.h"
 #include "settings/Saver.h"
 #include "settings/SettingsModel.h"
-#include "settings/Xml.h"
+#include "formats/Xml.h"
 
 namespace kmx {
 namespace {

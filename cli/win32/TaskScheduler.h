@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "settings/UtcTime.h"
+#include "cli/UtcTime.h"
 
 namespace kmx {
 
