@@ -11,7 +11,7 @@
 #include "settings/IsBESFromRegistry.h"
 #include "cli/LogFolder.h"
 #include "cli/TimeBox.h"
-#include "formats/Xml.h"
+#include "settings/Utf16.h"
 
 namespace kmx {
 namespace {

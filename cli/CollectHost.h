@@ -49,8 +49,6 @@ public:
     // The absolute form of a path, to compare the target with the log folder.
     virtual std::wstring FullPath(const std::wstring& path) = 0;
     virtual MachineFacts Facts() = 0;
-    // Converts a modification time given as Windows FILETIME ticks (100 ns since 1601 UTC).
-    virtual ZipTime TimeFromTicks(std::uint64_t ticks) = 0;
     // A millisecond clock for pacing the progress line.
     virtual std::uint64_t Milliseconds() = 0;
     // Whether stderr is a console; only then is there a progress line.

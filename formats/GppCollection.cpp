@@ -11,10 +11,6 @@
 namespace kmx {
 namespace {
 
-std::wstring Attr(const wchar_t* name, const std::wstring& value) {
-    return std::wstring(L" ") + name + L"=\"" + XmlEscaped(value) + L"\"";
-}
-
 std::wstring Hex8(std::uint32_t value) {
     wchar_t text[9];
     std::swprintf(text, 9, L"%08x", static_cast<unsigned>(value));
@@ -30,9 +26,8 @@ constexpr wchar_t kDwordReplaceImage[] = L"11";
 bool FormatGppCollection(const std::vector<ShownSetting>& settings, const std::wstring& changed,
                          const std::function<std::wstring()>& newUid, std::string* utf8,
                          std::wstring* problem) {
-    std::wstring xml = L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Collection" +
-                       Attr(L"clsid", kGppCollectionClsid) + Attr(L"name", L"Korvex connector logging") +
-                       L">\n";
+    std::wstring xml = kXmlDeclaration + std::wstring(L"<Collection") + Attr(L"clsid", kGppCollectionClsid) +
+                       Attr(L"name", L"Korvex connector logging") + L">\n";
     for (const ShownSetting& setting : settings) {
         const std::wstring name = Info(setting.id).name;
         if (setting.isText) {

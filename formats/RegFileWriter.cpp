@@ -76,11 +76,7 @@ std::vector<std::uint8_t> FormatRegFile(const std::wstring& keyPath,
     out += u"\r\n";
 
     std::vector<std::uint8_t> bytes = {0xFF, 0xFE};
-    bytes.reserve(2 + out.size() * 2);
-    for (char16_t c : out) {
-        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
+    AppendLeBytes(out, &bytes);
     return bytes;
 }
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "settings/Utf16.h"
+
 namespace kmx {
 
 // The position of the first character that no XML 1.0 file can carry, even
@@ -18,7 +20,10 @@ std::size_t FindCharacterXmlCannotCarry(const std::wstring& text);
 // The text must hold nothing FindCharacterXmlCannotCarry finds.
 std::wstring XmlEscaped(const std::wstring& text);
 
-// UTF-8 bytes of the text (a lone surrogate becomes U+FFFD).
-std::string ToUtf8(const std::wstring& text);
+// An attribute as it follows an element's name: ` name="value"`, escaped.
+std::wstring Attr(const wchar_t* name, const std::wstring& value);
+
+// What each of our files starts with; ToUtf8 gives the bytes it promises.
+inline constexpr wchar_t kXmlDeclaration[] = L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
 
 }  // namespace kmx

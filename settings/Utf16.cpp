@@ -1,6 +1,29 @@
 #include "settings/Utf16.h"
 
 namespace kmx {
+namespace {
+
+bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// The character at units[*at], a surrogate pair taken together, and *at
+// moved past it.
+template <class String>
+char32_t DecodePair(const String& units, std::size_t* at) {
+    const char32_t unit = static_cast<char32_t>(units[(*at)++]);
+    if (!IsHighSurrogate(unit) || *at >= units.size()) return unit;
+    const char32_t next = static_cast<char32_t>(units[*at]);
+    if (!IsLowSurrogate(next)) return unit;
+    ++*at;
+    return 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+}
+
+}  // namespace
+
+char32_t NextCharacter(const std::wstring& text, std::size_t* at) {
+    if (sizeof(wchar_t) == 2) return DecodePair(text, at);
+    return static_cast<char32_t>(text[(*at)++]);
+}
 
 std::u16string ToUtf16(const std::wstring& text) {
     std::u16string units;
@@ -23,18 +46,8 @@ std::u16string ToUtf16(const std::wstring& text) {
 std::wstring FromUtf16(const std::u16string& units) {
     std::wstring text;
     text.reserve(units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const char16_t u = units[i];
-        if (sizeof(wchar_t) > 2 && u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() &&
-            units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            const std::uint32_t cp =
-                0x10000 + ((std::uint32_t{u} - 0xD800) << 10) + (std::uint32_t{units[i + 1]} - 0xDC00);
-            text.push_back(static_cast<wchar_t>(cp));
-            ++i;
-        } else {
-            text.push_back(static_cast<wchar_t>(u));
-        }
-    }
+    for (std::size_t i = 0; i < units.size();)
+        text.push_back(static_cast<wchar_t>(sizeof(wchar_t) > 2 ? DecodePair(units, &i) : units[i++]));
     return text;
 }
 
@@ -42,12 +55,16 @@ std::vector<std::uint8_t> ToUtf16LeBytes(const std::wstring& text, bool withTerm
     std::u16string units = ToUtf16(text);
     if (withTerminator) units.push_back(u'\0');
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(units.size() * 2);
-    for (char16_t u : units) {
-        bytes.push_back(static_cast<std::uint8_t>(u & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(u >> 8));
-    }
+    AppendLeBytes(units, &bytes);
     return bytes;
+}
+
+void AppendLeBytes(const std::u16string& units, std::vector<std::uint8_t>* bytes) {
+    bytes->reserve(bytes->size() + units.size() * 2);
+    for (char16_t u : units) {
+        bytes->push_back(static_cast<std::uint8_t>(u & 0xFF));
+        bytes->push_back(static_cast<std::uint8_t>(u >> 8));
+    }
 }
 
 std::u16string UnitsFromLeBytes(const std::uint8_t* bytes, std::size_t count) {
@@ -65,6 +82,31 @@ std::wstring TextFromUtf16LeBytes(const std::uint8_t* bytes, std::size_t count) 
     const std::size_t nul = units.find(u'\0');
     if (nul != std::u16string::npos) units.resize(nul);
     return FromUtf16(units);
+}
+
+std::string ToUtf8(const std::wstring& text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = NextCharacter(text, &i);
+        if (IsHighSurrogate(c) || IsLowSurrogate(c)) c = 0xFFFD;
+        if (c < 0x80) {
+            bytes += static_cast<char>(c);
+        } else if (c < 0x800) {
+            bytes += static_cast<char>(0xC0 | (c >> 6));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            bytes += static_cast<char>(0xE0 | (c >> 12));
+            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            bytes += static_cast<char>(0xF0 | (c >> 18));
+            bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return bytes;
 }
 
 }  // namespace kmx

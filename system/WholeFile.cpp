@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "system/PendingFile.h"
+
 namespace kmx {
 namespace {
 
@@ -18,10 +20,6 @@ public:
 private:
     HANDLE m_handle;
 };
-
-BOOL WriteWithWindows(HANDLE file, const void* data, DWORD size, DWORD* written) {
-    return ::WriteFile(file, data, size, written, nullptr);
-}
 
 }  // namespace
 
@@ -63,31 +61,9 @@ bool ReadFileAtMost(const std::wstring& path, std::size_t maxBytes, std::vector<
 
 bool WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool replace,
                     std::wstring* problem, FileWriteCall write) {
-    if (write == nullptr) write = WriteWithWindows;
-    // Beside the target, so that the move stays on one volume.
-    const std::wstring temporary = path + L".kmxlogcfg-" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
-    FileHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) {
-        *problem = SystemErrorText(::GetLastError());
-        return false;
-    }
-    const DWORD size = static_cast<DWORD>(bytes.size());
-    DWORD written = 0;
-    ::SetLastError(ERROR_SUCCESS);
-    // A short write need not leave an error code: it fails all the same.
-    bool whole =
-        write(file.Get(), bytes.data(), size, &written) && written == size && ::FlushFileBuffers(file.Get());
-    DWORD error = whole ? ERROR_SUCCESS : ::GetLastError();
-    whole = file.Close() && whole;
-    if (error == ERROR_SUCCESS && !whole) error = ::GetLastError();
-    if (whole) {
-        const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-        if (::MoveFileExW(temporary.c_str(), path.c_str(), flags)) return true;
-        error = ::GetLastError();
-    }
-    ::DeleteFileW(temporary.c_str());
-    *problem = SystemErrorText(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
+    PendingFile file(write);
+    if (file.Create(path) && file.Write(bytes.data(), bytes.size()) && file.Commit(replace)) return true;
+    *problem = file.Problem();
     return false;
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "system/PendingFile.h"
+
 namespace kmx {
 
 // The system's own words for an error, without the trailing line break.
@@ -19,12 +21,9 @@ std::wstring SystemErrorText(DWORD error);
 bool ReadFileAtMost(const std::wstring& path, std::size_t maxBytes, std::vector<std::uint8_t>* bytes,
                     std::wstring* problem);
 
-// One WriteFile call on an open file; tests hand in one that stops short.
-using FileWriteCall = BOOL (*)(HANDLE file, const void* data, DWORD size, DWORD* written);
-
-// Writes the bytes to a file beside `path`, then moves it into place (over an
-// existing file only when `replace`). A failed or short write, flush, close
-// or move removes the temporary file and gives false with *problem.
+// Writes the bytes through a PendingFile: they appear at `path` whole (over
+// an existing file only when `replace`) or not at all, and false with
+// *problem says why.
 bool WriteFileWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool replace,
                     std::wstring* problem, FileWriteCall write = nullptr);
 

@@ -7,6 +7,7 @@
 
 #include "kvxshared/KvxShared.h"
 #include "cli/win32/DirectoryListing.h"
+#include "cli/win32/WindowsTime.h"
 #include "system/FileSystem.h"
 #include "system/MachineDefaults.h"
 #include "system/WholeFile.h"
@@ -96,11 +97,8 @@ std::wstring ConsoleHost::ProgramPath() {
 }
 
 std::wstring ConsoleHost::LocalTimeText(UtcTicks ticks) {
-    FILETIME utc = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    SYSTEMTIME universal, local;
-    if (!::FileTimeToSystemTime(&utc, &universal) ||
-        !::SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
-        return IsoUtc(ticks);
+    SYSTEMTIME local;
+    if (!LocalTimeOf(ticks, &local)) return IsoUtc(ticks);
     wchar_t text[32];
     std::swprintf(text, sizeof text / sizeof text[0], L"%04u-%02u-%02u %02u:%02u:%02u", local.wYear,
                   local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);

@@ -1,10 +1,8 @@
 #include "cli/win32/DirectoryListing.h"
 
-namespace kmx {
+#include "cli/win32/WindowsTime.h"
 
-UtcTicks TicksOf(const FILETIME& time) {
-    return static_cast<UtcTicks>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
-}
+namespace kmx {
 
 bool ListDirectoryEntries(const std::wstring& folder, std::vector<DirectoryEntry>* entries, DWORD* error) {
     entries->clear();

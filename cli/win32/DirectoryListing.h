@@ -21,6 +21,4 @@ bool FreeBytesOnVolume(const std::wstring& path, std::uint64_t* bytes, DWORD* er
 
 UtcTicks SystemNowUtc();
 
-UtcTicks TicksOf(const FILETIME& time);
-
 }  // namespace kmx

@@ -6,12 +6,30 @@
 
 #include "cli/UtcTime.h"
 #include "cli/win32/DirectoryListing.h"
+#include "cli/win32/WindowsTime.h"
+#include "system/PendingFile.h"
 #include "system/WholeFile.h"
 
 namespace kmx {
 namespace {
 
 constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+
+// Local fields (zero when the system cannot convert) and UTC seconds.
+ZipTime ZipTimeOf(UtcTicks ticks, int* utcOffsetMinutes = nullptr) {
+    ZipTime time;
+    time.unixSeconds = static_cast<std::int64_t>(ticks / kTicksPerSecond) - kSecondsFrom1601To1970;
+    SYSTEMTIME local;
+    if (LocalTimeOf(ticks, &local, utcOffsetMinutes)) {
+        time.year = local.wYear;
+        time.month = local.wMonth;
+        time.day = local.wDay;
+        time.hour = local.wHour;
+        time.minute = local.wMinute;
+        time.second = local.wSecond;
+    }
+    return time;
+}
 
 class Input : public CollectInput {
 public:
@@ -46,54 +64,18 @@ private:
 
 class Output : public CollectOutput {
 public:
-    Output(HANDLE handle, std::wstring temporary, std::wstring target)
-        : m_handle(handle), m_temporary(std::move(temporary)), m_target(std::move(target)) {}
-    ~Output() override {
-        if (m_handle != INVALID_HANDLE_VALUE) ::CloseHandle(m_handle);
-        if (!m_committed) ::DeleteFileW(m_temporary.c_str());
-    }
-    bool Write(const void* data, std::size_t size) override {
-        const auto* bytes = static_cast<const std::uint8_t*>(data);
-        while (size > 0) {
-            const DWORD part = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-            DWORD written = 0;
-            if (!::WriteFile(m_handle, bytes, part, &written, nullptr) || written != part) return Failed();
-            bytes += part;
-            size -= part;
-        }
-        return true;
-    }
-    bool Truncate(std::uint64_t offset) override {
-        LARGE_INTEGER at;
-        at.QuadPart = static_cast<LONGLONG>(offset);
-        if (!::SetFilePointerEx(m_handle, at, nullptr, FILE_BEGIN) || !::SetEndOfFile(m_handle))
-            return Failed();
-        return true;
-    }
+    bool Create(const std::wstring& target) { return m_file.Create(target); }
+    bool Write(const void* data, std::size_t size) override { return m_file.Write(data, size); }
+    bool Truncate(std::uint64_t offset) override { return m_file.Truncate(offset); }
     bool Commit(bool replace, std::wstring* problem) override {
-        DWORD error = ::FlushFileBuffers(m_handle) ? 0 : ::GetLastError();
-        if (!::CloseHandle(m_handle) && error == 0) error = ::GetLastError();
-        m_handle = INVALID_HANDLE_VALUE;
-        const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-        if (error == 0 && !::MoveFileExW(m_temporary.c_str(), m_target.c_str(), flags))
-            error = ::GetLastError();
-        if (error != 0) {
-            *problem = SystemErrorText(error);
-            return false;
-        }
-        m_committed = true;
-        return true;
-    }
-    std::wstring Problem() const override { return m_problem; }
-
-private:
-    bool Failed() {
-        m_problem = SystemErrorText(::GetLastError());
+        if (m_file.Commit(replace)) return true;
+        *problem = m_file.Problem();
         return false;
     }
-    HANDLE m_handle;
-    std::wstring m_temporary, m_target, m_problem;
-    bool m_committed = false;
+    std::wstring Problem() const override { return m_file.Problem(); }
+
+private:
+    PendingFile m_file;
 };
 
 std::wstring RegistryText(const wchar_t* name) {
@@ -137,19 +119,14 @@ std::unique_ptr<CollectInput> Win32Collect::OpenInput(const std::wstring& path, 
         return nullptr;
     }
     const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    return std::make_unique<Input>(handle, size, TimeFromTicks(TicksOf(info.ftLastWriteTime)));
+    return std::make_unique<Input>(handle, size, ZipTimeOf(TicksOf(info.ftLastWriteTime)));
 }
 
 std::unique_ptr<CollectOutput> Win32Collect::CreateOutput(const std::wstring& path, std::wstring* problem) {
-    // Beside the target, so that the move stays on one volume.
-    std::wstring temporary = path + L".kmxlogcfg-" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
-    const HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        *problem = SystemErrorText(::GetLastError());
-        return nullptr;
-    }
-    return std::make_unique<Output>(handle, std::move(temporary), path);
+    auto output = std::make_unique<Output>();
+    if (output->Create(path)) return output;
+    *problem = output->Problem();
+    return nullptr;
 }
 
 std::wstring Win32Collect::FullPath(const std::wstring& path) {
@@ -170,42 +147,11 @@ MachineFacts Win32Collect::Facts() {
     size = 257;
     facts.user = ::GetUserNameW(user, &size) && size > 0 ? std::wstring(user, size - 1) : L"unknown";
     facts.windowsVersion = WindowsVersion();
-    FILETIME now;
-    ::GetSystemTimeAsFileTime(&now);
-    facts.now = TimeFromTicks(TicksOf(now));
-    facts.nowUtc = IsoUtc(TicksOf(now));
-    const std::int64_t localSeconds = facts.now.unixSeconds;
-    SYSTEMTIME local{};
-    local.wYear = static_cast<WORD>(facts.now.year);
-    local.wMonth = static_cast<WORD>(facts.now.month);
-    local.wDay = static_cast<WORD>(facts.now.day);
-    local.wHour = static_cast<WORD>(facts.now.hour);
-    local.wMinute = static_cast<WORD>(facts.now.minute);
-    local.wSecond = static_cast<WORD>(facts.now.second);
-    FILETIME localTicks;
-    ::SystemTimeToFileTime(&local, &localTicks);
-    const std::int64_t localAsUtc =
-        static_cast<std::int64_t>(TicksOf(localTicks) / kTicksPerSecond) - kSecondsFrom1601To1970;
-    facts.utcOffsetMinutes = static_cast<int>((localAsUtc - localSeconds) / 60);
+    const UtcTicks now = SystemNowUtc();
+    facts.utcOffsetMinutes = 0;
+    facts.now = ZipTimeOf(now, &facts.utcOffsetMinutes);
+    facts.nowUtc = IsoUtc(now);
     return facts;
-}
-
-ZipTime Win32Collect::TimeFromTicks(std::uint64_t ticks) {
-    ZipTime time;
-    time.unixSeconds = static_cast<std::int64_t>(ticks / kTicksPerSecond) - kSecondsFrom1601To1970;
-    FILETIME utcTime;
-    utcTime.dwLowDateTime = static_cast<DWORD>(ticks);
-    utcTime.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-    SYSTEMTIME utc, local;
-    if (::FileTimeToSystemTime(&utcTime, &utc) && ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
-        time.year = local.wYear;
-        time.month = local.wMonth;
-        time.day = local.wDay;
-        time.hour = local.wHour;
-        time.minute = local.wMinute;
-        time.second = local.wSecond;
-    }
-    return time;
 }
 
 std::uint64_t Win32Collect::Milliseconds() { return ::GetTickCount64(); }

@@ -13,7 +13,6 @@ public:
     std::unique_ptr<CollectOutput> CreateOutput(const std::wstring& path, std::wstring* problem) override;
     std::wstring FullPath(const std::wstring& path) override;
     MachineFacts Facts() override;
-    ZipTime TimeFromTicks(std::uint64_t ticks) override;
     std::uint64_t Milliseconds() override;
     bool ErrIsConsole() override;
     void ShowProgress(const std::wstring& text) override;

@@ -402,6 +402,70 @@ TEST_F(CliWineTest, CollectZipsTheLogFolderWhileAFileIsHeldOpenForWriting) {
     if (leftovers != INVALID_HANDLE_VALUE) FindClose(leftovers);
 }
 
+// Killed while it writes the zip (a script's timeout, sign-out, kill -9):
+// nothing may stay in the target folder, not even the temporary file.
+TEST_F(CliWineTest, CollectKilledWhileWritingLeavesNothingBehind) {
+    const std::wstring directory = s_scratch + L"killed logs";
+    const std::wstring folder = directory + L"\\KMXLogs";
+    const std::wstring target = s_scratch + L"killed target";
+    for (const std::wstring& path : {directory, folder, target}) CreateDirectoryW(path.c_str(), nullptr);
+    std::string text;
+    for (int line = 0; text.size() < (8 << 20); ++line)
+        text += "2026-12-08 18:" + std::to_string(line % 60) + " [MainSync] item " +
+                std::to_string(line * 7919 % 100003) + " of " + std::to_string(line) + "\n";
+    std::vector<std::wstring> logs;
+    for (int i = 0; i < 6; ++i) {
+        logs.push_back(folder + L"\\kmx-" + std::to_wstring(i) + L".log");
+        ASSERT_TRUE(WriteBytes(logs.back(), text));
+    }
+    ASSERT_EQ(Kmxlogcfg(L"set " + Quote(L"LogDirectory=" + directory) + L" LogFilePrefix=kmx").exitCode, 0u);
+
+    std::wstring line =
+        Quote(OwnDirectory() + L"kmxlogcfg.exe") + L" collect " + Quote(target + L"\\out.zip");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                               nullptr, &startup, &process));
+    // Caught in the act: the temporary file has some of the zip in it.
+    bool writing = false;
+    for (int wait = 0; !writing && wait < 2000; ++wait) {
+        if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0) break;
+        WIN32_FIND_DATAW entry;
+        const HANDLE search = FindFirstFileW((target + L"\\*.tmp").c_str(), &entry);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        FindClose(search);
+        writing = entry.nFileSizeLow > (1 << 20);
+    }
+    TerminateProcess(process.hProcess, 9);
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (const std::wstring& log : logs) DeleteFileW(log.c_str());
+    RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryW(directory.c_str());
+    EXPECT_TRUE(writing) << "collect was not seen writing";
+
+    // The wineserver lets the file go as it closes the dead process's handles.
+    bool empty = false;
+    std::string left;
+    for (int wait = 0; !empty && wait < 100; ++wait) {
+        WIN32_FIND_DATAW entry;
+        const HANDLE search = FindFirstFileW((target + L"\\*").c_str(), &entry);
+        ASSERT_NE(search, INVALID_HANDLE_VALUE);
+        left.clear();
+        do {
+            if (std::wstring(entry.cFileName) != L"." && std::wstring(entry.cFileName) != L"..")
+                left += Utf8(entry.cFileName) + " ";
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+        empty = left.empty();
+        if (!empty) Sleep(20);
+    }
+    EXPECT_TRUE(empty) << "left behind: " << left;
+    EXPECT_TRUE(RemoveDirectoryW(target.c_str()));
+}
+
 TEST_F(CliWineTest, LogsListsThePrefixsFilesInTheLogFolder) {
     ASSERT_EQ(Kmxlogcfg(L"set " + Quote(L"LogDirectory=" + s_logDirectory) + L" LogFilePrefix=kmx").exitCode,
               0u);

@@ -89,7 +89,6 @@ public:
     }
     std::wstring FullPath(const std::wstring& path) override { return L"C:\\Work\\" + path; }
     MachineFacts Facts() override { return {L"PC1", L"ann", L"Windows 11", ZipTime{}, L"", 0}; }
-    ZipTime TimeFromTicks(std::uint64_t) override { return {}; }
     std::uint64_t Milliseconds() override { return 0; }
     bool ErrIsConsole() override { return false; }
     void ShowProgress(const std::wstring&) override {}

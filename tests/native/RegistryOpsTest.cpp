@@ -122,7 +122,7 @@ TEST_F(RegistryOpsTest, WritesStoreExactBytesAndTypes) {
     EXPECT_EQ(text, back);
 }
 
-TEST(Utf16Test, SurrogatePairsAndLoneSurrogatesSurviveTheRoundTrip) {
+TEST(Utf16Test, SurrogatePairsAndLoneSurrogatesSurviveTheRoundTripAndBecomeUtf8) {
     const std::u16string units =
         u"a\xD83D\xDE00"
         u"b\xDC00"
@@ -136,6 +136,11 @@ TEST(Utf16Test, SurrogatePairsAndLoneSurrogatesSurviveTheRoundTrip) {
     const Bytes bytes = ToUtf16LeBytes(text, true);
     EXPECT_EQ(2 * (units.size() + 1), bytes.size());
     EXPECT_EQ(units, UnitsFromLeBytes(bytes.data(), bytes.size() - 2));
+    EXPECT_EQ(
+        "a\xF0\x9F\x98\x80"
+        "b\xEF\xBF\xBD"
+        "c\xEF\xBF\xBD",
+        ToUtf8(text));
 }
 
 }  // namespace

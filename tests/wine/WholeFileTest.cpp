@@ -1,6 +1,7 @@
 // Files written whole, on Wine's file system: a write that stops short (with
-// or without an error code) or fails leaves neither the target nor the
-// temporary file, and says why; a whole one replaces only when asked.
+// or without an error code) or fails, or a writer given up before its commit,
+// leaves neither the target nor the temporary file, and says why; a whole one
+// replaces only when asked.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "system/FileSystem.h"
+#include "system/PendingFile.h"
 #include "system/WholeFile.h"
 
 namespace kmx {
@@ -66,9 +68,37 @@ TEST_F(WholeFileTest, ReplacesOnlyWhenAsked) {
     std::wstring problem;
     ASSERT_TRUE(WriteFileWhole(m_path, m_bytes, false, &problem));
     EXPECT_FALSE(WriteFileWhole(m_path, {'x'}, false, &problem));
+    EXPECT_EQ(SystemErrorText(ERROR_ALREADY_EXISTS), problem);
     EXPECT_EQ("abcd", Contents());
     EXPECT_TRUE(WriteFileWhole(m_path, {'x'}, true, &problem));
     EXPECT_EQ("x", Contents());
+}
+
+TEST_F(WholeFileTest, NothingShowsBeforeTheCommitAndNothingStaysWithoutIt) {
+    {
+        PendingFile file;
+        ASSERT_TRUE(file.Create(m_path));
+        ASSERT_TRUE(file.Write("abcdef", 6));
+        EXPECT_EQ("<none>", Contents());
+    }
+    // Cut back as the zip writer does when it redoes an entry.
+    PendingFile file;
+    ASSERT_TRUE(file.Create(m_path));
+    ASSERT_TRUE(file.Write("abcdef", 6) && file.Truncate(2) && file.Write("xy", 2));
+    ASSERT_TRUE(file.Commit(false)) << file.Problem();
+    EXPECT_EQ("abxy", Contents());
+}
+
+// The rename wants a full path; export and collect take the one given.
+TEST_F(WholeFileTest, ARelativeTargetLandsInTheCurrentFolder) {
+    wchar_t before[MAX_PATH];
+    ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, before), 0u);
+    ASSERT_TRUE(::SetCurrentDirectoryW(m_folder.c_str()));
+    std::wstring problem;
+    const bool written = WriteFileWhole(L"out.reg", m_bytes, false, &problem);
+    ::SetCurrentDirectoryW(before);
+    EXPECT_TRUE(written);
+    EXPECT_EQ("abcd", Contents());
 }
 
 }  // namespace
