@@ -11,6 +11,11 @@ using UtcTicks = std::uint64_t;
 
 inline constexpr UtcTicks kTicksPerSecond = 10000000;
 
+// From seconds since 1970-01-01 00:00 UTC.
+inline constexpr UtcTicks TicksFromUnixSeconds(std::int64_t seconds) {
+    return static_cast<UtcTicks>(seconds + 11644473600) * kTicksPerSecond;
+}
+
 // ISO 8601 in UTC to the second: "2026-12-08T18:09:49Z".
 std::wstring IsoUtc(UtcTicks ticks);
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "XmlReader.h"
-#include "cli/Commands.h"
+#include "cli/CommandTable.h"
 #include "formats/RegFileReader.h"
 #include "formats/RegFileWriter.h"
 #include "formats/PolicyTemplates.h"
