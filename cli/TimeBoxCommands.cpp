@@ -161,8 +161,8 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
 }
 
 std::wstring DescribeTimeBox(CommandHost& host, const TimeBox& box) {
-    std::wstring text = WhatItHolds(box.preset) + L" until " + Until(host, box.end) +
-                        L", then back to the earlier settings";
+    std::wstring text =
+        WhatItHolds(box.preset) + L" until " + Until(host, box.end) + L", then back to the earlier settings";
     if (IsDue(box, host.NowUtc()))
         text +=
             L" (pending: the next change by kmxlogcfg, kmxlogcfg expire or the next logon puts them back)";
