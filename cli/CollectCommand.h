@@ -2,15 +2,21 @@
 // support case.
 #pragma once
 
+#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "cli/CommandHost.h"
 
 namespace kmx {
 
-// args: the words after "collect". version: kmxlogcfg's, for about.txt.
-int Collect(CommandHost& host, const SettingsModel& model, const std::vector<std::wstring>& args,
+struct CollectRequest {
+    std::wstring target;             // "" for KMXLogs-COMPUTER-USER-STAMP.zip
+    bool replace = false;            // /y
+    std::uint64_t sinceSeconds = 0;  // --since; 0 for every log file
+};
+
+// model: the settings as show reads them. version: kmxlogcfg's, for about.txt.
+int Collect(CommandHost& host, const SettingsModel& model, const CollectRequest& request,
             const std::wstring& version);
 
 }  // namespace kmx

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/ExitCode.h"
 #include "formats/Json.h"
 #include "cli/LogFolder.h"
 
@@ -28,7 +29,7 @@ int ShowLogs(CommandHost& host, const SettingsModel& model, bool json) {
     std::wstring problem;
     if (exists && !host.ListDirectory(location.folder, &entries, &problem)) {
         host.Err(L"kmxlogcfg: cannot list " + location.folder + L": " + problem + L"\n");
-        return 1;
+        return kFailure;
     }
     const LogSummary summary = SummarizeLogs(model, location.prefix, std::move(entries));
     std::uint64_t free = 0;
@@ -55,7 +56,7 @@ int ShowLogs(CommandHost& host, const SettingsModel& model, bool json) {
         out += L", \"maxAgeDays\": " + JsonOrNull(summary.maxAgeDays);
         out += L", \"freeBytes\": " + (knowFree ? Number(free) : L"null") + L"}\n";
         host.Out(out);
-        return 0;
+        return kSuccess;
     }
 
     std::wstring out = L"Log directory:   " + location.directory + L"\n";
@@ -90,7 +91,7 @@ int ShowLogs(CommandHost& host, const SettingsModel& model, bool json) {
     }
     out += L"Free space:      " + (knowFree ? Number(free) + L" bytes" : std::wstring(L"unknown")) + L"\n";
     host.Out(out);
-    return 0;
+    return kSuccess;
 }
 
 }  // namespace kmx

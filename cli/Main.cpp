@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "KMXVersion.h"
-#include "cli/Commands.h"
+#include "cli/CommandTable.h"
 #include "cli/win32/ConsoleHost.h"
 #include "kvxshared/KvxShared.h"
 

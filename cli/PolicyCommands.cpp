@@ -1,13 +1,11 @@
 #include "cli/PolicyCommands.h"
 
+#include "cli/ExitCode.h"
 #include "formats/GppCollection.h"
 #include "formats/PolicyTemplates.h"
 
 namespace kmx {
 namespace {
-
-constexpr int kSuccess = 0;
-constexpr int kFailure = 1;
 
 std::wstring Join(const std::wstring& dir, const std::wstring& name) {
     const bool separated = !dir.empty() && (dir.back() == L'\\' || dir.back() == L'/');

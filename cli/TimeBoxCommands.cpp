@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "cli/ExitCode.h"
 #include "formats/Json.h"
 #include "settings/RegistryLayout.h"
 #include "cli/TimeBox.h"
@@ -65,19 +66,19 @@ int Expire(CommandHost& host, bool now) {
         // A logon entry left by an interrupted revert has nothing more to do.
         RemoveLogonEntry(host.Registry());
         host.Out(L"No time box is open.\n");
-        return 0;
+        return kSuccess;
     }
     if (!now && !IsDue(*box, host.NowUtc())) {
         host.Out(L"The time box runs until " + Until(host, box->end) + L"; nothing to put back yet.\n");
-        return 0;
+        return kSuccess;
     }
-    return Revert(host, *box) ? 0 : 1;
+    return Revert(host, *box) ? kSuccess : kFailure;
 }
 
 int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t seconds,
               const GuardedChange& change) {
     IRegistry& registry = host.Registry();
-    if (!ApplyDueRevert(host)) return 1;
+    if (!ApplyDueRevert(host)) return kFailure;
     std::optional<TimeBox> box;
     RegStatus status = ReadTimeBox(registry, &box);
     KeyRecord before;
@@ -85,7 +86,7 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
     if (status != kErrorSuccess) {
         host.Err(L"kmxlogcfg: cannot read the settings to record them (" + Status(status) +
                  L"); nothing changed\n");
-        return 1;
+        return kFailure;
     }
     const bool fresh = !box;
     // On a whole second, as the task's start is given: a task started on time
@@ -129,13 +130,13 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
         recorded = true;
         return true;
     });
-    if (changed != 0) {
+    if (changed != kSuccess) {
         // A failed Save may have written part of the change.
         if (recorded) {
             undo();
             forget();
         }
-        return 1;
+        return kFailure;
     }
 
     KeyRecord after;
@@ -146,7 +147,7 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
                  L" failed (" + Status(status) + L"); the change was undone\n");
         undo();
         forget();
-        return 1;
+        return kFailure;
     }
 
     std::wstring problem;
@@ -156,18 +157,21 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
                  L"kmxlogcfg makes after its end\n");
     host.Out(L"Time box: " + WhatItHolds(presetName) + L" until " + Until(host, end) +
              L", then back to the earlier settings.\n");
-    return 0;
+    return kSuccess;
+}
+
+std::wstring DescribeTimeBox(CommandHost& host, const TimeBox& box) {
+    std::wstring text =
+        WhatItHolds(box.preset) + L" until " + Until(host, box.end) + L", then back to the earlier settings";
+    if (IsDue(box, host.NowUtc()))
+        text +=
+            L" (pending: the next change by kmxlogcfg, kmxlogcfg expire or the next logon puts them back)";
+    return text;
 }
 
 std::wstring TimeBoxLine(CommandHost& host) {
     const std::optional<TimeBox> box = OpenBox(host);
-    if (!box) return L"";
-    std::wstring line = L"Time box:        " + WhatItHolds(box->preset) + L" until " + Until(host, box->end) +
-                        L", then back to the earlier settings";
-    if (IsDue(*box, host.NowUtc()))
-        line +=
-            L" (pending: the next change by kmxlogcfg, kmxlogcfg expire or the next logon puts them back)";
-    return line + L"\n";
+    return box ? L"Time box:        " + DescribeTimeBox(host, *box) + L"\n" : L"";
 }
 
 std::wstring TimeBoxJson(CommandHost& host) {

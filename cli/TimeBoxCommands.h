@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/CommandHost.h"
+#include "cli/TimeBox.h"
 
 namespace kmx {
 
@@ -28,6 +29,10 @@ bool ApplyDueRevert(CommandHost& host);
 
 // expire: a due revert; expire --now: the time box ends now.
 int Expire(CommandHost& host, bool now);
+
+// What an open time box holds, until when and what follows, as show and
+// collect's about.txt say it: "logging on" or the preset's name.
+std::wstring DescribeTimeBox(CommandHost& host, const TimeBox& box);
 
 // For show: "" or the "Time box:" line; for show --json: null or an object.
 std::wstring TimeBoxLine(CommandHost& host);

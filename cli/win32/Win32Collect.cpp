@@ -13,12 +13,10 @@
 namespace kmx {
 namespace {
 
-constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
-
 // Local fields (zero when the system cannot convert) and UTC seconds.
 ZipTime ZipTimeOf(UtcTicks ticks, int* utcOffsetMinutes = nullptr) {
     ZipTime time;
-    time.unixSeconds = static_cast<std::int64_t>(ticks / kTicksPerSecond) - kSecondsFrom1601To1970;
+    time.unixSeconds = UnixSecondsOf(ticks);
     SYSTEMTIME local;
     if (LocalTimeOf(ticks, &local, utcOffsetMinutes)) {
         time.year = local.wYear;

@@ -1,7 +1,8 @@
 // collect over in-memory files where Wine cannot stage the faults: a file
 // that is gone when it is opened and one whose read fails part-way are left
 // out whole (no stray bytes between the entries) and named on stderr and in
-// about.txt; a full disk leaves no zip. The Wine suite checks the rest.
+// about.txt, which says what the time box holds as show does; a full disk
+// leaves no zip. The Wine suite checks the rest.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 
 #include "cli/CollectCommand.h"
 #include "cli/CollectHost.h"
+#include "cli/TimeBox.h"
 #include "support/StoreTestSupport.h"
 
 namespace kmx {
@@ -73,7 +75,7 @@ public:
     bool FreeBytes(const std::wstring&, std::uint64_t*) override { return false; }
     UtcTicks NowUtc() override { return now; }
     std::wstring ProgramPath() override { return L"C:\\kmxlogcfg.exe"; }
-    std::wstring LocalTimeText(UtcTicks) override { return L""; }
+    std::wstring LocalTimeText(UtcTicks ticks) override { return L"local " + IsoUtc(ticks); }
     bool ScheduleExpire(UtcTicks, std::wstring*) override { return false; }
     void CancelScheduledExpire() override {}
     CollectHost* Collecting() override { return this; }
@@ -88,7 +90,9 @@ public:
         return std::make_unique<Output>(*this, path);
     }
     std::wstring FullPath(const std::wstring& path) override { return L"C:\\Work\\" + path; }
-    MachineFacts Facts() override { return {L"PC1", L"ann", L"Windows 11", ZipTime{}, L"", 0}; }
+    MachineFacts Facts() override {
+        return {L"PC1", L"ann", L"Windows 11", ZipTime{}, L"1980-01-01T00:00:00Z", -90};
+    }
     std::uint64_t Milliseconds() override { return 0; }
     bool ErrIsConsole() override { return false; }
     void ShowProgress(const std::wstring&) override {}
@@ -154,6 +158,8 @@ TEST(CollectTest, FilesThatCannotBeReadWholeAreLeftOutWholeAndNamed) {
     machine.files[L"kmx-broken.log"] = {Noise(900000), 600000};
     machine.files[L"kmx-gone.log"] = {Noise(10), SIZE_MAX, true};
     machine.files[L"kmx-z.log"] = {{}};
+    std::wstring failed;
+    ASSERT_EQ(kErrorSuccess, RecordAfter(machine.registry, {}, L"", machine.now - kTicksPerSecond, &failed));
     ASSERT_EQ(0, Collect(machine, model, {L"case.zip"}, L"1.0.0")) << Ascii(machine.err);
     EXPECT_EQ(Ascii(machine.err),
               "kmxlogcfg: skipped kmx-broken.log: the network name is no longer available\n"
@@ -170,11 +176,17 @@ TEST(CollectTest, FilesThatCannotBeReadWholeAreLeftOutWholeAndNamed) {
         Shell("python3 -c \"import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); i = z.infolist(); "
               "print(z.namelist()); print([a.header_offset + 30 + len(a.filename) + 9 + a.compress_size + 16 "
               "== b for a, b in zip(i, [e.header_offset for e in i[1:]] + [z.start_dir])]); "
-              "print(z.read('about.txt').decode().split('Log files:')[1])\" " +
+              "print(z.read('about.txt').decode().split('Time:')[1])\" " +
               zip),
         "['settings.reg', 'settings.json', 'logs/kmx-a.log', 'logs/kmx-z.log', 'about.txt']\n"
         "[True, True, True, True, True]\n"
-        "     2 stored (700000 bytes), 2 skipped\r\n"
+        "          local 1980-01-01T00:00:00Z local (UTC-01:30), 1980-01-01T00:00:00Z\r\n"
+        "Variant:       IsBESKMX 0, isBES 0\r\n"
+        "Time box:      logging on until local 2025-12-12T07:59:59Z (UTC 2025-12-12T07:59:59Z), then back to "
+        "the earlier settings (pending: the next change by kmxlogcfg, kmxlogcfg expire or the next "
+        "logon puts them back)\r\n"
+        "Log folder:    D:\\Logs\\KMXLogs (prefix \"kmx\")\r\n"
+        "Log files:     2 stored (700000 bytes), 2 skipped\r\n"
         "Skipped:\r\n"
         "  kmx-broken.log: the network name is no longer available\r\n"
         "  kmx-gone.log: the system cannot find the file specified\r\n\n");

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "XmlReader.h"
-#include "cli/Commands.h"
+#include "cli/CommandTable.h"
 #include "formats/RegFileReader.h"
 #include "formats/RegFileWriter.h"
 #include "formats/PolicyTemplates.h"
@@ -164,6 +164,12 @@ TEST_F(CommandsTest, CommandLinesAndTheirExitStatuses) {
         {{L"preset"}, 1, L"", L"needs a preset name"},
         {{L"disable", L"now"}, 1, L"", L"takes no arguments"},
         {{L"export"}, 1, L"", L"Usage:"},
+        {{L"export", L"/y"}, 1, L"", L"export takes FILE"},  // not a file named /y
+        {{L"export", L"--gpp", L"/Y"}, 1, L"", L"export --gpp takes FILE"},
+        {{L"admx", L"-y"}, 1, L"", L"admx takes DIR"},
+        {{L"help", L"--for", L"1h"}, 1, L"", L"help takes no arguments"},
+        {{L"frobnicate", L"--for", L"1h"}, 1, L"", L"--for goes only with enable"},
+        {{L"collect", L"a.zip", L"--since", L""}, 1, L"", L"--since: a DURATION is"},
         {{L"import", L"missing.reg"}, 1, L"", L"cannot read missing.reg"},
         {{L"gal-sync", L"--all"}, 1, L"", L"Usage:"},
     };
@@ -253,7 +259,7 @@ TEST_F(CommandsTest, ExportThenImportPutsEveryValueBack) {
     ASSERT_EQ(0, Run({L"export", L"a.reg"}));
     EXPECT_EQ(1, Run({L"export", L"a.reg"})) << "no /y: an existing file stays";
     EXPECT_NE(std::wstring::npos, m_host.err.find(L"add /y"));
-    EXPECT_EQ(0, Run({L"export", L"a.reg", L"/Y"}));
+    EXPECT_EQ(0, Run({L"export", L"/Y", L"a.reg"}));
     m_host.writeProblem = L"disk full";
     EXPECT_EQ(1, Run({L"export", L"b.reg"}));
     EXPECT_NE(std::wstring::npos, m_host.err.find(L"cannot write b.reg: disk full"));
