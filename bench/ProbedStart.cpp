@@ -30,6 +30,10 @@ public:
                               std::uint32_t* size) override {
         return Stamped([&] { return m_registry.QueryValue(key, name, data, size); });
     }
+    kmx::RegStatus QueryTypedValue(kmx::RegKey key, const std::wstring& name, std::uint32_t* type,
+                                   std::uint8_t* data, std::uint32_t* size) override {
+        return Stamped([&] { return m_registry.QueryTypedValue(key, name, type, data, size); });
+    }
     kmx::RegStatus SetValue(kmx::RegKey key, const std::wstring& name, std::uint32_t type,
                             const std::uint8_t* data, std::uint32_t size) override {
         return Stamped([&] { return m_registry.SetValue(key, name, type, data, size); });

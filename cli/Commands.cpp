@@ -30,9 +30,9 @@ class ConsoleSaveHooks : public SaveHooks {
 public:
     explicit ConsoleSaveHooks(CommandHost& host) : m_host(host) {}
     bool DirectoryExists(const std::wstring& directory) override { return m_host.DirectoryExists(directory); }
-    void FocusSetting(SettingId) override {}
-    void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned) override {
-        m_host.Err(caption + L": " + text + L"\n");
+    void OldSwitchRefused() override { Say(L"Access Denied", kOldSwitchText); }
+    void Say(const wchar_t* caption, const std::wstring& text) {
+        m_host.Err(caption + (L": " + text) + L"\n");
     }
 
 private:
@@ -75,7 +75,12 @@ int ChangeSettings(CommandHost& host, const Change& change,
     const PendingLoad pending = ReadSettingsForChange(host.Registry(), model);
     change(model);
     NormaliseSwitches(model);
-    if (!LimitsFitTheirFields(model, host) || !PassesSaveChecks(model, hooks)) return kFailure;
+    if (!LimitsFitTheirFields(model, host)) return kFailure;
+    const SaveVerdict verdict = CheckForSave(model, hooks);
+    if (!verdict.Passed()) {
+        hooks.Say(L"Error", RefusalText(verdict.failed));
+        return kFailure;
+    }
     if (beforeWriting && !beforeWriting()) return kFailure;
 
     const LoadedKey loaded = WritePendingLoad(host.Registry(), pending);
@@ -87,7 +92,7 @@ int ChangeSettings(CommandHost& host, const Change& change,
             return kSuccess;
         case SaveResult::Refused: return kFailure;
         case SaveResult::WriteFailed:
-            host.Err(kErrorCaption + std::wstring(L": ") + WriteFailedText(outcome.failedValue) + L"\n");
+            hooks.Say(L"Error", WriteFailedText(outcome.failedValue));
             return kFailure;
     }
     return kFailure;

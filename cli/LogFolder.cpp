@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "settings/AsciiCase.h"
+#include "settings/FieldRules.h"
 #include "settings/FileName.h"
-#include "settings/Saver.h"
 
 namespace kmx {
 

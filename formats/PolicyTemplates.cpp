@@ -4,7 +4,7 @@
 
 #include "settings/Presets.h"
 #include "settings/RegistryLayout.h"
-#include "settings/Saver.h"
+#include "settings/FieldRules.h"
 #include "settings/SettingsModel.h"
 #include "formats/Xml.h"
 

@@ -14,16 +14,6 @@ CWinApp::~CWinApp() {
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
-int CWinApp::Run() {
-    MSG message{};
-    BOOL status;
-    while ((status = ::GetMessageW(&message, nullptr, 0, 0)) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-    return status == 0 ? static_cast<int>(message.wParam) : -1;
-}
-
 CWinApp* AfxGetApp() { return g_application; }
 
 HINSTANCE AfxGetInstanceHandle() {
@@ -35,6 +25,6 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
     CWinApp* application = AfxGetApp();
     if (application == nullptr) return -1;
     application->m_hInstance = hInstance;
-    if (!application->InitInstance()) return application->m_nExitCode;
-    return application->Run();
+    application->InitInstance();
+    return application->m_nExitCode;
 }

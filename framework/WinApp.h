@@ -16,15 +16,14 @@ public:
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
-    // Base: TRUE. Returning FALSE ends the program without a message loop.
+    // Runs the program (its modal window); the program ends when it returns.
+    // There is no message loop of the application's own, so the result is
+    // not used. Base: TRUE.
     virtual BOOL InitInstance();
-    // The message loop run after a successful InitInstance; returns the
-    // exit code carried by WM_QUIT.
-    virtual int Run();
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
-    // The process exit status when InitInstance returns FALSE.
+    // The process exit status.
     int m_nExitCode = 0;
 };
 
@@ -33,6 +32,5 @@ CWinApp* AfxGetApp();
 // executable when AfxWinMain has not run (as in tests).
 HINSTANCE AfxGetInstanceHandle();
 // Called by wWinMain: runs the application object and returns the process
-// exit code (m_nExitCode when InitInstance returns FALSE, -1 when there is
-// no application object).
+// exit code (m_nExitCode, -1 when there is no application object).
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);

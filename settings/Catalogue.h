@@ -15,12 +15,12 @@ enum class SettingKind { Switch, Limit, FileName };
 
 // kEnabled, kFileName, ... in catalogue order; usable as an index.
 enum SettingId : int {
-#define KMX_SETTING_ID(name, kind, def, maxChars) k##name,
+#define KMX_SETTING_ID(name, kind, def, maxChars, spinLower, spinUpper) k##name,
     KMX_SETTING_LIST(KMX_SETTING_ID)
 #undef KMX_SETTING_ID
 };
 
-#define KMX_SETTING_ONE(name, kind, def, maxChars) +1
+#define KMX_SETTING_ONE(name, kind, def, maxChars, spinLower, spinUpper) +1
 constexpr std::size_t kSettingCount = 0 KMX_SETTING_LIST(KMX_SETTING_ONE);
 #undef KMX_SETTING_ONE
 
@@ -29,10 +29,13 @@ struct SettingInfo {
     SettingKind kind;
     std::int32_t factoryDefault;
     int maxChars;
+    int spinLower;
+    int spinUpper;
 };
 
 inline constexpr std::array<SettingInfo, kSettingCount> kCatalogue = {{
-#define KMX_SETTING_INFO(name, kind, def, maxChars) {L## #name, SettingKind::kind, def, maxChars},
+#define KMX_SETTING_INFO(name, kind, def, maxChars, spinLower, spinUpper) \
+    {L## #name, SettingKind::kind, def, maxChars, spinLower, spinUpper},
     KMX_SETTING_LIST(KMX_SETTING_INFO)
 #undef KMX_SETTING_INFO
 }};

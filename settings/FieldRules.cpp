@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "settings/Wtol.h"
+
 namespace kmx {
 
 bool FitsLimitField(SettingId limit, std::wstring_view text) {
@@ -21,6 +23,13 @@ void NormaliseSwitches(SettingsModel& model) {
     for (std::size_t i = 0; i < kSettingCount; ++i) {
         if (kCatalogue[i].kind == SettingKind::Switch) model.value[i] = CheckBoxValue(model.value[i]);
     }
+}
+
+std::int32_t LimitToWrite(const SettingsModel& model, SettingId limit) {
+    const std::int32_t number = Wtol(model.text[limit]);
+    // Empty or 0 means the factory size.
+    if (number == 0 && (limit == kMaxFileSizeMB || limit == kMaxDirSizeMB)) return Info(limit).factoryDefault;
+    return number;
 }
 
 }  // namespace kmx

@@ -27,4 +27,8 @@ bool IsSwitchText(std::wstring_view text);
 // Every switch of the model as its check box would give it back.
 void NormaliseSwitches(SettingsModel& model);
 
+// The number Save writes for a limit: its text as _wtol reads it, where an
+// empty or 0 file or directory size stands for the factory size.
+std::int32_t LimitToWrite(const SettingsModel& model, SettingId limit);
+
 }  // namespace kmx

@@ -63,12 +63,9 @@ public:
     virtual RegStatus CloseKey(RegKey key) = 0;
 
     // RegQueryValueExW(key, name, reserved, type, data, size): QueryValue that
-    // also gives the type (on success and on ERROR_MORE_DATA). A store that
-    // cannot tell types answers ERROR_INVALID_FUNCTION (1).
-    virtual RegStatus QueryTypedValue(RegKey /*key*/, const std::wstring& /*name*/, std::uint32_t* /*type*/,
-                                      std::uint8_t* /*data*/, std::uint32_t* /*size*/) {
-        return 1;
-    }
+    // also gives the type (on success and on ERROR_MORE_DATA).
+    virtual RegStatus QueryTypedValue(RegKey key, const std::wstring& name, std::uint32_t* type,
+                                      std::uint8_t* data, std::uint32_t* size) = 0;
 };
 
 }  // namespace kmx

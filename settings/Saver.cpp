@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
+#include "settings/FieldRules.h"
 #include "settings/FileName.h"
 #include "settings/RegistryOps.h"
 #include "settings/SettingOrders.h"
-#include "settings/Wtol.h"
 
 namespace kmx {
 namespace {
@@ -33,36 +33,27 @@ std::wstring WriteFailedText(const std::wstring& valueName) {
     return L"Failed to set registry value " + valueName;
 }
 
-std::int32_t LimitToWrite(const SettingsModel& model, SettingId limit) {
-    const std::int32_t number = Wtol(model.text[limit]);
-    // Empty or 0 means the factory size.
-    if (number == 0 && (limit == kMaxFileSizeMB || limit == kMaxDirSizeMB)) return Info(limit).factoryDefault;
-    return number;
+const wchar_t* RefusalText(SaveCheck check) {
+    return check == SaveCheck::DirectoryMissing ? kDirectoryMissingText : kSizeRuleText;
 }
 
-bool PassesSaveChecks(SettingsModel& model, SaveHooks& hooks) {
+SaveVerdict CheckForSave(SettingsModel& model, SaveHooks& hooks) {
     model.logDirectory = TrimTrailingBackslashes(model.logDirectory);
-    if (!hooks.DirectoryExists(model.logDirectory)) {
-        hooks.FocusSetting(kFileName);
-        hooks.ShowMessage(kDirectoryMissingText, kErrorCaption, kErrorBoxStyle);
-        return false;
-    }
+    if (!hooks.DirectoryExists(model.logDirectory)) return {SaveCheck::DirectoryMissing, kFileName};
     // Compared as unsigned numbers; the product is taken in 64 bits so that a
     // huge (negative) file size cannot wrap round and pass.
     const std::uint64_t fileSize = static_cast<std::uint32_t>(LimitToWrite(model, kMaxFileSizeMB));
     const std::uint64_t dirSize = static_cast<std::uint32_t>(LimitToWrite(model, kMaxDirSizeMB));
-    if (dirSize < 10 * fileSize) {
-        hooks.FocusSetting(kMaxDirSizeMB);
-        hooks.ShowMessage(kSizeRuleText, kErrorCaption, kErrorBoxStyle);
-        return false;
-    }
-    return true;
+    if (dirSize < 10 * fileSize) return {SaveCheck::SizeRule, kMaxDirSizeMB};
+    return {};
 }
 
 SaveOutcome SaveSettings(SettingsModel& model, const LoadedKey& loaded, SaveHooks& hooks) {
-    if (!PassesSaveChecks(model, hooks)) {
+    const SaveVerdict verdict = CheckForSave(model, hooks);
+    if (!verdict.Passed()) {
         SaveOutcome refused;
         refused.result = SaveResult::Refused;
+        refused.refusal = verdict;
         return refused;
     }
     return SaveCheckedSettings(model, loaded, hooks);
@@ -77,9 +68,7 @@ SaveOutcome SaveCheckedSettings(const SettingsModel& model, const LoadedKey& loa
 
     for (std::size_t n = 0; n < kSaveOrder.size(); ++n) {
         const SettingId id = kSaveOrder[n];
-        if (n + 1 == kSaveOrder.size() && loaded.oldSwitchRefused) {
-            hooks.ShowMessage(kOldSwitchText, kAccessDeniedCaption, kErrorBoxStyle);
-        }
+        if (n + 1 == kSaveOrder.size() && loaded.oldSwitchRefused) hooks.OldSwitchRefused();
         RegStatus status = kErrorSuccess;
         switch (Info(id).kind) {
             case SettingKind::Switch:

@@ -11,30 +11,40 @@
 
 namespace kmx {
 
+// What the user is told, by the window and the companion alike.
 inline constexpr wchar_t kDirectoryMissingText[] = L"The specified Log File directory does not exist";
 inline constexpr wchar_t kSizeRuleText[] =
     L"'Max Size of KMXLogs Directory' must be at least ten times 'Max Size of Single Log File'.";
 inline constexpr wchar_t kOldSwitchText[] =
     L"Unable to delete the old verboseLogging registry value.  Please delete it.";
-inline constexpr wchar_t kErrorCaption[] = L"Error";
-inline constexpr wchar_t kAccessDeniedCaption[] = L"Access Denied";
-inline constexpr unsigned kErrorBoxStyle = 0x10;  // MB_OK | MB_ICONERROR
 
-// What the front end lends to Save.
+// Which of Save's checks refused the settings, and the setting whose field
+// it concerns (the directory check: FileName; the size rule: MaxDirSizeMB).
+enum class SaveCheck { None, DirectoryMissing, SizeRule };
+
+struct SaveVerdict {
+    SaveCheck failed = SaveCheck::None;
+    SettingId setting = kFileName;
+    bool Passed() const { return failed == SaveCheck::None; }
+};
+
+// The message of a failed check: kDirectoryMissingText or kSizeRuleText.
+const wchar_t* RefusalText(SaveCheck check);
+
+// What the front end lends to Save (the directory check) and the one moment
+// Save tells it of while it writes.
 class SaveHooks {
 public:
     virtual ~SaveHooks() = default;
     // GetFileAttributesW succeeds and has FILE_ATTRIBUTE_DIRECTORY.
     virtual bool DirectoryExists(const std::wstring& directory) = 0;
-    // Puts the focus on the field that shows the setting (FileName: the
-    // directory), before its message is shown.
-    virtual void FocusSetting(SettingId setting) = 0;
-    // A message box owned by the dialog; returns when the user closed it.
-    virtual void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) = 0;
+    // Loading was refused the delete of the old switch: called once, just
+    // before the last write, which is when the user is told (kOldSwitchText).
+    virtual void OldSwitchRefused() = 0;
 };
 
 enum class SaveResult {
-    Refused,      // a check failed and its message was shown: nothing written
+    Refused,      // a check failed (see refusal): nothing written
     Unchanged,    // nothing differs from the recorded values: nothing written
     Written,      // all 57 values written
     WriteFailed,  // all 57 attempted, at least one failed: see failedValue
@@ -42,23 +52,18 @@ enum class SaveResult {
 
 struct SaveOutcome {
     SaveResult result = SaveResult::Unchanged;
+    SaveVerdict refusal;       // the check that failed
     std::wstring failedValue;  // the first value whose write failed
     RegStatus failedStatus = kErrorSuccess;
 };
 
-// The text the dialog shows for SaveResult::WriteFailed (caption "Error",
-// style kErrorBoxStyle).
+// The message for SaveResult::WriteFailed.
 std::wstring WriteFailedText(const std::wstring& valueName);
-
-// The number Save writes for a limit: its text as _wtol reads it, where an
-// empty or 0 file or directory size stands for the factory size.
-std::int32_t LimitToWrite(const SettingsModel& model, SettingId limit);
 
 // Save's two checks, in order: the directory (trimmed of trailing
 // backslashes, in the model too) exists, and the directory size is at least
-// ten times the single-file size. On the first that fails, the field is
-// focused and its message shown, and the result is false.
-bool PassesSaveChecks(SettingsModel& model, SaveHooks& hooks);
+// ten times the single-file size. The verdict names the first that fails.
+SaveVerdict CheckForSave(SettingsModel& model, SaveHooks& hooks);
 
 // model: what the user chose, copied from the controls. loaded: what loading
 // left (the key may be empty when it could not be created: every write then
@@ -66,7 +71,7 @@ bool PassesSaveChecks(SettingsModel& model, SaveHooks& hooks);
 // the next copy into the controls.
 SaveOutcome SaveSettings(SettingsModel& model, const LoadedKey& loaded, SaveHooks& hooks);
 
-// Save after PassesSaveChecks has passed on this model: the writes alone.
+// Save after CheckForSave has passed on this model: the writes alone.
 SaveOutcome SaveCheckedSettings(const SettingsModel& model, const LoadedKey& loaded, SaveHooks& hooks);
 
 }  // namespace kmx

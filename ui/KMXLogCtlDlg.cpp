@@ -25,18 +25,20 @@ using kmx::SettingId;
 
 namespace {
 
-// What Save borrows from the window: the directory check, the focus and the
-// message boxes, in the order Save asks for them.
+// Save's messages are errors; the old switch's is "access denied".
+const wchar_t kErrorCaption[] = L"Error";
+const wchar_t kAccessDeniedCaption[] = L"Access Denied";
+constexpr UINT kErrorBoxStyle = MB_OK | MB_ICONERROR;
+
+// What Save borrows from the window: the directory check, and the box it
+// shows just before the last write when the old switch could not be deleted.
 class DialogSaveHooks : public kmx::SaveHooks {
 public:
     explicit DialogSaveHooks(CWnd& dialog) : m_dialog(dialog) {}
 
     bool DirectoryExists(const std::wstring& directory) override { return kmx::DirectoryExists(directory); }
-    void FocusSetting(SettingId setting) override {
-        if (CWnd* control = m_dialog.GetDlgItem(kmx::ControlOf(setting))) control->SetFocus();
-    }
-    void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override {
-        m_dialog.MessageBoxW(text, caption, style);
+    void OldSwitchRefused() override {
+        m_dialog.MessageBoxW(kmx::kOldSwitchText, kAccessDeniedCaption, kErrorBoxStyle);
     }
 
 private:
@@ -124,9 +126,10 @@ BOOL CKMXLogCtlDlg::OnInitDialog() {
     else
         ExpandDialog();
 
-    for (const kmx::SpinRange& spin : kmx::kSpinRanges) {
+    for (const kmx::LimitSpin& spin : kmx::kLimitSpins) {
+        const kmx::SettingInfo& limit = kmx::Info(spin.limit);
         if (CWnd* control = GetDlgItem(spin.controlId))
-            control->SendMessageW(UDM_SETRANGE, 0, MAKELPARAM(spin.upper, spin.lower));
+            control->SendMessageW(UDM_SETRANGE, 0, MAKELPARAM(limit.spinUpper, limit.spinLower));
     }
 
     if (CWnd* proxyButton = GetDlgItem(IDC_CONFIGURE_PROXY)) proxyButton->ShowWindow(SW_HIDE);
@@ -158,9 +161,13 @@ void CKMXLogCtlDlg::OnSave() {
         case kmx::SaveResult::WriteFailed:
             // Every value was attempted; the window stays open so the user knows
             // the settings are not (all) saved and can retry or cancel.
-            MessageBoxW(kmx::WriteFailedText(outcome.failedValue), kmx::kErrorCaption, kmx::kErrorBoxStyle);
+            MessageBoxW(kmx::WriteFailedText(outcome.failedValue), kErrorCaption, kErrorBoxStyle);
             return;
-        case kmx::SaveResult::Refused: return;
+        case kmx::SaveResult::Refused:
+            // The field the refusal concerns takes the focus before its message shows.
+            if (CWnd* control = GetDlgItem(kmx::ControlOf(outcome.refusal.setting))) control->SetFocus();
+            MessageBoxW(kmx::RefusalText(outcome.refusal.failed), kErrorCaption, kErrorBoxStyle);
+            return;
     }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "resource.h"
+#include "settings/Catalogue.h"
 
 namespace kmx {
 
@@ -34,18 +35,18 @@ constexpr IconOrigin CentredIconOrigin(int clientWidth, int clientHeight, int ic
     return {(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
 }
 
-struct SpinRange {
+// The spin beside each limit's field, in the order their ranges (the
+// catalogue's) are set when the window opens.
+struct LimitSpin {
+    SettingId limit;
     int controlId;
-    short lower;
-    short upper;
 };
 
-// In the order they are set when the window opens.
-inline constexpr SpinRange kSpinRanges[] = {
-    {IDC_MAX_FILE_SIZE_SPIN, 1, 999},
-    {IDC_MAX_DIR_SIZE_SPIN, 1, 999},
-    {IDC_MAX_AGE_SPIN, 1, 9999},
-    {IDC_MAX_CALL_DEPTH_SPIN, 1, 999},
+inline constexpr LimitSpin kLimitSpins[] = {
+    {kMaxFileSizeMB, IDC_MAX_FILE_SIZE_SPIN},
+    {kMaxDirSizeMB, IDC_MAX_DIR_SIZE_SPIN},
+    {kMaxAgeDays, IDC_MAX_AGE_SPIN},
+    {kMaxCallDepth, IDC_MAX_CALL_DEPTH_SPIN},
 };
 
 }  // namespace kmx

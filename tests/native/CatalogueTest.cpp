@@ -29,15 +29,24 @@ TEST(CatalogueTest, HoldsFiftySevenSettingsOfThreeKinds) {
         ++kinds[info.kind];
         EXPECT_TRUE(names.insert(info.name).second) << "duplicate name";
         EXPECT_EQ(info.kind == SettingKind::Limit, info.maxChars > 0);
+        EXPECT_EQ(info.kind == SettingKind::Limit, info.spinUpper > 0);
     }
     EXPECT_EQ(52, kinds[SettingKind::Switch]);
     EXPECT_EQ(4, kinds[SettingKind::Limit]);
     EXPECT_EQ(1, kinds[SettingKind::FileName]);
 
-    EXPECT_EQ(3, Info(kMaxFileSizeMB).maxChars);
-    EXPECT_EQ(4, Info(kMaxDirSizeMB).maxChars);
-    EXPECT_EQ(3, Info(kMaxAgeDays).maxChars);
-    EXPECT_EQ(3, Info(kMaxCallDepth).maxChars);
+    // The window's spin ranges are its own, not the field lengths.
+    const struct {
+        SettingId limit;
+        int maxChars;
+        int spinUpper;
+    } limits[] = {
+        {kMaxFileSizeMB, 3, 999}, {kMaxDirSizeMB, 4, 999}, {kMaxAgeDays, 3, 9999}, {kMaxCallDepth, 3, 999}};
+    for (const auto& limit : limits) {
+        EXPECT_EQ(limit.maxChars, Info(limit.limit).maxChars) << Info(limit.limit).name;
+        EXPECT_EQ(1, Info(limit.limit).spinLower) << Info(limit.limit).name;
+        EXPECT_EQ(limit.spinUpper, Info(limit.limit).spinUpper) << Info(limit.limit).name;
+    }
     EXPECT_EQ(30, kMaxCallDepth) << "row 31";
     EXPECT_EQ(std::wstring(L"MaxCallDepth"), Info(kMaxCallDepth).name);
 }

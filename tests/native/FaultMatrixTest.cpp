@@ -97,6 +97,11 @@ public:
         m_calls.push_back({Op::Query, PathOf(key), name});
         return m_store.QueryValue(key, name, data, size);
     }
+    RegStatus QueryTypedValue(RegKey key, const std::wstring& name, std::uint32_t* type, std::uint8_t* data,
+                              std::uint32_t* size) override {
+        m_calls.push_back({Op::Query, PathOf(key), name});
+        return m_store.QueryTypedValue(key, name, type, data, size);
+    }
     RegStatus SetValue(RegKey key, const std::wstring& name, std::uint32_t type, const std::uint8_t* data,
                        std::uint32_t size) override {
         m_calls.push_back({Op::Set, PathOf(key), name});
@@ -395,10 +400,7 @@ struct SaveRun {
 class RecordingHooks : public SaveHooks {
 public:
     bool DirectoryExists(const std::wstring&) override { return true; }
-    void FocusSetting(SettingId) override {}
-    void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned) override {
-        shown.push_back(caption + L": " + text);
-    }
+    void OldSwitchRefused() override { shown.push_back(L"old switch"); }
     Texts shown;
 };
 

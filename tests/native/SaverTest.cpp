@@ -1,5 +1,5 @@
-// Save over an in-memory registry: the checks, the change test, the writes in
-// their order, and what the user is shown.
+// Save over an in-memory registry: the checks and their verdict, the change
+// test, the writes in their order, and when the user is told of the old switch.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -18,8 +18,8 @@ namespace {
 
 const wchar_t kLogging[] = L"HKCU\\Software\\Korvex\\Logging";
 
-// Records what Save does to the dialog, with the number of registry writes
-// made so far at each message box.
+// Records what Save asks of the front end, with the number of registry writes
+// made so far at each event.
 class FakeHooks : public SaveHooks {
 public:
     explicit FakeHooks(const MemoryRegistry& registry) : m_registry(registry) {}
@@ -27,11 +27,8 @@ public:
         checked.push_back(directory);
         return directories.count(directory) != 0;
     }
-    void FocusSetting(SettingId setting) override {
-        events.push_back(std::wstring(L"focus ") + Info(setting).name);
-    }
-    void ShowMessage(const std::wstring& text, const std::wstring& caption, unsigned style) override {
-        events.push_back(caption + L"|" + text + L"|" + std::to_wstring(style));
+    void OldSwitchRefused() override {
+        events.push_back(L"old switch");
         writesAtMessage.push_back(m_registry.SetLog().size());
     }
     std::set<std::wstring> directories = {L"C:\\Temp", L"D:\\Logs", L"C:"};
@@ -42,9 +39,6 @@ public:
 private:
     const MemoryRegistry& m_registry;
 };
-
-const std::wstring kDirectoryBox = std::wstring(L"Error|") + kDirectoryMissingText + L"|16";
-const std::wstring kSizeBox = std::wstring(L"Error|") + kSizeRuleText + L"|16";
 
 class SaverTest : public ::testing::Test {
 protected:
@@ -109,33 +103,41 @@ TEST_F(SaverTest, DirectoryIsTrimmedBeforeItIsCheckedAndComposed) {
     EXPECT_EQ(L"C:\\kmx", m_registry.GetString(kLogging, L"FileName"));
 }
 
-TEST_F(SaverTest, RefusedSavesShowOneMessageAndLeaveTheStoreAsItWas) {
+TEST_F(SaverTest, RefusedSavesNameTheCheckAndItsSettingAndLeaveTheStoreAsItWas) {
+    constexpr SaveCheck kDirectory = SaveCheck::DirectoryMissing;
+    constexpr SaveCheck kSizeRule = SaveCheck::SizeRule;
     struct Case {
         const wchar_t* directory;
         const wchar_t* fileSize;
         const wchar_t* dirSize;
-        std::vector<std::wstring> events;
+        SaveCheck failed;
+        SettingId setting;
     };
-    const Case cases[] = {{L"", L"10", L"100", {L"focus FileName", kDirectoryBox}},
-                          {L"\\\\", L"10", L"100", {L"focus FileName", kDirectoryBox}},
-                          {L"E:\\Missing", L"10", L"100", {L"focus FileName", kDirectoryBox}},
-                          {L"E:\\Missing", L"11", L"100", {L"focus FileName", kDirectoryBox}},
-                          {L"C:\\Temp", L"11", L"100", {L"focus MaxDirSizeMB", kSizeBox}},
-                          {L"C:\\Temp", L"999", L"9989", {L"focus MaxDirSizeMB", kSizeBox}},
-                          {L"C:\\Temp", L"0", L"99", {L"focus MaxDirSizeMB", kSizeBox}},
-                          {L"C:\\Temp", L"-1", L"-1", {L"focus MaxDirSizeMB", kSizeBox}}};
+    const Case cases[] = {{L"", L"10", L"100", kDirectory, kFileName},
+                          {L"\\\\", L"10", L"100", kDirectory, kFileName},
+                          {L"E:\\Missing", L"10", L"100", kDirectory, kFileName},
+                          {L"E:\\Missing", L"11", L"100", kDirectory, kFileName},
+                          {L"C:\\Temp", L"11", L"100", kSizeRule, kMaxDirSizeMB},
+                          {L"C:\\Temp", L"999", L"9989", kSizeRule, kMaxDirSizeMB},
+                          {L"C:\\Temp", L"0", L"99", kSizeRule, kMaxDirSizeMB},
+                          {L"C:\\Temp", L"-1", L"-1", kSizeRule, kMaxDirSizeMB}};
     m_model.value[kEnabled] = 0;
     const MemoryRegistry::Contents before = m_registry.Snapshot();
     for (const Case& c : cases) {
-        m_hooks.events.clear();
         m_model.logDirectory = c.directory;
         m_model.text[kMaxFileSizeMB] = c.fileSize;
         m_model.text[kMaxDirSizeMB] = c.dirSize;
-        EXPECT_EQ(SaveResult::Refused, Save().result) << c.directory << ' ' << c.fileSize << ' ' << c.dirSize;
-        EXPECT_EQ(c.events, m_hooks.events) << c.directory << ' ' << c.fileSize << ' ' << c.dirSize;
+        const SaveOutcome outcome = Save(true);
+        EXPECT_EQ(SaveResult::Refused, outcome.result)
+            << c.directory << ' ' << c.fileSize << ' ' << c.dirSize;
+        EXPECT_EQ(c.failed, outcome.refusal.failed) << c.directory << ' ' << c.fileSize << ' ' << c.dirSize;
+        EXPECT_EQ(c.setting, outcome.refusal.setting) << c.directory << ' ' << c.fileSize << ' ' << c.dirSize;
     }
+    EXPECT_TRUE(m_hooks.events.empty());
     EXPECT_EQ(0u, Writes());
     EXPECT_EQ(before, m_registry.Snapshot());
+    EXPECT_EQ(kDirectoryMissingText, std::wstring(RefusalText(kDirectory)));
+    EXPECT_EQ(kSizeRuleText, std::wstring(RefusalText(kSizeRule)));
 }
 
 TEST_F(SaverTest, SizeRuleAcceptsTenTimesAndWritesTheSubstitutedSizes) {
@@ -182,11 +184,10 @@ TEST_F(SaverTest, FailedWritesAreAllAttemptedAndTheFirstIsReported) {
     EXPECT_EQ(L"Failed to set registry value MaxCallDepth", WriteFailedText(L"MaxCallDepth"));
 }
 
-TEST_F(SaverTest, OldSwitchMessageComesOnceBetweenTheLastTwoWrites) {
+TEST_F(SaverTest, OldSwitchEventComesOnceBetweenTheLastTwoWrites) {
     m_model.value[kEnabled] = 1;
     EXPECT_EQ(SaveResult::Written, Save(true).result);
-    EXPECT_EQ(std::vector<std::wstring>{std::wstring(L"Access Denied|") + kOldSwitchText + L"|16"},
-              m_hooks.events);
+    EXPECT_EQ(std::vector<std::wstring>{L"old switch"}, m_hooks.events);
     ASSERT_EQ(std::vector<std::size_t>{56}, m_hooks.writesAtMessage);
     EXPECT_EQ(L"EnableAppDump", m_registry.SetLog()[55].name);
     EXPECT_EQ(L"MaxCallDepth", m_registry.SetLog()[56].name);
