@@ -3,11 +3,12 @@
 #include <cstddef>
 #include <functional>
 
+#include "cli/CheckCommand.h"
 #include "cli/CollectCommand.h"
 #include "formats/Json.h"
 #include "cli/LogsCommand.h"
 #include "cli/PolicyCommands.h"
-#include "formats/RegFileReader.h"
+#include "cli/RegFileEdits.h"
 #include "formats/RegFileWriter.h"
 #include "cli/SettingEdits.h"
 #include "settings/SettingsView.h"
@@ -45,6 +46,10 @@ const wchar_t kUsage[] =
     L"  export FILE [/y]        write the settings to a .reg file (/y replaces FILE)\n"
     L"  export --gpp FILE [/y]  write them as a Group Policy Preferences registry collection\n"
     L"  import FILE             apply the logging values of a .reg file\n"
+    L"  check BASELINE... [--json | --configmgr]\n"
+    L"                          whether the settings hold what FILE.reg, --preset PRESET and\n"
+    L"                          NAME=VALUE want (later ones win); writes nothing; exit status\n"
+    L"                          0 yes, 1 no, 2 the check could not be made\n"
     L"  gal-sync [--full]       ask the connector to update (or, with --full, reset) its GAL copy\n"
     L"  admx DIR [/y]           write the administrative templates (DIR\\KMXLogCtl.admx, en-US\\...adml)\n"
     L"  logs [--json]           the log folder, its files, their total size and age, the free space\n"
@@ -64,8 +69,6 @@ std::wstring PresetNameList() {
 
 // The usage text, with the presets' names as their buttons show them.
 std::wstring Usage() { return kUsage + (L"Presets: " + PresetNameList() + L"\n"); }
-
-std::wstring LoggingKeyName() { return std::wstring(L"HKEY_CURRENT_USER\\") + kLoggingKeyPath; }
 
 bool IsOneOf(const std::wstring& word, std::initializer_list<const wchar_t*> choices) {
     for (const wchar_t* choice : choices) {
@@ -242,59 +245,11 @@ int Export(CommandHost& host, const std::wstring& path, bool replace) {
 
 // ---- Import ----
 
-std::wstring Where(const std::wstring& path, int line) {
-    return path + L":" + std::to_wstring(line > 0 ? line : 1) + L": ";
-}
-
 int Import(CommandHost& host, const std::wstring& path) {
-    std::vector<std::uint8_t> bytes;
-    std::wstring problem;
-    if (!host.ReadFile(path, kRegFileMaxBytes, &bytes, &problem)) {
-        host.Err(L"kmxlogcfg: cannot read " + path + L": " + problem + L"\n");
-        return kFailure;
-    }
-    RegFileContent content;
-    RegFileError error;
-    if (!ParseRegFile(bytes.data(), bytes.size(), &content, &error)) {
-        host.Err(Where(path, error.line) + error.reason + L"\n");
-        return kFailure;
-    }
-
     std::vector<SettingEdit> edits;
-    bool sawLoggingKey = false;
-    std::wstring skipped;
-    for (const RegFileSection& section : content.sections) {
-        if (section.deleteKey) {
-            host.Err(Where(path, section.line) + L"deleting a key is not allowed: [-" + section.keyPath +
-                     L"]\n");
-            return kFailure;
-        }
-        const bool logging = IsOneOf(section.keyPath, {LoggingKeyName().c_str()});
-        sawLoggingKey = sawLoggingKey || logging;
-        if (!logging)
-            skipped +=
-                Where(path, section.line) + L"skipped [" + section.keyPath + L"]: not the logging key\n";
-        for (const RegFileValue& value : section.values) {
-            if (value.kind == RegFileValue::Kind::Delete) {
-                host.Err(Where(path, value.line) + L"deleting a value is not allowed: \"" + value.name +
-                         L"\"\n");
-                return kFailure;
-            }
-            if (!logging) continue;
-            const std::optional<SettingId> setting = FindSettingByName(value.name);
-            if (!setting) {
-                skipped +=
-                    Where(path, value.line) + L"skipped \"" + value.name + L"\": not a logging setting\n";
-                continue;
-            }
-            if (!EditsFromRegValue(*setting, value, &edits, &problem)) {
-                host.Err(Where(path, value.line) + problem + L"\n");
-                return kFailure;
-            }
-        }
-    }
-    if (!sawLoggingKey) {
-        host.Err(Where(path, 1) + L"no [" + LoggingKeyName() + L"] section\n");
+    std::wstring skipped, problem;
+    if (!ReadRegFileEdits(host, path, &edits, &skipped, &problem)) {
+        host.Err(problem);
         return kFailure;
     }
     host.Err(skipped);
@@ -358,6 +313,7 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         host.Out(L"kmxlogcfg " + version + L"\n");
         return kSuccess;
     }
+    if (IsOneOf(verb, {L"check"})) return Check(host, {args.begin() + 1, args.end()});
     // --for DURATION, with enable only; the words before it are the preset.
     std::optional<std::uint64_t> duration;
     std::vector<std::wstring> words = args;
