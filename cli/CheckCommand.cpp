@@ -273,7 +273,7 @@ int Check(CommandHost& host, const std::vector<std::wstring>& args) {
             SettingEdit edit;
             if (!ParseAssignment(word, &edit, &problem)) return CannotCheck(host, problem);
             Take(edit, baseline);
-        } else if (word.rfind(L"--", 0) == 0) {
+        } else if (word.rfind(L"--", 0) == 0 || word == L"/?" || word == L"-?") {
             return CannotCheck(host, L"check does not take " + word, true);
         } else {
             // What the file skips is no reason to fail, and the answer has

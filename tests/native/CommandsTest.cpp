@@ -562,6 +562,7 @@ TEST_F(CommandsTest, CheckComparesWithWhatSaveWouldWriteForTheBaseline) {
         {none, {L"--preset"}, 2, L"needs a preset name"},
         {none, {L"--preset", L"Fastest"}, 2, L"is not a preset"},
         {none, {L"Enabled=1", L"--xml"}, 2, L"does not take --xml"},
+        {none, {L"/?"}, 2, L"Usage: kmxlogcfg check"},
         {none, {L"Nosuch=1"}, 2, L"is not a setting"},
         {none, {L"Enabled=2"}, 2, L"a switch is 0 or 1"},
         {none, {L"MaxFileSizeMB=1000"}, 2, L"up to 3 digits"},
