@@ -18,6 +18,7 @@ enum Option : unsigned {
     kGppOption = 1u << 4,      // --gpp
     kForOption = 1u << 5,      // --for DURATION, last on the line
     kSinceOption = 1u << 6,    // --since DURATION
+    kOwnOptions = 1u << 7,     // the command reads its words itself
 };
 
 struct CommandArgs {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "cli/CheckCommand.h"
 #include "cli/CollectCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
@@ -82,6 +83,8 @@ int RunImport(CommandHost& host, const CommandArgs& args) {
     return ImportSettings(host, args.operands[0]);
 }
 
+int RunCheck(CommandHost& host, const CommandArgs& args) { return Check(host, args.operands); }
+
 int RunGalSync(CommandHost& host, const CommandArgs& args) {
     if (!args.operands.empty()) return UsageError(host, L"gal-sync takes only --full");
     return GalSync(host, args.full);
@@ -148,6 +151,13 @@ const Command kCommands[] = {
      kGppOption | kReplaceOption,
      RunExport},
     {{L"import"}, {{L"import FILE", L"apply the logging values of a .reg file"}}, 0, RunImport},
+    {{L"check"},
+     {{L"check BASELINE... [--json | --configmgr]",
+       L"whether the settings hold what FILE.reg, --preset PRESET and\n"
+       L"NAME=VALUE want (later ones win); writes nothing; exit status\n"
+       L"0 yes, 1 no, 2 the check could not be made"}},
+     kOwnOptions,
+     RunCheck},
     {{L"gal-sync"},
      {{L"gal-sync [--full]", L"ask the connector to update (or, with --full, reset) its GAL copy"}},
      kFullOption,
@@ -245,7 +255,8 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
     const Command* command = FindCommand(parsed.verb);
     // --for would change the settings for a while: after any other verb it
     // is refused, not taken for a file or preset name. Help answers first.
-    if (command == nullptr || (command->handler != Help && (command->options & kForOption) == 0)) {
+    if (command == nullptr ||
+        (command->handler != Help && (command->options & (kForOption | kOwnOptions)) == 0)) {
         for (const std::wstring& word : words)
             if (IsOptionWord(word, kForOption))
                 return UsageError(host, L"--for goes only with " + VerbsTaking(kForOption));

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "cli/ExitCode.h"
-#include "cli/ImportCommand.h"
+#include "cli/RegFileEdits.h"
 #include "cli/SettingEdits.h"
 #include "cli/TimeBoxCommands.h"
 #include "settings/FieldRules.h"
@@ -165,7 +165,12 @@ int ResetSettings(CommandHost& host) {
 
 int ImportSettings(CommandHost& host, const std::wstring& path) {
     std::vector<SettingEdit> edits;
-    if (!ReadImportedEdits(host, path, &edits)) return kFailure;
+    std::wstring skipped, problem;
+    if (!ReadRegFileEdits(host, path, &edits, &skipped, &problem)) {
+        host.Err(problem);
+        return kFailure;
+    }
+    host.Err(skipped);
     return ApplyEdits(host, edits);
 }
 

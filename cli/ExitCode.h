@@ -7,6 +7,9 @@ namespace kmx {
 enum ExitCode : int {
     kSuccess = 0,
     kFailure = 1,  // any failure, a usage error included
+    // check only: 0 and 1 say compliant or not, so that a check that could
+    // not be made needs a status of its own.
+    kCannotCheck = 2,
 };
 
 }  // namespace kmx

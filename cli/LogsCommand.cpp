@@ -16,6 +16,26 @@ std::wstring JsonOrNull(const std::optional<T>& number) {
     return number ? std::to_wstring(*number) : L"null";
 }
 
+// A size as people read it: bytes below 1 KiB, else one decimal of the
+// largest binary unit it reaches ("2.2 MiB", "71.2 GiB").
+std::wstring HumanSize(std::uint64_t bytes) {
+    static const wchar_t* const kUnits[] = {L"KiB", L"MiB", L"GiB", L"TiB", L"PiB", L"EiB"};
+    if (bytes < 1024) return Number(bytes) + L" B";
+    std::size_t unit = 0;
+    std::uint64_t scale = 1024;
+    while (unit + 1 < sizeof(kUnits) / sizeof(kUnits[0]) && bytes / scale >= 1024) {
+        scale *= 1024;
+        ++unit;
+    }
+    // Tenths, rounded, without forming bytes * 10 (which may not fit).
+    std::uint64_t tenths = bytes / scale * 10 + (bytes % scale * 10 + scale / 2) / scale;
+    if (tenths >= 10240 && unit + 1 < sizeof(kUnits) / sizeof(kUnits[0])) {
+        tenths = (tenths + 512) / 1024;  // 1023.96 KiB reads as 1.0 MiB
+        ++unit;
+    }
+    return Number(tenths / 10) + L"." + Number(tenths % 10) + L" " + kUnits[unit];
+}
+
 std::wstring PaddedLeft(const std::wstring& text, std::size_t width) {
     return text.size() < width ? std::wstring(width - text.size(), L' ') + text : text;
 }
@@ -63,14 +83,14 @@ int ShowLogs(CommandHost& host, const SettingsModel& model, bool json) {
     out += L"Log file prefix: " + location.prefix + L"\n";
     out += L"Log folder:      " + location.folder + (exists ? L"" : L" (does not exist)") + L"\n";
     if (!summary.files.empty()) {
-        out += L"\nLast written (UTC)    " + PaddedLeft(L"Bytes", 12) + L"  Name\n";
+        out += L"\nLast written (UTC)    " + PaddedLeft(L"Bytes", 12) + PaddedLeft(L"Size", 12) + L"  Name\n";
         for (const DirectoryEntry& file : summary.files)
-            out += IsoUtc(file.lastWritten) + L"  " + PaddedLeft(Number(file.size), 12) + L"  " + file.name +
-                   L"\n";
+            out += IsoUtc(file.lastWritten) + L"  " + PaddedLeft(Number(file.size), 12) +
+                   PaddedLeft(HumanSize(file.size), 12) + L"  " + file.name + L"\n";
         out += L"\n";
     }
     out += L"Log files:       " + Number(summary.files.size()) + L", " + Number(summary.totalBytes) +
-           L" bytes in all\n";
+           L" bytes (" + HumanSize(summary.totalBytes) + L") in all\n";
     out += L"Size limit:      ";
     if (summary.maxDirSizeMB) {
         const std::uint64_t limit =
@@ -89,7 +109,9 @@ int ShowLogs(CommandHost& host, const SettingsModel& model, bool json) {
     } else {
         out += L"none (EnableMaxAge is off)\n";
     }
-    out += L"Free space:      " + (knowFree ? Number(free) + L" bytes" : std::wstring(L"unknown")) + L"\n";
+    out += L"Free space:      " +
+           (knowFree ? Number(free) + L" bytes (" + HumanSize(free) + L")" : std::wstring(L"unknown")) +
+           L"\n";
     host.Out(out);
     return kSuccess;
 }

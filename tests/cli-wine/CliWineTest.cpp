@@ -493,6 +493,56 @@ TEST_F(CliWineTest, LogsListsThePrefixsFilesInTheLogFolder) {
     EXPECT_NE(logs.out.find("\"freeBytes\": "), logs.out.find("\"freeBytes\": null")) << logs.out;
 }
 
+// check as a detection script runs it: one line on stdout, nothing on
+// stderr, 0 compliant, 1 drift, 2 when it cannot check; the key as it was
+// (or still absent) after every run.
+TEST_F(CliWineTest, CheckAnswersWithItsExitStatusAndNeverWrites) {
+    const std::wstring file = ScratchFile(L"baseline.reg");
+    const struct {
+        const wchar_t* before;  // a kmxlogcfg command run first, if any
+        std::wstring check;
+        DWORD status;
+        std::string out;  // the start of stdout (status 2: of stderr)
+    } steps[] = {
+        {nullptr, L"--preset Full", 1, "NonCompliant: 43 of 43 values differ: Enabled missing (wants 1), "},
+        {L"enable Full", L"--preset Full", 0, "Compliant: 43 of 43 values hold what the baseline wants\n"},
+        {L"set AreaSAX=0", L"--preset Full", 1, "NonCompliant: 1 of 43 values differ: AreaSAX 0 (wants 1)\n"},
+        {nullptr, L"--configmgr --preset Full", 0, "NonCompliant\n"},
+        {nullptr, L"--preset Full AreaSAX=0 --json", 0, "{\"_inDesiredState\": true, \"desiredState\": {"},
+        {nullptr, L"--json MaxAgeDays=30 EnableMaxAge=0", 1,
+         "{\"_inDesiredState\": false, \"desiredState\": {\"MaxAgeDays\": 30, \"EnableMaxAge\": 0}, "
+         "\"actualState\": {\"MaxAgeDays\": 7, \"EnableMaxAge\": 1}, "
+         "\"differingProperties\": [\"MaxAgeDays\", \"EnableMaxAge\"]}\n"},
+        {L"export", Quote(file), 0, "Compliant: 57 of 57 values hold what the baseline wants\n"},
+        {nullptr, Quote(file) + L" --preset Full", 1,
+         "NonCompliant: 1 of 57 values differ: AreaSAX 0 (wants 1)\n"},
+        {nullptr, L"--preset Fastest", 2, "kmxlogcfg: \"Fastest\" is not a preset"},
+        {nullptr, L"Enabled=2 --configmgr", 2, "kmxlogcfg: Enabled: \"2\" is not accepted"},
+        {nullptr, Quote(file + L".missing"), 2, "kmxlogcfg: cannot read "},
+        {nullptr, L"", 2, "kmxlogcfg: check needs a baseline\n"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(Utf8(step.check));
+        if (step.before != nullptr) {
+            const std::wstring before =
+                step.before + (step.before == std::wstring(L"export") ? L" " + Quote(file) : L"");
+            ASSERT_EQ(Kmxlogcfg(before).exitCode, 0u) << Utf8(before);
+        }
+        const bool existed = LoggingKeyExists();
+        const KeyContents key = LoggingKey();
+        const ConsoleResult run = Kmxlogcfg(L"check " + step.check);
+        EXPECT_EQ(run.exitCode, step.status) << Transcript(run);
+        const std::string& answer = step.status == 2 ? run.err : run.out;
+        EXPECT_EQ(answer.compare(0, step.out.size(), step.out), 0) << Transcript(run);
+        EXPECT_EQ(step.status == 2 ? run.out : run.err, "") << Transcript(run);
+        if (step.status != 2) {
+            EXPECT_EQ(answer.find('\n'), answer.size() - 1) << Transcript(run);
+        }
+        EXPECT_EQ(e2e::Difference(key, LoggingKey()), "");
+        EXPECT_EQ(existed, LoggingKeyExists());
+    }
+}
+
 }  // namespace
 }  // namespace cliwine
 }  // namespace kmx

@@ -3,6 +3,7 @@
 // accepted one writes, and the export/import round trip.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -441,7 +442,21 @@ TEST_F(CommandsTest, LogsListsThePrefixsFilesInTheFolderAndMeasuresThemReadingOn
         L"\"maxAgeDays\": 7, \"freeBytes\": 5000000}\n",
         m_host.out);
     ASSERT_EQ(0, Run({L"logs"}));
-    EXPECT_NE(std::wstring::npos, m_host.out.find(L"Log files:       2, 12000000 bytes in all\n"));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"Log files:       2, 12000000 bytes (11.4 MiB) in all\n"));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"  5000000     4.8 MiB  KMX-20251201T000000.000"));
+    const struct {
+        std::uint64_t bytes;
+        const wchar_t* shown;
+    } sizes[] = {{0, L"0 B"},           {1023, L"1023 B"},     {1024, L"1.0 KiB"},
+                 {1048575, L"1.0 MiB"}, {2306867, L"2.2 MiB"}, {76450417868, L"71.2 GiB"},
+                 {~0ull, L"16.0 EiB"}};
+    for (const auto& size : sizes) {
+        m_host.freeBytes = size.bytes;
+        ASSERT_EQ(0, Run({L"logs"}));
+        EXPECT_NE(std::wstring::npos, m_host.out.find(L"Free space:      " + std::to_wstring(size.bytes) +
+                                                      L" bytes (" + size.shown + L")\n"))
+            << Narrow(m_host.out);
+    }
     EXPECT_NE(std::wstring::npos, m_host.out.find(L"10 MB (MaxDirSizeMB), exceeded\n"));
     EXPECT_NE(std::wstring::npos, m_host.out.find(L"oldest file 13 days old"));
 
@@ -455,6 +470,162 @@ TEST_F(CommandsTest, LogsListsThePrefixsFilesInTheFolderAndMeasuresThemReadingOn
     EXPECT_EQ(1, Run({L"logs"}));
     EXPECT_EQ(L"kmxlogcfg: cannot list C:\\Temp\\KMXLogs: not found\n", m_host.err);
     EXPECT_EQ(1, Run({L"logs", L"--all"}));
+}
+
+// ---- check ----
+
+// Each case starts from a key as "reset" then "enable Full" leave it, changed
+// by `change`; check must answer and leave the key as it was.
+TEST_F(CommandsTest, CheckComparesWithWhatSaveWouldWriteForTheBaseline) {
+    using Change = std::function<void(MemoryRegistry&)>;
+    const std::string header = "Windows Registry Editor Version 5.00\r\n\r\n";
+    const std::string key = "[HKEY_CURRENT_USER\\Software\\Korvex\\Logging]\r\n";
+    m_host.files[L"other.reg"] =
+        Ansi(header + "[HKEY_CURRENT_USER\\Software\\Other]\r\n\"AreaSAX\"=dword:0\r\n" + key +
+             "\"ShowAppDump\"=dword:00000001\r\n\"AreaSAX\"=dword:00000001\r\n");
+    m_host.files[L"bad.reg"] = Ansi(header + key + "\"AreaSAX\"=dword:00000002\r\n");
+    m_host.files[L"none.reg"] = Ansi(header + key + "\"ShowAppDump\"=dword:00000001\r\n");
+    const Change none = [](MemoryRegistry&) {};
+    const auto put = [](const wchar_t* name, std::uint32_t type, std::vector<std::uint8_t> bytes) {
+        return [=](MemoryRegistry& registry) { registry.Put(kLogging, name, type, bytes); };
+    };
+    const struct {
+        Change change;
+        std::vector<std::wstring> args;
+        int status;
+        const wchar_t* out;  // all of stdout; for status 2, a part of stderr
+    } cases[] = {
+        {none, {L"--preset", L"Full"}, 0, L"Compliant: 43 of 43 values hold what the baseline wants\n"},
+        {none,
+         {L"--preset", L"full", L"AreaSAX=0"},
+         1,
+         L"NonCompliant: 1 of 43 values differ: AreaSAX 1 (wants 0)\n"},
+        {none,
+         {L"AreaSAX=0", L"--preset", L"Full"},
+         0,
+         L"Compliant: 43 of 43 values hold what the baseline wants\n"},
+        // Default's output options hold what reset left: the preset's marks.
+        {none,
+         {L"--preset", L"Default"},
+         1,
+         L"NonCompliant: 15 of 47 values differ: ThreadHTTPCallback 1 (wants 0), DetailFnDetailed 1 (wants "
+         L"0), "},
+        {[](MemoryRegistry& r) { r.Erase(kLogging, L"AreaSAX"); },
+         {L"--preset", L"Full", L"--configmgr"},
+         0,
+         L"NonCompliant\n"},
+        {none, {L"--configmgr", L"Enabled=1"}, 0, L"Compliant\n"},
+        {[](MemoryRegistry& r) { r.Erase(kLogging, L"AreaSAX"); },
+         {L"AreaSAX=1"},
+         1,
+         L"NonCompliant: 1 of 1 values differ: AreaSAX missing (wants 1)\n"},
+        {put(L"AreaSAX", kRegSz, {'1', 0, 0, 0}),
+         {L"AreaSAX=1"},
+         1,
+         L"NonCompliant: 1 of 1 values differ: AreaSAX \"1\" (wants 1)\n"},
+        {put(L"AreaSAX", kRegBinary, {1, 0, 0, 0}),
+         {L"AreaSAX=1"},
+         1,
+         L"NonCompliant: 1 of 1 values differ: AreaSAX REG_BINARY 01000000 (wants 1)\n"},
+        {put(L"AreaSAX", kRegDword, {1, 0, 0, 0, 0, 0, 0, 0}),
+         {L"AreaSAX=1"},
+         1,
+         L"NonCompliant: 1 of 1 values differ: AreaSAX REG_DWORD 0100000000000000 (wants 1)\n"},
+        {put(L"FileName", kRegSz, {'a', 0, '\n', 0, 0, 0}),
+         {L"LogFilePrefix=kmx"},
+         1,
+         L"NonCompliant: 1 of 1 values differ: FileName \"a<U+000A>\" (wants \"C:\\Temp\\kmx\")\n"},
+        // Limits as Save writes them: empty or 0 sizes are the factory size.
+        {none,
+         {L"MaxFileSizeMB=", L"MaxDirSizeMB=0", L"MaxAgeDays=007", L"MaxCallDepth=100"},
+         0,
+         L"Compliant: 4 of 4"},
+        {none, {L"MaxAgeDays="}, 1, L"NonCompliant: 1 of 1 values differ: MaxAgeDays 7 (wants 0)\n"},
+        // One half of FileName keeps the other as the key holds it.
+        {none,
+         {L"LogDirectory=D:\\Logs\\\\", L"--preset", L"Full"},
+         1,
+         L"NonCompliant: 1 of 44 values differ: FileName \"C:\\Temp\\kmx\" (wants \"D:\\Logs\\kmx\")\n"},
+        {none, {L"LogFilePrefix=kmx", L"LogDirectory=C:\\Temp\\"}, 0, L"Compliant: 1 of 1"},
+        {none, {L"other.reg"}, 0, L"Compliant: 1 of 1"},
+        {none, {L"other.reg", L"AreaSAX=0"}, 1, L"NonCompliant: 1 of 1"},
+        {none,
+         {L"--json", L"AreaSAX=0", L"LogDirectory=D:\\Logs", L"KeepLogging=1"},
+         1,
+         L"{\"_inDesiredState\": false, \"desiredState\": {\"FileName\": \"D:\\\\Logs\\\\kmx\", \"AreaSAX\": "
+         L"0, "
+         L"\"KeepLogging\": 1}, \"actualState\": {\"FileName\": \"C:\\\\Temp\\\\kmx\", \"AreaSAX\": 1, "
+         L"\"KeepLogging\": 1}, \"differingProperties\": [\"FileName\", \"AreaSAX\"]}\n"},
+        {[](MemoryRegistry& r) { r.Erase(kLogging, L"Enabled"); },
+         {L"Enabled=1", L"/JSON"},
+         1,
+         L"{\"_inDesiredState\": false, \"desiredState\": {\"Enabled\": 1}, \"actualState\": {\"Enabled\": "
+         L"null}, "
+         L"\"differingProperties\": [\"Enabled\"]}\n"},
+        {none, {}, 2, L"check needs a baseline"},
+        {none, {L"--json"}, 2, L"check needs a baseline"},
+        {none, {L"Enabled=1", L"--json", L"--configmgr"}, 2, L"not both"},
+        {none, {L"--preset"}, 2, L"needs a preset name"},
+        {none, {L"--preset", L"Fastest"}, 2, L"is not a preset"},
+        {none, {L"Enabled=1", L"--xml"}, 2, L"does not take --xml"},
+        {none, {L"/?"}, 2, L"Usage: kmxlogcfg check"},
+        {none, {L"Nosuch=1"}, 2, L"is not a setting"},
+        {none, {L"Enabled=2"}, 2, L"a switch is 0 or 1"},
+        {none, {L"MaxFileSizeMB=1000"}, 2, L"up to 3 digits"},
+        {none, {L"FileName=C:\\x\\y"}, 2, L"LogDirectory and LogFilePrefix"},
+        {none, {L"missing.reg"}, 2, L"cannot read missing.reg"},
+        {none, {L"bad.reg"}, 2, L"bad.reg:4: AreaSAX: \"2\" is not accepted"},
+        {none, {L"none.reg"}, 2, L"names no logging setting"},
+        // Last: the key stays unreadable.
+        {[](MemoryRegistry& r) { r.DenyRights(kLogging, kKeyQueryValue); },
+         {L"Enabled=1"},
+         2,
+         L"cannot read HKEY_CURRENT_USER\\Software\\Korvex\\Logging: error 5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.out));
+        ASSERT_EQ(0, Run({L"reset"}));
+        ASSERT_EQ(0, Run({L"enable", L"Full"}));
+        c.change(m_host.registry);
+        m_host.registry.ClearSetLog();
+        const Contents before = m_host.registry.Snapshot();
+        std::vector<std::wstring> args = {L"check"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(c.status, Run(args)) << Narrow(m_host.err);
+        EXPECT_EQ(before, m_host.registry.Snapshot());
+        EXPECT_TRUE(m_host.registry.SetLog().empty());
+        if (c.status == 2) {
+            EXPECT_EQ(L"", m_host.out);
+            EXPECT_NE(std::wstring::npos, m_host.err.find(c.out)) << Narrow(m_host.err);
+        } else {
+            EXPECT_EQ(L"", m_host.err);
+            EXPECT_EQ(0u, m_host.out.find(c.out)) << Narrow(m_host.out);
+        }
+    }
+}
+
+// Right after export the file is compliant; once every value holds something
+// long and odd, the one line is cut to fit and still counts all 57.
+TEST_F(CommandsTest, CheckFitsTheWholeKeyDifferingOnOneLineAndCreatesNothing) {
+    EXPECT_EQ(1, Run({L"check", L"Enabled=0"}));
+    EXPECT_EQ(L"NonCompliant: 1 of 1 values differ: Enabled missing (wants 0)\n", m_host.out);
+    EXPECT_FALSE(m_host.registry.KeyExists(kLogging));
+
+    ASSERT_EQ(0, Run({L"set", L"Enabled=1", L"MaxDirSizeMB=2000", L"LogDirectory=D:\\Logs", L"AreaSAX=1"}));
+    ASSERT_EQ(0, Run({L"export", L"a.reg"}));
+    EXPECT_EQ(0, Run({L"check", L"a.reg"}));
+    EXPECT_EQ(L"Compliant: 57 of 57 values hold what the baseline wants\n", m_host.out);
+    for (const SettingInfo& info : kCatalogue)
+        m_host.registry.Put(kLogging, info.name, kRegBinary, std::vector<std::uint8_t>(300, 0xab));
+    EXPECT_EQ(1, Run({L"check", L"a.reg"}));
+    EXPECT_LE(m_host.out.size(), 2048u);
+    EXPECT_EQ(0u, m_host.out.find(L"NonCompliant: 57 of 57 values differ: Enabled REG_BINARY abab"));
+    const std::size_t more = m_host.out.rfind(L", and ");
+    ASSERT_NE(std::wstring::npos, more) << Narrow(m_host.out);
+    std::size_t shown = 0;
+    for (std::size_t at = 0; (at = m_host.out.find(L" (wants ", at)) != std::wstring::npos; ++at) ++shown;
+    EXPECT_EQ(std::to_wstring(kSettingCount - shown) + L" more\n", m_host.out.substr(more + 6));
+    EXPECT_GT(m_host.out.size() + 100, 2048u) << "cut well short of the limit";
 }
 
 // ---- The time box ----

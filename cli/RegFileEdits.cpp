@@ -1,8 +1,13 @@
-#include "cli/ImportCommand.h"
+#include "cli/RegFileEdits.h"
 
 #include "cli/Commands.h"
+
+#include <cstdint>
+#include <optional>
+
 #include "formats/RegFileReader.h"
 #include "settings/AsciiCase.h"
+#include "settings/RegistryLayout.h"
 
 namespace kmx {
 namespace {
@@ -13,57 +18,56 @@ std::wstring Where(const std::wstring& path, int line) {
 
 }  // namespace
 
-bool ReadImportedEdits(CommandHost& host, const std::wstring& path, std::vector<SettingEdit>* edits) {
+bool ReadRegFileEdits(CommandHost& host, const std::wstring& path, std::vector<SettingEdit>* edits,
+                      std::wstring* skipped, std::wstring* problem) {
     std::vector<std::uint8_t> bytes;
-    std::wstring problem;
-    if (!host.ReadFile(path, kRegFileMaxBytes, &bytes, &problem)) {
-        host.Err(L"kmxlogcfg: cannot read " + path + L": " + problem + L"\n");
+    std::wstring reason;
+    if (!host.ReadFile(path, kRegFileMaxBytes, &bytes, &reason)) {
+        *problem = L"kmxlogcfg: cannot read " + path + L": " + reason + L"\n";
         return false;
     }
     RegFileContent content;
     RegFileError error;
     if (!ParseRegFile(bytes.data(), bytes.size(), &content, &error)) {
-        host.Err(Where(path, error.line) + error.reason + L"\n");
+        *problem = Where(path, error.line) + error.reason + L"\n";
         return false;
     }
 
     bool sawLoggingKey = false;
-    std::wstring skipped;
     for (const RegFileSection& section : content.sections) {
         if (section.deleteKey) {
-            host.Err(Where(path, section.line) + L"deleting a key is not allowed: [-" + section.keyPath +
-                     L"]\n");
+            *problem =
+                Where(path, section.line) + L"deleting a key is not allowed: [-" + section.keyPath + L"]\n";
             return false;
         }
         const bool logging = EqualsIgnoringAsciiCase(section.keyPath, LoggingKeyName());
         sawLoggingKey = sawLoggingKey || logging;
         if (!logging)
-            skipped +=
+            *skipped +=
                 Where(path, section.line) + L"skipped [" + section.keyPath + L"]: not the logging key\n";
         for (const RegFileValue& value : section.values) {
             if (value.kind == RegFileValue::Kind::Delete) {
-                host.Err(Where(path, value.line) + L"deleting a value is not allowed: \"" + value.name +
-                         L"\"\n");
+                *problem =
+                    Where(path, value.line) + L"deleting a value is not allowed: \"" + value.name + L"\"\n";
                 return false;
             }
             if (!logging) continue;
             const std::optional<SettingId> setting = FindSettingByName(value.name);
             if (!setting) {
-                skipped +=
+                *skipped +=
                     Where(path, value.line) + L"skipped \"" + value.name + L"\": not a logging setting\n";
                 continue;
             }
-            if (!EditsFromRegValue(*setting, value, edits, &problem)) {
-                host.Err(Where(path, value.line) + problem + L"\n");
+            if (!EditsFromRegValue(*setting, value, edits, &reason)) {
+                *problem = Where(path, value.line) + reason + L"\n";
                 return false;
             }
         }
     }
     if (!sawLoggingKey) {
-        host.Err(Where(path, 1) + L"no [" + LoggingKeyName() + L"] section\n");
+        *problem = Where(path, 1) + L"no [" + LoggingKeyName() + L"] section\n";
         return false;
     }
-    host.Err(skipped);
     return true;
 }
 
