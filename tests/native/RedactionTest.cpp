@@ -89,7 +89,7 @@ TEST(RedactionTest, HidesEachKindAndReversesExactly) {
         {"mail01.CONTOSO.local", "[[host-1~zz9z]]"},
         {"sid S-1-5-21-1004336348-1177238915-682003330-1001.", "sid [[sid-1~zz9z]]."},
         {"EX:/o=Contoso/ou=Exchange Administrative Group (FYDIBOHF23SPDLT)/cn=Recipients/cn=jdoe55>",
-         "EX:/o=Contoso/ou=Exchange Administrative Group "
+         "EX:/o=[[domain-1~zz9z]]/ou=Exchange Administrative Group "
          "(FYDIBOHF23SPDLT)/cn=Recipients/cn=[[mailbox-1~zz9z]]>"},
         {"PROJECT FALCONS tab\there back\\slash caf\xe9",
          "[[term-1~zz9z]]S [[term-2~zz9z]] [[term-3~zz9z]] [[term-4~zz9z]]"},
