@@ -103,7 +103,13 @@ struct ZipWriter::Pool {
     std::string pending;
     std::size_t limit;
 
+    // The last block of an entry is deflated by the writer's own thread,
+    // which would only wait otherwise: a small entry costs no hand-over.
+    z_stream own{};
+    bool ownReady;
+
     Pool(int deflateLevel, unsigned count) : level(deflateLevel), limit(2 * count) {
+        ownReady = deflateInit2(&own, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
         for (unsigned i = 0; i < count; ++i) threads.emplace_back([this] { Run(); });
     }
     ~Pool() {
@@ -113,6 +119,7 @@ struct ZipWriter::Pool {
         }
         work.notify_all();
         for (std::thread& thread : threads) thread.join();
+        if (ownReady) deflateEnd(&own);
     }
 
     void Run() {
@@ -283,11 +290,15 @@ bool ZipWriter::Submit(bool last) {
     pool.previous = block;
     block->transform = pool.transform;
     block->last = last;
-    {
-        std::lock_guard<std::mutex> lock(pool.mutex);
-        pool.queue.push_back(block);
+    if (last) {
+        pool.Compress(*block, pool.own, pool.ownReady);
+    } else {
+        {
+            std::lock_guard<std::mutex> lock(pool.mutex);
+            pool.queue.push_back(block);
+        }
+        pool.work.notify_one();
     }
-    pool.work.notify_one();
     pool.inFlight.push_back(std::move(block));
     return Drain(last ? 0 : pool.limit);
 }

@@ -42,7 +42,8 @@ struct ZipTransform {
     // changed apart from what follows (what `apply` looks for must not be
     // split); the rest waits for more data. 0 or the size: the whole block.
     std::function<std::size_t(std::string_view block)> cut;
-    // In the deflating threads, several at once: appends what `piece` becomes.
+    // In the deflating threads and the writer's, several at once: appends
+    // what `piece` becomes.
     std::function<void(std::string_view piece, std::string& out)> apply;
 };
 
