@@ -309,6 +309,11 @@ void Redactor::Find(std::string_view text, std::vector<Span>& spans) const {
             std::size_t end = begin;
             while (end < text.size() && !EndsMailbox(Byte(text, end))) ++end;
             if (end > begin) spans.push_back({begin, end, Kind::Mailbox});
+        } else if (IsDigit(c) && before == '-' && (i < 2 || !IsAlpha(Byte(text, i - 2)))) {
+            // The second address of a range such as "10.0.0.1-10.0.0.9"; after
+            // a word, as in "KMXLogCtl-1.0.0.5", it is a version.
+            const std::size_t end = Ipv4End(text, i);
+            if (end > i) spans.push_back({i, end, Kind::Ip});
         } else if ((IsAlnum(c) || c == '_') && !IsHostChar(before)) {
             if (IsDigit(c) && before != '@') {
                 const std::size_t end = Ipv4End(text, i);

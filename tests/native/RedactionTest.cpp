@@ -82,6 +82,8 @@ TEST(RedactionTest, HidesEachKindAndReversesExactly) {
         {"\\\\DESKTOP-7QX\\share, desktop-7qx", "\\\\[[computer-1~zz9z]]\\share, [[computer-2~zz9z]]"},
         {"CONTOSO\\jdoe", "[[domain-1~zz9z]]\\[[user-1~zz9z]]"},
         {"from 192.168.10.20:443 and (10.0.0.1).", "from [[ip-1~zz9z]]:443 and ([[ip-2~zz9z]])."},
+        {"10.0.0.1-10.0.0.9 KMXLogCtl-1.0.0.5-x64.msi",
+         "[[ip-1~zz9z]]-[[ip-2~zz9z]] KMXLogCtl-1.0.0.5-x64.msi"},
         {"[fe80::1c2d:3e4f%12]:443 ::ffff:10.1.2.3 2001:db8:0:0:0:0:2:1",
          "[[[ip-1~zz9z]]%12]:443 [[ip-2~zz9z]] [[ip-3~zz9z]]"},
         {"https://mail01.contoso.local/ews contoso.com _ldap._tcp.dc.contoso.de",
