@@ -90,7 +90,7 @@ class RedactionStream {
 public:
     static constexpr std::size_t kMaxLine = 256 * 1024;
     explicit RedactionStream(Redactor& redactor, std::size_t maxLine = kMaxLine)
-        : m_redactor(redactor), m_maxLine(maxLine) {}
+        : m_redactor(redactor), m_maxLine(maxLine > 0 ? maxLine : 1) {}
     void Write(std::string_view data, std::string& out);
     void Finish(std::string& out);
 
