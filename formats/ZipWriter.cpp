@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 namespace kmx {
 namespace {
@@ -27,6 +31,10 @@ constexpr std::uint16_t kMax16 = 0xFFFFu;
 // this close to 4 GiB gets Zip64 sizes in its data descriptor.
 constexpr std::uint64_t kZip64Threshold = 0xFF000000u;
 constexpr std::size_t kOutputChunk = 256 * 1024;
+// What one thread deflates at a time; each block is primed with the window
+// deflate would have had, so cutting costs only a few bytes per block.
+constexpr std::size_t kBlockSize = 256 * 1024;
+constexpr std::size_t kWindow = 32 * 1024;
 
 void Put16(std::vector<std::uint8_t>& out, std::uint16_t value) {
     out.push_back(static_cast<std::uint8_t>(value));
@@ -66,18 +74,153 @@ void PutTimestamp(std::vector<std::uint8_t>& out, const ZipTime& time) {
 
 }  // namespace
 
-struct ZipWriter::Deflater {
-    z_stream stream{};
-    bool ready = false;
-    ~Deflater() {
+// One block of an entry's data. The writer's thread fills `input` and reads
+// the results once `done`; a worker owns the rest in between.
+struct ZipWriter::Block {
+    std::string input;
+    std::string data;                 // after the transform: what is deflated and counted
+    std::shared_ptr<Block> previous;  // whose data ends in this block's window
+    std::shared_ptr<const ZipTransform> transform;
+    bool last = false;
+    std::string output;
+    std::uint32_t crc = 0;
+    bool ok = true;
+    // Guarded by the pool's mutex.
+    bool transformed = false, done = false, cancelled = false;
+};
+
+struct ZipWriter::Pool {
+    int level;
+    std::mutex mutex;
+    std::condition_variable work, progress;
+    std::deque<std::shared_ptr<Block>> queue;  // not yet taken by a worker
+    bool stopping = false;
+    std::vector<std::thread> threads;
+    // The writer's thread only.
+    std::deque<std::shared_ptr<Block>> inFlight;  // in order, not yet written
+    std::shared_ptr<Block> previous;
+    std::shared_ptr<const ZipTransform> transform;
+    std::string pending;
+    std::size_t limit;
+
+    // The last block of an entry is deflated by the writer's own thread,
+    // which would only wait otherwise: a small entry costs no hand-over.
+    z_stream own{};
+    bool ownReady;
+
+    Pool(int deflateLevel, unsigned count) : level(deflateLevel), limit(2 * count) {
+        ownReady = deflateInit2(&own, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+        for (unsigned i = 0; i < count; ++i) threads.emplace_back([this] { Run(); });
+    }
+    ~Pool() {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+        }
+        work.notify_all();
+        for (std::thread& thread : threads) thread.join();
+        if (ownReady) deflateEnd(&own);
+    }
+
+    void Run() {
+        z_stream stream{};
+        const bool ready =
+            deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+        for (;;) {
+            std::shared_ptr<Block> block;
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                work.wait(lock, [this] { return stopping || !queue.empty(); });
+                if (queue.empty()) break;
+                block = std::move(queue.front());
+                queue.pop_front();
+            }
+            Compress(*block, stream, ready);
+        }
         if (ready) deflateEnd(&stream);
+    }
+
+    void Finished(Block& block, bool transformedOnly) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            block.transformed = true;
+            block.done = !transformedOnly;
+        }
+        progress.notify_all();
+    }
+
+    void Compress(Block& block, z_stream& stream, bool ready) {
+        bool cancelled;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            cancelled = block.cancelled;
+        }
+        if (cancelled || !ready) {
+            block.ok = false;
+            block.previous.reset();
+            return Finished(block, false);
+        }
+        try {
+            if (block.transform && !block.input.empty())
+                block.transform->apply(block.input, block.data);
+            else
+                block.data.swap(block.input);
+        } catch (...) {
+            block.ok = false;
+        }
+        std::string().swap(block.input);
+        Finished(block, true);
+        if (block.previous) {
+            // The block before may still be in its transform; its data is
+            // not touched again once it is marked transformed.
+            std::unique_lock<std::mutex> lock(mutex);
+            progress.wait(lock, [&] { return block.previous->transformed; });
+        }
+        block.ok = block.ok && deflateReset(&stream) == Z_OK;
+        if (block.ok && block.previous) {
+            const std::string& before = block.previous->data;
+            const std::size_t size = std::min(before.size(), kWindow);
+            block.ok = deflateSetDictionary(
+                           &stream, reinterpret_cast<const Bytef*>(before.data() + before.size() - size),
+                           static_cast<uInt>(size)) == Z_OK;
+        }
+        block.previous.reset();
+        if (block.ok) {
+            const auto* in = reinterpret_cast<const Bytef*>(block.data.data());
+            block.crc = static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0), in, block.data.size()));
+            // A sync flush ends all but the last block on a byte boundary, so
+            // that the next block's output simply follows.
+            block.output.resize(deflateBound(&stream, static_cast<uLong>(block.data.size())) + 16);
+            stream.next_in = const_cast<Bytef*>(in);
+            stream.avail_in = static_cast<uInt>(block.data.size());
+            const int flush = block.last ? Z_FINISH : Z_SYNC_FLUSH;
+            std::size_t produced = 0;
+            for (;;) {
+                stream.next_out = reinterpret_cast<Bytef*>(&block.output[produced]);
+                stream.avail_out = static_cast<uInt>(block.output.size() - produced);
+                const int result = deflate(&stream, flush);
+                produced = block.output.size() - stream.avail_out;
+                if (result == Z_STREAM_ERROR) {
+                    block.ok = false;
+                    break;
+                }
+                if (stream.avail_out != 0 && (flush != Z_FINISH || result == Z_STREAM_END)) break;
+                block.output.resize(block.output.size() * 2);
+            }
+            block.output.resize(produced);
+        }
+        Finished(block, false);
     }
 };
 
-ZipWriter::ZipWriter(ZipSink& sink, int level)
-    : m_sink(sink), m_level(level), m_deflater(new Deflater), m_buffer(kOutputChunk) {}
+ZipWriter::ZipWriter(ZipSink& sink, int level, unsigned threads)
+    : m_sink(sink), m_level(level), m_threads(threads) {
+    if (m_threads == 0) m_threads = std::max(1u, std::thread::hardware_concurrency());
+}
 
-ZipWriter::~ZipWriter() = default;
+ZipWriter::~ZipWriter() {
+    if (m_pool) Discard();
+}
 
 bool ZipWriter::Put(const void* data, std::size_t size) {
     if (m_failed) return false;
@@ -89,15 +232,14 @@ bool ZipWriter::Put(const void* data, std::size_t size) {
     return true;
 }
 
-bool ZipWriter::BeginEntry(const std::string& utf8Name, const ZipTime& time, std::uint64_t sizeHint) {
+bool ZipWriter::BeginEntry(const std::string& utf8Name, const ZipTime& time, std::uint64_t sizeHint,
+                           ZipTransform transform) {
     if (m_failed || m_inEntry || utf8Name.empty() || utf8Name.size() > kMax16) return false;
-    if (!m_deflater->ready) {
-        if (deflateInit2(&m_deflater->stream, m_level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-            return false;
-        m_deflater->ready = true;
-    } else if (deflateReset(&m_deflater->stream) != Z_OK) {
-        return false;
-    }
+    if (!m_pool) m_pool.reset(new Pool(m_level, m_threads));
+    m_pool->previous.reset();
+    m_pool->pending.clear();
+    m_pool->transform.reset();
+    if (transform.apply) m_pool->transform = std::make_shared<const ZipTransform>(std::move(transform));
     m_current = Entry{};
     m_current.name = utf8Name;
     m_current.time = time;
@@ -129,40 +271,91 @@ bool ZipWriter::BeginEntry(const std::string& utf8Name, const ZipTime& time, std
     return true;
 }
 
-bool ZipWriter::Deflate(const void* data, std::size_t size, bool finish) {
-    z_stream& stream = m_deflater->stream;
-    const auto* next = static_cast<const std::uint8_t*>(data);
-    do {
-        const std::size_t part = std::min<std::size_t>(size, UINT_MAX);
-        stream.next_in = const_cast<Bytef*>(next);
-        stream.avail_in = static_cast<uInt>(part);
-        next += part;
-        size -= part;
-        const int flush = finish && size == 0 ? Z_FINISH : Z_NO_FLUSH;
-        int result = Z_OK;
-        do {
-            stream.next_out = m_buffer.data();
-            stream.avail_out = static_cast<uInt>(m_buffer.size());
-            result = deflate(&stream, flush);
-            if (result == Z_STREAM_ERROR) return false;
-            const std::size_t produced = m_buffer.size() - stream.avail_out;
-            m_current.compressed += produced;
-            if (!Put(m_buffer.data(), produced)) return false;
-        } while (stream.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
-    } while (size > 0);
+bool ZipWriter::Submit(bool last) {
+    Pool& pool = *m_pool;
+    std::size_t cut = pool.pending.size();
+    if (!last && pool.transform && pool.transform->cut) {
+        const std::size_t wanted = pool.transform->cut(pool.pending);
+        if (wanted > 0 && wanted < cut) cut = wanted;
+    }
+    auto block = std::make_shared<Block>();
+    if (cut == pool.pending.size()) {
+        block->input.swap(pool.pending);
+        pool.pending.reserve(kBlockSize);
+    } else {
+        block->input.assign(pool.pending, 0, cut);
+        pool.pending.erase(0, cut);
+    }
+    block->previous = std::move(pool.previous);
+    pool.previous = block;
+    block->transform = pool.transform;
+    block->last = last;
+    if (last) {
+        pool.Compress(*block, pool.own, pool.ownReady);
+    } else {
+        {
+            std::lock_guard<std::mutex> lock(pool.mutex);
+            pool.queue.push_back(block);
+        }
+        pool.work.notify_one();
+    }
+    pool.inFlight.push_back(std::move(block));
+    return Drain(last ? 0 : pool.limit);
+}
+
+bool ZipWriter::Drain(std::size_t left) {
+    Pool& pool = *m_pool;
+    while (!pool.inFlight.empty()) {
+        const std::shared_ptr<Block> block = pool.inFlight.front();
+        {
+            std::unique_lock<std::mutex> lock(pool.mutex);
+            if (!block->done && pool.inFlight.size() <= left) break;
+            pool.progress.wait(lock, [&] { return block->done; });
+        }
+        pool.inFlight.pop_front();
+        if (!block->ok || !Put(block->output.data(), block->output.size())) {
+            m_failed = true;
+            Discard();
+            return false;
+        }
+        m_current.crc = static_cast<std::uint32_t>(
+            crc32_combine(m_current.crc, block->crc, static_cast<z_off_t>(block->data.size())));
+        m_current.uncompressed += block->data.size();
+        m_current.compressed += block->output.size();
+    }
     return true;
+}
+
+void ZipWriter::Discard() {
+    Pool& pool = *m_pool;
+    {
+        std::unique_lock<std::mutex> lock(pool.mutex);
+        for (const std::shared_ptr<Block>& block : pool.inFlight) block->cancelled = true;
+        for (const std::shared_ptr<Block>& block : pool.inFlight)
+            pool.progress.wait(lock, [&] { return block->done; });
+    }
+    pool.inFlight.clear();
+    pool.previous.reset();
+    pool.transform.reset();
+    std::string().swap(pool.pending);
 }
 
 bool ZipWriter::Write(const void* data, std::size_t size) {
     if (!m_inEntry || m_failed) return false;
-    if (size == 0) return true;
-    m_current.crc = static_cast<std::uint32_t>(crc32_z(m_current.crc, static_cast<const Bytef*>(data), size));
-    m_current.uncompressed += size;
-    return Deflate(data, size, false);
+    const auto* next = static_cast<const char*>(data);
+    std::string& pending = m_pool->pending;
+    while (size > 0) {
+        const std::size_t part = std::min(size, kBlockSize - pending.size());
+        pending.append(next, part);
+        next += part, size -= part;
+        if (pending.size() == kBlockSize && !Submit(false)) return false;
+    }
+    return true;
 }
 
 bool ZipWriter::EndEntry() {
-    if (!m_inEntry || m_failed || !Deflate(nullptr, 0, true)) return false;
+    if (!m_inEntry || m_failed || !Submit(true)) return false;
+    m_pool->transform.reset();
     const bool big = m_current.compressed > kMax32 - 1 || m_current.uncompressed > kMax32 - 1;
     if (big && !m_current.zip64Local) {
         // Its data descriptor cannot hold the sizes: the caller's hint was wrong.
@@ -187,6 +380,7 @@ bool ZipWriter::EndEntry() {
 
 bool ZipWriter::AbandonEntry() {
     if (!m_inEntry || m_failed) return false;
+    Discard();
     m_inEntry = false;
     if (!m_sink.Truncate(m_current.localOffset)) {
         m_failed = true;

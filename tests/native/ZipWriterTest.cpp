@@ -3,6 +3,8 @@
 // Info-ZIP's unzip -t and 7-Zip's 7z t. Archives around the Zip64 limits go
 // through a sink that leaves runs of zeros as holes, so that a zip of more
 // than 4 GiB costs little disk; those are long and run with KMX_LONG_TESTS=1.
+// Entries of many blocks are deflated by several threads and may be redacted
+// on the way.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -13,9 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "cli/Redaction.h"
 #include "formats/ZipWriter.h"
 
 namespace kmx {
@@ -53,8 +57,9 @@ private:
     std::uint64_t m_offset = 0;
 };
 
-// What an entry holds: zeros, text-like bytes, or bytes deflate cannot shrink.
-enum class Fill { Zeros, Text, Noise };
+// What an entry holds: zeros, text-like bytes, bytes deflate cannot shrink,
+// or varied log lines that name people and machines.
+enum class Fill { Zeros, Text, Noise, Log };
 
 struct EntrySpec {
     std::string name;
@@ -62,6 +67,7 @@ struct EntrySpec {
     Fill fill;
     ZipTime time;
     bool abandon = false;  // written part-way, then dropped
+    ZipTransform transform = {};
 };
 
 struct Expected {
@@ -72,8 +78,32 @@ ZipTime At(int y, int mo, int d, int h, int mi, int s, std::int64_t unix) {
     return {y, mo, d, h, mi, s, unix};
 }
 
+std::string LogText(std::size_t size) {
+    std::mt19937 random(5);
+    std::string text;
+    char line[200];
+    while (text.size() < size) {
+        const unsigned ms = static_cast<unsigned>(text.size() / 7);
+        std::snprintf(
+            line, sizeof line,
+            "2026-12-09 %02u:%02u:%02u.%03u %5u [Sync] item %08x for user%u@contoso.com from 10.0.%u.%u\n",
+            ms / 3600000 % 24, ms / 60000 % 60, ms / 1000 % 60, ms % 1000, random() % 9000 + 1000,
+            static_cast<unsigned>(random()), random() % 50, random() % 256, random() % 256);
+        text += line;
+    }
+    text.resize(size);
+    return text;
+}
+
 // Feeds `size` bytes of `fill` in pieces; returns the CRC of what it fed.
 std::uint32_t Feed(ZipWriter& writer, std::uint64_t size, Fill fill, bool* ok) {
+    if (fill == Fill::Log) {
+        const std::string text = LogText(static_cast<std::size_t>(size));
+        for (std::size_t done = 0; done < text.size() && *ok; done += 100003)
+            *ok = writer.Write(text.data() + done, std::min<std::size_t>(100003, text.size() - done));
+        return static_cast<std::uint32_t>(
+            crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(text.data()), text.size()));
+    }
     std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(size, 1 << 20)));
     std::uint32_t noise = 12345;
     std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
@@ -143,11 +173,23 @@ protected:
         std::string expected;
         {
             SparseFileSink sink(zip);
-            ZipWriter writer(sink, level);
+            ZipWriter writer(sink, level, m_threads);
             for (const EntrySpec& entry : entries) {
-                ASSERT_TRUE(writer.BeginEntry(entry.name, entry.time, entry.size)) << entry.name;
+                ASSERT_TRUE(writer.BeginEntry(entry.name, entry.time, entry.size, entry.transform))
+                    << entry.name;
                 bool ok = true;
-                const std::uint32_t crc = Feed(writer, entry.size, entry.fill, &ok);
+                std::uint32_t crc = Feed(writer, entry.size, entry.fill, &ok);
+                std::uint64_t size = entry.size;
+                if (entry.transform.apply) {
+                    // What the threads made of it, block by block, is what one
+                    // call makes of it whole.
+                    std::string changed;
+                    entry.transform.apply(LogText(static_cast<std::size_t>(entry.size)), changed);
+                    crc = static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0),
+                                                             reinterpret_cast<const Bytef*>(changed.data()),
+                                                             changed.size()));
+                    size = changed.size();
+                }
                 ASSERT_TRUE(ok) << entry.name;
                 if (entry.abandon) {
                     ASSERT_TRUE(writer.AbandonEntry());
@@ -156,10 +198,9 @@ protected:
                 ASSERT_TRUE(writer.EndEntry()) << entry.name;
                 char line[512];
                 std::snprintf(line, sizeof line, "%s %llu %08x %04d-%02d-%02d %02d:%02d:%02d %lld 1\n",
-                              entry.name.c_str(), static_cast<unsigned long long>(entry.size), crc,
-                              entry.time.year, entry.time.month, entry.time.day, entry.time.hour,
-                              entry.time.minute, entry.time.second / 2 * 2,
-                              static_cast<long long>(entry.time.unixSeconds));
+                              entry.name.c_str(), static_cast<unsigned long long>(size), crc, entry.time.year,
+                              entry.time.month, entry.time.day, entry.time.hour, entry.time.minute,
+                              entry.time.second / 2 * 2, static_cast<long long>(entry.time.unixSeconds));
                 expected += line;
             }
             ASSERT_TRUE(writer.Finish());
@@ -171,6 +212,7 @@ protected:
     }
 
     std::string m_dir;
+    unsigned m_threads = 0;
 };
 
 const ZipTime kNow = At(2026, 12, 8, 18, 15, 31, 1796753731);
@@ -192,6 +234,37 @@ TEST_F(ZipWriterTest, EntryCountsAroundTheSixteenBitLimit) {
         for (std::size_t i = 0; i < count; ++i)
             entries.push_back({"f" + std::to_string(i), i % 3, Fill::Text, kNow});
         RoundTrip(entries, 1);
+    }
+}
+
+// Blocks deflated apart cost a few bytes each against one stream.
+TEST_F(ZipWriterTest, ManyBlocksOnSeveralThreadsMakeOneStream) {
+    const std::size_t size = (9 << 20) + 12345;
+    const std::string text = LogText(size);
+    std::string whole(compressBound(static_cast<uLong>(size)), '\0');
+    z_stream stream{};
+    ASSERT_EQ(deflateInit2(&stream, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(size);
+    stream.next_out = reinterpret_cast<Bytef*>(&whole[0]);
+    stream.avail_out = static_cast<uInt>(whole.size());
+    ASSERT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+    const double oneStream = static_cast<double>(stream.total_out);
+    deflateEnd(&stream);
+
+    RedactionNames names;
+    names.users = {"user7"};
+    Redactor redactor(names);
+    for (unsigned threads : {1u, 3u}) {
+        m_threads = threads;
+        RoundTrip({{"logs/big.log", size, Fill::Log, kNow}}, 6);
+        std::ifstream zip(m_dir + "/t.zip", std::ios::binary | std::ios::ate);
+        EXPECT_LT(static_cast<double>(zip.tellg()), oneStream * 1.005 + 200) << threads;
+        RoundTrip({{"logs/redacted.log", 3 << 20, Fill::Log, kNow, false, RedactionTransform(redactor)},
+                   {"logs/dropped.log", 2 << 20, Fill::Log, kNow, true, RedactionTransform(redactor)},
+                   {"logs/empty.log", 0, Fill::Log, kNow, false, RedactionTransform(redactor)},
+                   {"about.txt", 10, Fill::Text, kNow}},
+                  6);
     }
 }
 

@@ -1,0 +1,106 @@
+// Hides what a support bundle says about people and machines: mail
+// addresses, the user, computer and domain names, IP addresses, host names
+// with a domain, security identifiers, mailbox names of X.500 addresses and
+// the user's own terms. Each original becomes a token such as
+// "[[host-3~k7q2]]": its kind, its number within the kind, and the bundle's
+// tag. One redactor serves a whole bundle, so an original gets the same token
+// in every file; its map turns every redacted file back into the original.
+//
+// Works on bytes of ASCII-compatible text (UTF-8, or ANSI code pages for the
+// ASCII parts): UTF-16 text is converted to UTF-8 first and back afterwards.
+// Everything it looks for lies within one line, so text can be redacted in
+// pieces that end at line ends, by several threads at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "formats/ZipWriter.h"
+
+namespace kmx {
+
+// The names to hide as words, as they may appear in the files (UTF-8; add the
+// ANSI spelling too where it differs). Letters match in either case (ASCII).
+struct RedactionNames {
+    std::vector<std::string> users, computers, domains;
+    std::vector<std::string> terms;  // the user's own, matched anywhere, even inside words
+};
+
+class Redactor {
+public:
+    // tag: what makes this bundle's tokens its own; empty for a random one.
+    explicit Redactor(const RedactionNames& names, std::string tag = {});
+    Redactor(const Redactor&) = delete;
+    Redactor& operator=(const Redactor&) = delete;
+
+    // Appends `text` to `out` with what it hides replaced. `text` holds whole
+    // lines, or a piece of a line cut where Cut cuts. Safe to call from
+    // several threads at once.
+    void Redact(std::string_view text, std::string& out);
+
+    // The map as UTF-8 text: a header line "token<TAB>original", then one
+    // line per token, CRLF-ended. In the original a backslash, TAB, CR and LF
+    // are written \\, \t, \r, \n, and bytes that are not UTF-8 \xHH.
+    std::string Map() const;
+
+    const std::string& Tag() const { return m_tag; }
+
+    // Where a piece of text may end: after its last line end; for a line with
+    // none, after its last space or tab; 0 when there is neither.
+    static std::size_t Cut(std::string_view text);
+
+    enum class Kind : std::uint8_t { Mail, User, Computer, Domain, Ip, Host, Sid, Mailbox, Term, Tag };
+
+private:
+    struct Pattern {
+        std::string folded;
+        Kind kind;
+        bool word;  // only between non-word characters
+    };
+    struct Span {
+        std::size_t begin, end;
+        Kind kind;
+    };
+    struct Token {
+        Kind kind;
+        std::size_t number;
+        std::string text, original;
+    };
+
+    void Find(std::string_view text, std::vector<Span>& spans) const;
+
+    std::string m_tag;
+    std::vector<Pattern> m_patterns;  // longest first
+    bool m_patternStart[256] = {};
+    mutable std::mutex m_mutex;
+    std::unordered_map<std::string, std::size_t> m_byOriginal;  // index into m_tokens
+    std::vector<Token> m_tokens;
+    std::size_t m_counts[10] = {};
+};
+
+// A file's text in pieces of any size: hands on whole lines and holds back
+// the rest. A line longer than maxLine is cut (where Redactor::Cut cuts), so
+// what lies across that cut may be left whole or in part.
+class RedactionStream {
+public:
+    static constexpr std::size_t kMaxLine = 256 * 1024;
+    explicit RedactionStream(Redactor& redactor, std::size_t maxLine = kMaxLine)
+        : m_redactor(redactor), m_maxLine(maxLine > 0 ? maxLine : 1) {}
+    void Write(std::string_view data, std::string& out);
+    void Finish(std::string& out);
+
+private:
+    Redactor& m_redactor;
+    std::size_t m_maxLine;
+    std::string m_held;
+};
+
+// Redacts a zip entry's data in the zip writer's deflating threads.
+ZipTransform RedactionTransform(Redactor& redactor);
+
+}  // namespace kmx
