@@ -79,4 +79,14 @@ inline bool RefusesToReplace(CommandHost& host, const std::wstring& path, bool r
     return true;
 }
 
+// Writes a command's file whole (see WriteFileWhole). False, with the
+// message on stderr, when it could not.
+inline bool WriteWholeOrSay(CommandHost& host, const std::wstring& path,
+                            const std::vector<std::uint8_t>& bytes, bool replace) {
+    std::wstring problem;
+    if (host.WriteFileWhole(path, bytes, replace, &problem)) return true;
+    host.Err(L"kmxlogcfg: cannot write " + path + L": " + problem + L"\n");
+    return false;
+}
+
 }  // namespace kmx

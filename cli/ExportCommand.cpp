@@ -16,11 +16,7 @@ std::vector<std::uint8_t> ExportedRegFile(CommandHost& host) {
 
 int Export(CommandHost& host, const std::wstring& path, bool replace) {
     if (RefusesToReplace(host, path, replace)) return kFailure;
-    std::wstring problem;
-    if (!host.WriteFileWhole(path, ExportedRegFile(host), replace, &problem)) {
-        host.Err(L"kmxlogcfg: cannot write " + path + L": " + problem + L"\n");
-        return kFailure;
-    }
+    if (!WriteWholeOrSay(host, path, ExportedRegFile(host), replace)) return kFailure;
     host.Out(L"Exported the logging settings to " + path + L"\n");
     return kSuccess;
 }

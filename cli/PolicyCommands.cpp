@@ -38,10 +38,7 @@ int WritePolicyTemplates(CommandHost& host, const std::wstring& dir, bool replac
         std::string xml;
     } files[] = {{adml, PolicyResourcesXml()}, {admx, PolicyDefinitionsXml()}};
     for (const auto& file : files) {
-        if (!host.WriteFileWhole(file.path, Bytes(file.xml), replace, &problem)) {
-            host.Err(L"kmxlogcfg: cannot write " + file.path + L": " + problem + L"\n");
-            return kFailure;
-        }
+        if (!WriteWholeOrSay(host, file.path, Bytes(file.xml), replace)) return kFailure;
     }
     host.Out(L"Wrote " + admx + L"\nWrote " + adml + L"\n");
     return kSuccess;
@@ -56,10 +53,7 @@ int ExportGpp(CommandHost& host, const std::wstring& path, bool replace,
         host.Err(L"kmxlogcfg: cannot export: " + problem + L"\n");
         return kFailure;
     }
-    if (!host.WriteFileWhole(path, Bytes(xml), replace, &problem)) {
-        host.Err(L"kmxlogcfg: cannot write " + path + L": " + problem + L"\n");
-        return kFailure;
-    }
+    if (!WriteWholeOrSay(host, path, Bytes(xml), replace)) return kFailure;
     host.Out(L"Exported the logging settings to " + path + L" as a Group Policy Preferences collection\n");
     return kSuccess;
 }

@@ -340,6 +340,15 @@ constexpr wchar_t kGeneratedNote[] =
     L"-->\n";
 constexpr wchar_t kSchemaNamespace[] = L"http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions";
 
+// The declaration, the note and the root element both files open with.
+std::wstring DocumentStart(const wchar_t* root) {
+    return kXmlDeclaration + std::wstring(kGeneratedNote) + L"<" + root +
+           L" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
+           L"xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"" +
+           Attr(L"revision", kRevision) + L" schemaVersion=\"1.0\"" + Attr(L"xmlns", kSchemaNamespace) +
+           L">\n";
+}
+
 }  // namespace
 
 LimitRange WritableRange(SettingId limit) {
@@ -352,12 +361,7 @@ LimitRange WritableRange(SettingId limit) {
 }
 
 std::string PolicyDefinitionsXml() {
-    std::wstring xml = kXmlDeclaration;
-    xml += kGeneratedNote;
-    xml +=
-        L"<policyDefinitions xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
-        L"xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"" +
-        Attr(L"revision", kRevision) + L" schemaVersion=\"1.0\"" + Attr(L"xmlns", kSchemaNamespace) + L">\n";
+    std::wstring xml = DocumentStart(L"policyDefinitions");
     xml += L"  <policyNamespaces>\n    <target" + Attr(L"prefix", kPrefix) + Attr(L"namespace", kNamespace) +
            L"/>\n  </policyNamespaces>\n";
     xml += L"  <resources" + Attr(L"minRequiredRevision", kRevision) + L"/>\n";
@@ -379,12 +383,7 @@ std::string PolicyDefinitionsXml() {
 }
 
 std::string PolicyResourcesXml() {
-    std::wstring xml = kXmlDeclaration;
-    xml += kGeneratedNote;
-    xml +=
-        L"<policyDefinitionResources xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
-        L"xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"" +
-        Attr(L"revision", kRevision) + L" schemaVersion=\"1.0\"" + Attr(L"xmlns", kSchemaNamespace) + L">\n";
+    std::wstring xml = DocumentStart(L"policyDefinitionResources");
     xml += L"  <displayName>Korvex connector logging</displayName>\n";
     xml += L"  <description>The logging settings of the Korvex mail connector (KMXLogCtl)</description>\n";
     xml += L"  <resources>\n    <stringTable>\n";
