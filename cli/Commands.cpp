@@ -358,6 +358,11 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         host.Out(L"kmxlogcfg " + version + L"\n");
         return kSuccess;
     }
+    std::wstring busy;
+    if (!host.LockUserState(&busy)) {
+        host.Err(L"kmxlogcfg: " + busy + L"\n");
+        return kFailure;
+    }
     // --for DURATION, with enable only; the words before it are the preset.
     std::optional<std::uint64_t> duration;
     std::vector<std::wstring> words = args;

@@ -73,6 +73,7 @@ public:
     bool FreeBytes(const std::wstring&, std::uint64_t*) override { return false; }
     UtcTicks NowUtc() override { return now; }
     std::wstring ProgramPath() override { return L"C:\\kmxlogcfg.exe"; }
+    bool LockUserState(std::wstring*) override { return true; }
     std::wstring LocalTimeText(UtcTicks) override { return L""; }
     bool ScheduleExpire(UtcTicks, std::wstring*) override { return false; }
     void CancelScheduledExpire() override {}
