@@ -139,16 +139,17 @@ std::wstring ConsoleHost::LocalTimeText(UtcTicks ticks) {
 }
 
 bool ConsoleHost::ScheduleExpire(UtcTicks when, std::wstring* problem) {
-    DeleteScheduledTask(EarlierExpireTaskName());
-    if (ScheduleOneShotTask(ExpireTaskName(), ProgramPath(), L"expire", when, problem)) return true;
+    if (ScheduleOneShotTask(ExpireTaskName(), ProgramPath(), L"expire", when, problem)) {
+        DeleteScheduledTasks({EarlierExpireTaskName()});
+        return true;
+    }
     // An earlier time box's task would only find nothing due; no need to keep it.
-    DeleteScheduledTask(ExpireTaskName());
+    DeleteScheduledTasks({ExpireTaskName(), EarlierExpireTaskName()});
     return false;
 }
 
 void ConsoleHost::CancelScheduledExpire() {
-    DeleteScheduledTask(ExpireTaskName());
-    DeleteScheduledTask(EarlierExpireTaskName());
+    DeleteScheduledTasks({ExpireTaskName(), EarlierExpireTaskName()});
 }
 
 }  // namespace kmx

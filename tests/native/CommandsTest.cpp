@@ -652,7 +652,10 @@ TEST_F(TimeBoxTest, KilledAtAnyWriteExpireNowGivesBackTheEarlierKey) {
     for (const auto& sequence : sequences) {
         for (int writes = 0;; ++writes) {
             FakeHost host;
-            const auto run = [&](const Args& args) { host.out.clear(); return RunCommandLine(args, L"9.8.7", host); };
+            const auto run = [&](const Args& args) {
+                host.out.clear();
+                return RunCommandLine(args, L"9.8.7", host);
+            };
             ASSERT_EQ(0, run({L"set", L"Enabled=0"}));
             host.registry.Put(kLogging, L"AreaSAX", kRegSz, {'0', 0, 0, 0});
             host.registry.Erase(kLogging, L"DetailCmntRows");
@@ -665,9 +668,11 @@ TEST_F(TimeBoxTest, KilledAtAnyWriteExpireNowGivesBackTheEarlierKey) {
             const std::string where = Narrow(sequence.killed[0] + sequence.killed[1]) + " killed after " +
                                       std::to_string(writes) + " writes";
             EXPECT_EQ(0, run({L"expire", L"--now"})) << where << ": " << Narrow(host.err);
-            EXPECT_EQ(before, host.registry.Snapshot()[kLogging]) << where << "\n" << Narrow(host.out) << Narrow(host.err);
+            EXPECT_EQ(before, host.registry.Snapshot()[kLogging]) << where << "\n"
+                                                                  << Narrow(host.out) << Narrow(host.err);
             Contents all = host.registry.Snapshot();
-            EXPECT_TRUE(all[kCompanion].empty() && !host.registry.ValueExists(kRun, kLogonEntryName)) << where;
+            EXPECT_TRUE(all[kCompanion].empty() && !host.registry.ValueExists(kRun, kLogonEntryName))
+                << where;
             if (ranThrough) break;
         }
     }
@@ -691,7 +696,8 @@ TEST_F(TimeBoxTest, AnUnreadableBoxFailsLoudlyAndABusyUserIsRefused) {
     // A box opened by an earlier version and interrupted before it recorded
     // what its change left: every value goes back.
     ASSERT_EQ(0, Run({L"enable", L"Full", L"--for", L"1h"}));
-    for (const SettingInfo& info : kCatalogue) m_host.registry.Erase(kCompanion, L"After." + std::wstring(info.name));
+    for (const SettingInfo& info : kCatalogue)
+        m_host.registry.Erase(kCompanion, L"After." + std::wstring(info.name));
     EXPECT_EQ(0, Run({L"expire", L"--now"}));
     EXPECT_NE(std::wstring::npos, m_host.out.find(L"interrupted while its change was made"));
     EXPECT_EQ(before, LoggingValues());
