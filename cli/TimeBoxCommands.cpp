@@ -69,8 +69,10 @@ KeyRecord Recorded(const std::array<std::optional<RecordedValue>, kSettingCount>
 }  // namespace
 
 bool ApplyDueRevert(CommandHost& host) {
-    const std::optional<TimeBox> box = OpenBox(host);
-    if (!box || !IsDue(*box, host.NowUtc())) return true;
+    // A box that cannot be read is left to expire, which says why.
+    RegStatus status = kErrorSuccess;
+    const std::optional<TimeBox> box = OpenBox(host, &status);
+    if (status != kErrorSuccess || !box || !IsDue(*box, host.NowUtc())) return true;
     return Revert(host, *box);
 }
 
@@ -214,7 +216,9 @@ std::wstring TimeBoxLine(CommandHost& host) {
 }
 
 std::wstring TimeBoxJson(CommandHost& host) {
-    const std::optional<TimeBox> box = OpenBox(host);
+    RegStatus status = kErrorSuccess;
+    const std::optional<TimeBox> box = OpenBox(host, &status);
+    if (status != kErrorSuccess) return L"{\"unreadable\": " + JsonString(Status(status)) + L"}";
     if (!box) return L"null";
     return L"{\"preset\": " + (box->preset.empty() ? std::wstring(L"null") : JsonString(box->preset)) +
            L", \"until\": " + JsonString(IsoUtc(box->end)) + L", \"due\": " +

@@ -685,7 +685,12 @@ TEST_F(TimeBoxTest, AnUnreadableBoxFailsLoudlyAndABusyUserIsRefused) {
     m_host.registry.PutDword(kCompanion, L"TimeBoxEnd", 7);
     EXPECT_EQ(0, Run({L"show"}));
     EXPECT_NE(std::wstring::npos, m_host.out.find(L"Time box:        open but unreadable (error 13)"));
+    EXPECT_EQ(0, Run({L"show", L"--json"}));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"\"timeBox\": {\"unreadable\": \"error 13\"}"));
     Later(7200);
+    EXPECT_EQ(1, Run({L"enable", L"--for", L"1h"})) << "a change under it is refused, not a revert";
+    EXPECT_EQ(0, Run({L"set", L"MaxAgeDays=30"}));
+    EXPECT_EQ(0, Run({L"set", L"MaxAgeDays=7"}));
     EXPECT_EQ(1, Run({L"expire"}));
     EXPECT_NE(std::wstring::npos, m_host.err.find(L"TimeBoxEnd is not a REG_QWORD of 8 bytes"));
     EXPECT_TRUE(m_host.registry.ValueExists(kRun, kLogonEntryName));
