@@ -6,7 +6,8 @@
 #       and no logon entry left.
 #   timebox-soak.sh race N KMXLOGCFG_EXE   N rounds of two `enable --for` at
 #       once, then `expire --now`: the key before both must come back.
-# Set KMX_WINEPREFIX to keep it off the test prefix.
+# Set KMX_WINEPREFIX to keep it off the test prefix; KMX_KILL_WINDOW="FROM TO"
+# (seconds) kills only within that stretch, e.g. where the writes are.
 set -u
 mode=$1 runs=$2 exe=$3
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,14 +43,17 @@ if [ "$mode" = kill ]; then
   echo "enable Full --for 1h runs for ${length}s; kills spread over it"
   for i in $(seq "$runs"); do
     # Half over the whole run, half over its first 1.5 s, where the writes are.
-    if [ $((i % 2)) = 0 ]; then span=$length; else span=1.5; fi
-    delay=$(python3 -c "import random; print(round(random.uniform(0, $span), 3))")
+    if [ $((i % 2)) = 0 ]; then window="0 $length"; else window="0 1.5"; fi
+    window=${KMX_KILL_WINDOW:-$window}
+    delay=$(python3 -c "import random; print(round(random.uniform(${window% *}, ${window#* }), 3))")
     wine "$exe" enable Full --for 1h </dev/null >/dev/null 2>&1 &
     pid=$!
     sleep "$delay"
     kill -9 "$pid" 2>/dev/null && killed=killed || killed=ended
     wait "$pid" 2>/dev/null
-    opened=$(wine reg query 'HKCU\Software\Korvex\LoggingControl' /v TimeBoxEnd 2>/dev/null | grep -c REG_)
+    state=$(wine reg query 'HKCU\Software\Korvex\LoggingControl' 2>/dev/null | tr -d '\r')
+    opened=$(grep -c 'TimeBoxEnd' <<<"$state")
+    afters=$(grep -c 'After\.' <<<"$state")
     enabled=$(wine reg query "$logging" /v Enabled 2>/dev/null | tr -d '\r' | grep -o '0x[0-9a-f]*$')
     quiet wine "$exe" expire --now
     export_key "$scratch/after.reg"
@@ -58,7 +62,7 @@ if [ "$mode" = kill ]; then
     else
       bad=$((bad + 1)) verdict=FAIL
     fi
-    echo "run $i: after ${delay}s $killed (box open: $opened, Enabled: ${enabled:-missing}) -> $verdict"
+    echo "run $i: after ${delay}s $killed (box open: $opened, After.* $afters/57, Enabled: ${enabled:-missing}) -> $verdict"
   done
 else
   for i in $(seq "$runs"); do
