@@ -57,8 +57,14 @@ public:
 
     // What collect needs beyond these (cli/CollectHost.h); none where it cannot run.
     virtual class CollectHost* Collecting() { return nullptr; }
-    // The running program's full path, for the logon entry and the task.
+    // The program the logon entry and the task run to end a time box: a
+    // windowless copy of this one where it can be, kept where the revert
+    // still finds it when the folder this one was started from is gone.
     virtual std::wstring ProgramPath() = 0;
+    // Makes this process the only one of the user's that reads or changes
+    // the settings and the time box, until it ends; waits a bounded while
+    // for another. False with *problem when the wait ran out.
+    virtual bool LockUserState(std::wstring* problem) = 0;
     // A point in time on the user's clock: "2026-12-08 19:30:00".
     virtual std::wstring LocalTimeText(UtcTicks ticks) = 0;
     // The Task Scheduler: a one-shot task that runs ProgramPath() expire at

@@ -267,6 +267,15 @@ int RunCommandLine(const std::vector<std::wstring>& args, const std::wstring& ve
         host.Err(L"kmxlogcfg: " + problem.text + L"\n" + (problem.withUsage ? Usage() : L""));
         return kFailure;
     }
+    // One kmxlogcfg at a time per user reads or changes the settings and the
+    // time box; help and the version touch neither.
+    if (command->handler != Help && command->handler != Version) {
+        std::wstring busy;
+        if (!host.LockUserState(&busy)) {
+            host.Err(L"kmxlogcfg: " + busy + L"\n");
+            return kFailure;
+        }
+    }
     return command->handler(host, parsed);
 }
 

@@ -7,8 +7,6 @@
 namespace kmx {
 namespace {
 
-constexpr RegStatus kErrorInvalidData = 13;
-
 // One value with its type; *value is missing when it is not there.
 RegStatus ReadTyped(IRegistry& registry, RegKey key, const std::wstring& name, RecordedValue* value) {
     *value = RecordedValue{};
@@ -86,7 +84,15 @@ RegStatus OpenCompanionKey(IRegistry& registry, RegKeyHandle* handle) {
     return CreateForReadWrite(registry, kHkeyCurrentUser, kCompanionKeyPath, handle->Receive(), &disposition);
 }
 
+std::wstring AfterName(std::size_t i) { return kAfterPrefix + std::wstring(kCatalogue[i].name); }
+
 }  // namespace
+
+bool TimeBox::Complete() const {
+    for (const auto& value : after)
+        if (!value) return false;
+    return true;
+}
 
 RegStatus ReadLoggingValues(IRegistry& registry, KeyRecord* record) {
     *record = KeyRecord{};
@@ -113,9 +119,11 @@ RegStatus ReadTimeBox(IRegistry& registry, std::optional<TimeBox>* box) {
     RegStatus status = ReadTyped(registry, key, kTimeBoxEndName, &value);
     if (status != kErrorSuccess) return status;
     if (!value.present) return kErrorSuccess;
-    if (value.type != kRegQword || value.bytes.size() != 8) return kErrorInvalidData;
     TimeBox found;
-    for (int i = 7; i >= 0; --i) found.end = found.end << 8 | value.bytes[static_cast<std::size_t>(i)];
+    const RegStatus endStatus =
+        value.type == kRegQword && value.bytes.size() == 8 ? kErrorSuccess : kErrorInvalidData;
+    if (endStatus == kErrorSuccess)
+        for (int i = 7; i >= 0; --i) found.end = found.end << 8 | value.bytes[static_cast<std::size_t>(i)];
     status = ReadTyped(registry, key, kTimeBoxPresetName, &value);
     if (status != kErrorSuccess) return status;
     if (value.present && value.type == kRegSz) {
@@ -135,7 +143,15 @@ RegStatus ReadTimeBox(IRegistry& registry, std::optional<TimeBox>* box) {
         }
     }
     *box = std::move(found);
-    return kErrorSuccess;
+    return endStatus;
+}
+
+RegStatus MarkChangeStarting(IRegistry& registry, std::wstring* failed) {
+    RegKeyHandle handle(registry);
+    RegStatus status = OpenCompanionKey(registry, &handle);
+    if (status == kErrorSuccess) status = Put(registry, handle.Get(), AfterName(0), RecordedValue{});
+    if (status != kErrorSuccess) *failed = AfterName(0);
+    return status;
 }
 
 RegStatus RecordBefore(IRegistry& registry, const KeyRecord& before, UtcTicks end, std::wstring* failed) {
@@ -149,6 +165,16 @@ RegStatus RecordBefore(IRegistry& registry, const KeyRecord& before, UtcTicks en
     return status != kErrorSuccess ? status : PutEnd(registry, handle.Get(), end, failed);
 }
 
+RegStatus RecordEnd(IRegistry& registry, UtcTicks end, std::wstring* failed) {
+    RegKeyHandle handle(registry);
+    RegStatus status = OpenCompanionKey(registry, &handle);
+    if (status != kErrorSuccess) {
+        *failed = kCompanionKeyPath;
+        return status;
+    }
+    return PutEnd(registry, handle.Get(), end, failed);
+}
+
 RegStatus RecordAfter(IRegistry& registry, const KeyRecord& after, const std::wstring& preset, UtcTicks end,
                       std::wstring* failed) {
     RegKeyHandle handle(registry);
@@ -157,14 +183,18 @@ RegStatus RecordAfter(IRegistry& registry, const KeyRecord& after, const std::ws
         *failed = kCompanionKeyPath;
         return status;
     }
-    status = PutRecords(registry, handle.Get(), kAfterPrefix, after, failed);
-    if (status != kErrorSuccess) return status;
     status = WriteString(registry, handle.Get(), kTimeBoxPresetName, preset);
     if (status != kErrorSuccess) {
         *failed = kTimeBoxPresetName;
         return status;
     }
-    return PutEnd(registry, handle.Get(), end, failed);
+    status = PutEnd(registry, handle.Get(), end, failed);
+    for (std::size_t n = 1; status == kErrorSuccess && n <= kSettingCount; ++n) {
+        const std::size_t i = n % kSettingCount;  // the first value last: it completes the record
+        status = Put(registry, handle.Get(), AfterName(i), RecordedValue{true, kRegBinary, Encode(after[i])});
+        if (status != kErrorSuccess) *failed = AfterName(i);
+    }
+    return status;
 }
 
 RegStatus WriteLoggingValues(IRegistry& registry, const KeyRecord& record, std::wstring* failed) {
@@ -215,13 +245,13 @@ RegStatus RemoveTimeBox(IRegistry& registry, std::wstring* failed) {
         return status;
     }
     RegKeyHandle handle(registry, key);
-    std::vector<std::wstring> names;
+    // The end first: without it there is no time box, whatever is left.
+    std::vector<std::wstring> names = {kTimeBoxEndName};
     for (const SettingInfo& info : kCatalogue) {
         names.push_back(kAfterPrefix + std::wstring(info.name));
         names.push_back(kBeforePrefix + std::wstring(info.name));
     }
     names.push_back(kTimeBoxPresetName);
-    names.push_back(kTimeBoxEndName);
     for (const std::wstring& name : names) {
         status = Put(registry, key, name, RecordedValue{});
         if (status != kErrorSuccess) {
@@ -241,11 +271,12 @@ RevertOutcome RevertTimeBox(IRegistry& registry, const TimeBox& box) {
         return outcome;
     }
     std::vector<std::size_t> toRestore;
+    const bool complete = box.Complete();
     for (std::size_t i = 0; i < kSettingCount; ++i) {
         const auto& before = box.before[i];
         const auto& after = box.after[i];
-        if (!before || !after || now[i] == *before) continue;
-        if (now[i] == *after)
+        if (!before || now[i] == *before) continue;
+        if (!complete || now[i] == *after)
             toRestore.push_back(i);
         else
             outcome.kept.push_back(static_cast<SettingId>(i));
@@ -267,6 +298,15 @@ RevertOutcome RevertTimeBox(IRegistry& registry, const TimeBox& box) {
             }
             outcome.restored.push_back(static_cast<SettingId>(i));
         }
+    }
+    // A box that is no longer the one read (another took its place) keeps
+    // its state and its logon entry.
+    std::optional<TimeBox> current;
+    const RegStatus reread = ReadTimeBox(registry, &current);
+    if ((reread == kErrorSuccess || reread == kErrorInvalidData) && (!current || current->end != box.end)) {
+        outcome.replaced = current.has_value();
+        if (!current) RemoveLogonEntry(registry);
+        return outcome;
     }
     outcome.logonEntryLeft = RemoveLogonEntry(registry) != kErrorSuccess;
     outcome.status = RemoveTimeBox(registry, &outcome.failedValue);

@@ -20,14 +20,18 @@ std::wstring Until(CommandHost& host, UtcTicks end) {
 
 std::wstring WhatItHolds(const std::wstring& preset) { return preset.empty() ? L"logging on" : preset; }
 
-// Reads the time box; a key that cannot be read is said on stderr and
-// counts as no time box.
-std::optional<TimeBox> OpenBox(CommandHost& host) {
+// Reads the time box; one that cannot be read is said on stderr, with its
+// status in *status. Gives the records it could read (for expire --now).
+std::optional<TimeBox> OpenBox(CommandHost& host, RegStatus* status = nullptr) {
     std::optional<TimeBox> box;
-    const RegStatus status = ReadTimeBox(host.Registry(), &box);
-    if (status != kErrorSuccess)
-        host.Err(L"kmxlogcfg: cannot read the time box in " + kCompanionKeyName + L": " + Status(status) +
+    const RegStatus read = ReadTimeBox(host.Registry(), &box);
+    if (read == kErrorInvalidData)
+        host.Err(L"kmxlogcfg: the time box in " + kCompanionKeyName + L" cannot be read: its " +
+                 kTimeBoxEndName + L" is not a REG_QWORD of 8 bytes\n");
+    else if (read != kErrorSuccess)
+        host.Err(L"kmxlogcfg: cannot read the time box in " + kCompanionKeyName + L": " + Status(read) +
                  L"\n");
+    if (status != nullptr) *status = read;
     return box;
 }
 
@@ -38,9 +42,14 @@ bool Revert(CommandHost& host, const TimeBox& box) {
                  Status(outcome.status) + L"); it stays open and the next revert repeats it\n");
         return false;
     }
+    if (outcome.replaced) {
+        host.Out(L"Another time box took the place of the one that ended; it stays open.\n");
+        return true;
+    }
     host.CancelScheduledExpire();
     std::wstring out = L"Ended the time box (" + WhatItHolds(box.preset) + L"): put back " +
                        std::to_wstring(outcome.restored.size()) + L" values as they were before it";
+    if (!box.Complete()) out += L" (it was interrupted while its change was made)";
     if (!outcome.kept.empty()) {
         out += L"; kept " + std::to_wstring(outcome.kept.size()) + L" changed since:";
         for (const SettingId id : outcome.kept) out += std::wstring(L" ") + Info(id).name;
@@ -52,18 +61,36 @@ bool Revert(CommandHost& host, const TimeBox& box) {
     return true;
 }
 
+KeyRecord Recorded(const std::array<std::optional<RecordedValue>, kSettingCount>& values) {
+    KeyRecord record;
+    for (std::size_t i = 0; i < kSettingCount; ++i) record[i] = values[i].value_or(RecordedValue{});
+    return record;
+}
+
 }  // namespace
 
 bool ApplyDueRevert(CommandHost& host) {
-    const std::optional<TimeBox> box = OpenBox(host);
-    if (!box || !IsDue(*box, host.NowUtc())) return true;
+    // A box that cannot be read is left to expire, which says why.
+    RegStatus status = kErrorSuccess;
+    const std::optional<TimeBox> box = OpenBox(host, &status);
+    if (status != kErrorSuccess || !box || !IsDue(*box, host.NowUtc())) return true;
     return Revert(host, *box);
 }
 
 int Expire(CommandHost& host, bool now) {
-    const std::optional<TimeBox> box = OpenBox(host);
+    RegStatus status = kErrorSuccess;
+    const std::optional<TimeBox> box = OpenBox(host, &status);
+    if (status != kErrorSuccess && (!now || !box)) {
+        // The logon entry stays, so that the next expire tries again.
+        host.Err(L"kmxlogcfg: the time box stays open" +
+                 std::wstring(box ? L"; kmxlogcfg expire --now puts back what its records allow\n" : L"\n"));
+        return kFailure;
+    }
     if (!box) {
-        // A logon entry left by an interrupted revert has nothing more to do.
+        // What an interrupted revert left (its end already gone) has nothing
+        // more to do.
+        std::wstring ignored;
+        RemoveTimeBox(host.Registry(), &ignored);
         RemoveLogonEntry(host.Registry());
         host.Out(L"No time box is open.\n");
         return kSuccess;
@@ -93,33 +120,52 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
     // then never finds its time box not yet due.
     const UtcTicks end =
         (host.NowUtc() + seconds * kTicksPerSecond + kTicksPerSecond - 1) / kTicksPerSecond * kTicksPerSecond;
+    const std::wstring program = host.ProgramPath();
     std::wstring failed;
+    // Back to the state before this command: a new box is removed, an open
+    // one gets its own record back.
     const auto forget = [&] {
-        if (!fresh) return;
         std::wstring ignored;
+        if (!fresh) {
+            if (box->Complete()) RecordAfter(registry, Recorded(box->after), box->preset, box->end, &ignored);
+            return;
+        }
         RemoveTimeBox(registry, &ignored);
         RemoveLogonEntry(registry);
     };
+    // A change that failed may have written any part of itself. When it
+    // cannot be undone, the (incomplete) box stays, due now, so that the next
+    // expire or logon puts every value back.
     const auto undo = [&] {
         std::wstring value;
         const RegStatus undone = WriteLoggingValues(registry, before, &value);
-        if (undone != kErrorSuccess)
-            host.Err(L"kmxlogcfg: could not put back " + value + L" (" + Status(undone) + L")\n");
+        if (undone == kErrorSuccess) {
+            forget();
+            return;
+        }
+        std::wstring ignored;
+        RecordEnd(registry, host.NowUtc(), &ignored);
+        host.Err(L"kmxlogcfg: could not put back " + value + L" (" + Status(undone) +
+                 L"); the time box stays open and kmxlogcfg expire puts the settings back\n");
     };
     const auto cannotRecord = [&](const std::wstring& what, RegStatus why) {
         host.Err(L"kmxlogcfg: cannot record the time box: writing " + what + L" failed (" + Status(why) +
                  L"); the change is not made\n");
     };
 
-    // A second time box keeps the first one's record of the earlier values.
+    // Before anything changes: the record of what a change left is made
+    // incomplete, then a new box records the earlier values and its end. A
+    // second time box keeps the first one's record of the earlier values.
     bool recorded = false;
     const int changed = change([&] {
-        if (fresh && (status = RecordBefore(registry, before, end, &failed)) != kErrorSuccess) {
+        status = MarkChangeStarting(registry, &failed);
+        if (status == kErrorSuccess && fresh) status = RecordBefore(registry, before, end, &failed);
+        if (status != kErrorSuccess) {
             cannotRecord(kCompanionKeyName + L"\\" + failed, status);
             forget();
             return false;
         }
-        status = SetLogonEntry(registry, L"\"" + host.ProgramPath() + L"\" expire");
+        status = SetLogonEntry(registry, L"\"" + program + L"\" expire");
         if (status != kErrorSuccess) {
             cannotRecord(
                 L"the logon entry HKEY_CURRENT_USER\\" + std::wstring(kRunKeyPath) + L"\\" + kLogonEntryName,
@@ -131,11 +177,7 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
         return true;
     });
     if (changed != kSuccess) {
-        // A failed Save may have written part of the change.
-        if (recorded) {
-            undo();
-            forget();
-        }
+        if (recorded) undo();
         return kFailure;
     }
 
@@ -146,7 +188,6 @@ int EnableFor(CommandHost& host, const std::wstring& presetName, std::uint64_t s
         host.Err(L"kmxlogcfg: cannot record the time box: writing " + kCompanionKeyName + L"\\" + failed +
                  L" failed (" + Status(status) + L"); the change was undone\n");
         undo();
-        forget();
         return kFailure;
     }
 
@@ -170,12 +211,18 @@ std::wstring DescribeTimeBox(CommandHost& host, const TimeBox& box) {
 }
 
 std::wstring TimeBoxLine(CommandHost& host) {
-    const std::optional<TimeBox> box = OpenBox(host);
+    RegStatus status = kErrorSuccess;
+    const std::optional<TimeBox> box = OpenBox(host, &status);
+    if (status != kErrorSuccess)
+        return L"Time box:        open but unreadable (" + Status(status) +
+               L"); kmxlogcfg expire --now puts back what its records allow\n";
     return box ? L"Time box:        " + DescribeTimeBox(host, *box) + L"\n" : L"";
 }
 
 std::wstring TimeBoxJson(CommandHost& host) {
-    const std::optional<TimeBox> box = OpenBox(host);
+    RegStatus status = kErrorSuccess;
+    const std::optional<TimeBox> box = OpenBox(host, &status);
+    if (status != kErrorSuccess) return L"{\"unreadable\": " + JsonString(Status(status)) + L"}";
     if (!box) return L"null";
     return L"{\"preset\": " + (box->preset.empty() ? std::wstring(L"null") : JsonString(box->preset)) +
            L", \"until\": " + JsonString(IsoUtc(box->end)) + L", \"due\": " +

@@ -16,3 +16,4 @@ endfunction()
 
 kmx_version_resource(KMXLogCtl "Korvex Connector Logging Control")
 kmx_version_resource(kmxlogcfg "Korvex Connector Logging Control for the command line")
+kmx_version_resource(kmxlogcfgw "Korvex Connector Logging Control for the command line without a window")

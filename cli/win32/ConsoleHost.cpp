@@ -12,6 +12,8 @@
 #include "system/MachineDefaults.h"
 #include "system/WholeFile.h"
 #include "cli/win32/TaskScheduler.h"
+#include "cli/win32/ExpireProgram.h"
+#include "cli/win32/UserSession.h"
 
 namespace kmx {
 namespace {
@@ -35,13 +37,24 @@ void Write(DWORD which, const std::wstring& text) {
     ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-// One task per user: the next time box replaces it.
+// One task per user: the next time box replaces it. The account's domain
+// is part of the name ('+' is in neither a domain's nor a user's name).
 std::wstring ExpireTaskName() {
+    std::wstring sid, domain, user;
+    CurrentUser(&sid, &domain, &user);
+    return L"KMXLogCfg time box (" + domain + L"+" + user + L")";
+}
+
+// The name an earlier version gave the task: the user alone.
+std::wstring EarlierExpireTaskName() {
     wchar_t user[257] = L"";
     DWORD length = sizeof user / sizeof user[0];
     if (!::GetUserNameW(user, &length)) user[0] = L'\0';
     return L"KMXLogCfg time box (" + std::wstring(user) + L")";
 }
+
+// How long a command waits for another kmxlogcfg of the same user.
+constexpr DWORD kLockWaitMilliseconds = 30000;
 
 }  // namespace
 
@@ -91,9 +104,27 @@ bool ConsoleHost::FreeBytes(const std::wstring& path, std::uint64_t* bytes) {
 UtcTicks ConsoleHost::NowUtc() { return SystemNowUtc(); }
 
 std::wstring ConsoleHost::ProgramPath() {
-    std::wstring path(32768, L'\0');
-    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path;
+    if (!m_expireProgram.empty()) return m_expireProgram;
+    std::wstring self(32768, L'\0');
+    self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+    std::wstring note;
+    m_expireProgram = ExpireProgram(self, &note);
+    if (!note.empty()) Err(L"kmxlogcfg: " + note + L"\n");
+    return m_expireProgram;
+}
+
+bool ConsoleHost::LockUserState(std::wstring* problem) {
+    // Per user and session-local: the user's processes of one logon share it.
+    std::wstring sid, domain, user;
+    if (!CurrentUser(&sid, &domain, &user)) sid = L"unknown";
+    DWORD error = 0;
+    if (HoldNamedMutex(L"Local\\KMXLogCfg-" + sid, kLockWaitMilliseconds, &error)) return true;
+    *problem =
+        error == ERROR_TIMEOUT
+            ? L"another kmxlogcfg of this user has been at work for 30 seconds; nothing changed, try again"
+            : L"cannot make sure no other kmxlogcfg is at work (" + SystemErrorText(error) +
+                  L"); nothing changed";
+    return false;
 }
 
 std::wstring ConsoleHost::LocalTimeText(UtcTicks ticks) {
@@ -106,12 +137,17 @@ std::wstring ConsoleHost::LocalTimeText(UtcTicks ticks) {
 }
 
 bool ConsoleHost::ScheduleExpire(UtcTicks when, std::wstring* problem) {
-    if (ScheduleOneShotTask(ExpireTaskName(), ProgramPath(), L"expire", when, problem)) return true;
+    if (ScheduleOneShotTask(ExpireTaskName(), ProgramPath(), L"expire", when, problem)) {
+        DeleteScheduledTasks({EarlierExpireTaskName()});
+        return true;
+    }
     // An earlier time box's task would only find nothing due; no need to keep it.
-    DeleteScheduledTask(ExpireTaskName());
+    DeleteScheduledTasks({ExpireTaskName(), EarlierExpireTaskName()});
     return false;
 }
 
-void ConsoleHost::CancelScheduledExpire() { DeleteScheduledTask(ExpireTaskName()); }
+void ConsoleHost::CancelScheduledExpire() {
+    DeleteScheduledTasks({ExpireTaskName(), EarlierExpireTaskName()});
+}
 
 }  // namespace kmx

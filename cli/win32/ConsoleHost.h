@@ -28,6 +28,7 @@ public:
     UtcTicks NowUtc() override;
     CollectHost* Collecting() override { return &m_collect; }
     std::wstring ProgramPath() override;
+    bool LockUserState(std::wstring* problem) override;
     std::wstring LocalTimeText(UtcTicks ticks) override;
     bool ScheduleExpire(UtcTicks when, std::wstring* problem) override;
     void CancelScheduledExpire() override;
@@ -35,6 +36,7 @@ public:
 private:
     Win32Registry m_registry;
     Win32Collect m_collect;
+    std::wstring m_expireProgram;
 };
 
 }  // namespace kmx

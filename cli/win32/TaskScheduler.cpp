@@ -170,13 +170,14 @@ bool ScheduleOneShotTask(const std::wstring& name, const std::wstring& program, 
     return true;
 }
 
-void DeleteScheduledTask(const std::wstring& name) {
+void DeleteScheduledTasks(const std::vector<std::wstring>& names) {
     ComApartment apartment;
     if (!apartment.Usable()) return;
     Com<ITaskService> service;
     Com<ITaskFolder> folder;
     std::wstring problem;
-    if (OpenRootFolder(&service, &folder, &problem)) folder->DeleteTask(Bstr(name), 0);
+    if (!OpenRootFolder(&service, &folder, &problem)) return;
+    for (const std::wstring& name : names) folder->DeleteTask(Bstr(name), 0);
 }
 
 }  // namespace kmx

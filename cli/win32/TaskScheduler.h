@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "cli/UtcTime.h"
 
@@ -15,7 +16,7 @@ namespace kmx {
 bool ScheduleOneShotTask(const std::wstring& name, const std::wstring& program, const std::wstring& arguments,
                          UtcTicks when, std::wstring* problem);
 
-// Removes the task `name`, if it is there.
-void DeleteScheduledTask(const std::wstring& name);
+// Removes the tasks of these names that are there, over one connection.
+void DeleteScheduledTasks(const std::vector<std::wstring>& names);
 
 }  // namespace kmx

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ConsoleRun.h"
@@ -51,8 +52,8 @@ std::wstring OwnDirectory() {
 
 std::wstring Quote(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-ConsoleResult Kmxlogcfg(const std::wstring& arguments) {
-    return RunConsole(Quote(OwnDirectory() + L"kmxlogcfg.exe") + L" " + arguments);
+ConsoleResult Kmxlogcfg(const std::wstring& arguments, DWORD milliseconds = 20000) {
+    return RunConsole(Quote(OwnDirectory() + L"kmxlogcfg.exe") + L" " + arguments, milliseconds);
 }
 
 std::string ReadBytes(const std::wstring& path) {
@@ -540,6 +541,29 @@ TEST_F(CliWineTest, CheckAnswersWithItsExitStatusAndNeverWrites) {
         }
         EXPECT_EQ(e2e::Difference(key, LoggingKey()), "");
         EXPECT_EQ(existed, LoggingKeyExists());
+    }
+}
+
+// Two time boxes opened at the same moment by two processes: one waits for
+// the other, so the record is the key before both, and one expire --now
+// gives that key back.
+TEST_F(CliWineTest, TwoTimeBoxesAtOnceRevertToTheKeyBeforeBoth) {
+    MakeChangedKey();
+    const KeyContents before = LoggingKey();
+    // Each waits for Wine's Task Scheduler, which does not answer: the second
+    // waits for the first as well.
+    {
+        ConsoleResult first, second;
+        std::thread a([&] { first = Kmxlogcfg(L"enable Full --for 1h", 60000); });
+        std::thread b([&] { second = Kmxlogcfg(L"enable UI Thread --for 2h", 60000); });
+        a.join();
+        b.join();
+        EXPECT_EQ(first.exitCode, 0u) << Transcript(first);
+        EXPECT_EQ(second.exitCode, 0u) << Transcript(second);
+        const ConsoleResult expire = Kmxlogcfg(L"expire --now", 60000);
+        EXPECT_EQ(expire.exitCode, 0u) << Transcript(expire);
+        EXPECT_EQ(e2e::Difference(before, LoggingKey()), "");
+        EXPECT_EQ(Kmxlogcfg(L"expire --now", 60000).out, "No time box is open.\n");
     }
 }
 

@@ -24,8 +24,8 @@ inline void Drain(HANDLE pipe, std::string* bytes) {
 }
 
 // `commandLine` as CreateProcessW takes it (the program is looked up on the
-// path when not given in full). Killed after 20 s.
-inline ConsoleResult RunConsole(const std::wstring& commandLine) {
+// path when not given in full). Killed after `milliseconds`.
+inline ConsoleResult RunConsole(const std::wstring& commandLine, DWORD milliseconds = 20000) {
     ConsoleResult result;
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
@@ -60,9 +60,9 @@ inline ConsoleResult RunConsole(const std::wstring& commandLine) {
     }
     std::thread outReader(Drain, outRead, &result.out);
     std::thread errReader(Drain, errRead, &result.err);
-    if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.hProcess, milliseconds) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 99);
-        result.problem = "did not end within 20 s; killed";
+        result.problem = "did not end within " + std::to_string(milliseconds / 1000) + " s; killed";
     }
     outReader.join();
     errReader.join();

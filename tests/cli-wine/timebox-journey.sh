@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# A time box across a logon, under Wine: enable Full --for 3s changes the
-# key, then after its end a new Wine session (the server ended, wineboot run
-# again, which runs the logon entries as a logon does) puts the key back byte
-# for byte and removes the entry. The Task Scheduler's answer is printed, not
+# A time box across a logon, under Wine: enable Full --for 3s, run from a
+# folder that is deleted before the next logon, changes the key and leaves a
+# logon entry that runs the windowless twin from the user's profile; after
+# its end a new Wine session (the server ended, wineboot run again, which
+# runs the logon entries as a logon does) puts the key back byte for byte and
+# removes the entry. The Task Scheduler's answer is printed, not
 # trusted. Runs from outside Wine, since it ends the Wine server.
-# Usage: timebox-journey.sh KMXLOGCFG_EXE   (needs the Wine session running)
+# Usage: timebox-journey.sh KMXLOGCFG_EXE   (kmxlogcfgw.exe beside it; needs the Wine session running)
 set -u
-exe=$1
+built=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/scripts/wine-env.sh"
 unset DISPLAY
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+mkdir "$scratch/gone"
+cp "$built" "$(dirname "$built")/kmxlogcfgw.exe" "$scratch/gone/"
+exe=$scratch/gone/$(basename "$built")
 logging='HKCU\Software\Korvex\Logging'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 failures=0
@@ -22,6 +27,10 @@ check() {  # check DESCRIPTION COMMAND [ARGUMENTS...]
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
 export_key() { quiet wine reg export "$logging" "Z:${1//\//\\}" /y && [ -s "$1" ]; }
 has_entry() { quiet wine reg query "$run_key" /v KMXLogCfgTimeBox; }
+entry_runs_profile_twin() {
+  wine reg query "$run_key" /v KMXLogCfgTimeBox 2>/dev/null | tr -d '\r' |
+    grep -q 'REG_SZ *"C:\\users\\[^\\]*\\AppData\\Local\\Korvex\\KMXLogCtl\\kmxlogcfgw.exe" expire$'
+}
 no_entry() { ! has_entry; }
 dword_is() { wine reg query "$logging" /v "$1" 2>/dev/null | tr -d '\r' | grep -q "REG_DWORD *$2\$"; }
 no_state() {
@@ -42,7 +51,8 @@ echo "     stdout: $(tr -d '\r' <"$scratch/out")"
 echo "     stderr (the Task Scheduler's answer): $(tr -d '\r' <"$scratch/err")"
 check "Enabled is 1" dword_is Enabled 0x1
 check "AreaSAX is a REG_DWORD 1" dword_is AreaSAX 0x1
-check "the logon entry is there" has_entry
+check "the logon entry runs the profile's kmxlogcfgw.exe" entry_runs_profile_twin
+rm -rf "$scratch/gone"
 
 sleep 4
 echo "== a new session after the end"

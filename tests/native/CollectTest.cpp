@@ -75,6 +75,7 @@ public:
     bool FreeBytes(const std::wstring&, std::uint64_t*) override { return false; }
     UtcTicks NowUtc() override { return now; }
     std::wstring ProgramPath() override { return L"C:\\kmxlogcfg.exe"; }
+    bool LockUserState(std::wstring*) override { return true; }
     std::wstring LocalTimeText(UtcTicks ticks) override { return L"local " + IsoUtc(ticks); }
     bool ScheduleExpire(UtcTicks, std::wstring*) override { return false; }
     void CancelScheduledExpire() override {}

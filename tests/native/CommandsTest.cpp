@@ -85,6 +85,10 @@ public:
     }
     UtcTicks NowUtc() override { return now; }
     std::wstring ProgramPath() override { return L"C:\\Tools\\kmxlogcfg.exe"; }
+    bool LockUserState(std::wstring* problem) override {
+        if (!lockFree) *problem = L"another kmxlogcfg is still at work";
+        return lockFree;
+    }
     std::wstring LocalTimeText(UtcTicks ticks) override { return L"local " + IsoUtc(ticks); }
     bool ScheduleExpire(UtcTicks when, std::wstring* problem) override {
         if (!schedulerWorks) *problem = L"the scheduler said no";
@@ -105,6 +109,7 @@ public:
     std::uint64_t freeBytes = 5000000;
     UtcTicks now = 134100000000000000;  // 2025-12-12T08:00:00Z
     bool schedulerWorks = true;
+    bool lockFree = true;
     std::optional<UtcTicks> task;
 };
 
@@ -786,13 +791,18 @@ TEST_F(TimeBoxTest, BadInputAndFailuresToRecordChangeNothing) {
         {kCompanion, L"TimeBoxEnd", L"TimeBoxEnd failed"},
         {kRun, L"", L"writing the logon entry"},
         {kCompanion, L"After.AreaSAX", L"the change was undone"},
-        {kLogging, L"AreaSAX", L"Failed to set registry value AreaSAX"},
+        // The undo fails as well: the box stays, due, for the next expire.
+        {kLogging, L"AreaSAX", L"could not put back AreaSAX (error 5); the time box stays open"},
     };
     for (const auto& c : failures) {
         m_host.registry.InjectFault(MemoryRegistry::Op::Set, kErrorAccessDenied, c.key, c.value);
         EXPECT_EQ(1, Run({L"enable", L"Full", L"--for", L"4h"})) << Narrow(c.err);
         m_host.registry.ClearFaults();
         EXPECT_NE(std::wstring::npos, m_host.err.find(c.err)) << Narrow(c.err) << ": " << Narrow(m_host.err);
+        if (std::wstring(c.key) == kLogging) {
+            EXPECT_TRUE(m_host.registry.ValueExists(kRun, kLogonEntryName));
+            EXPECT_EQ(0, Run({L"expire"})) << Narrow(m_host.err);
+        }
         EXPECT_EQ(before, LoggingValues()) << Narrow(c.err);
         EXPECT_TRUE(NoTimeBoxLeft()) << Narrow(c.err);
     }
@@ -802,6 +812,84 @@ TEST_F(TimeBoxTest, BadInputAndFailuresToRecordChangeNothing) {
     EXPECT_EQ(0, Run({L"enable", L"Full", L"--for", L"4h"}));
     EXPECT_NE(std::wstring::npos, m_host.err.find(L"no task in the Task Scheduler (the scheduler said no)"));
     EXPECT_TRUE(m_host.registry.ValueExists(kRun, kLogonEntryName));
+}
+
+// Whatever write a process is killed at (every write after it fails), the
+// next expire --now gives back exactly the key as it was before any box.
+TEST_F(TimeBoxTest, KilledAtAnyWriteExpireNowGivesBackTheEarlierKey) {
+    using Args = std::vector<std::wstring>;
+    const struct {
+        std::vector<Args> first;
+        Args killed;
+    } sequences[] = {
+        {{}, {L"enable", L"Full", L"--for", L"1h"}},
+        {{{L"enable", L"--for", L"1h"}}, {L"enable", L"UI", L"Thread", L"--for", L"2h"}},
+        {{{L"enable", L"Full", L"--for", L"1h"}}, {L"expire", L"--now"}},
+    };
+    for (const auto& sequence : sequences) {
+        for (int writes = 0;; ++writes) {
+            FakeHost host;
+            const auto run = [&](const Args& args) {
+                host.out.clear();
+                return RunCommandLine(args, L"9.8.7", host);
+            };
+            ASSERT_EQ(0, run({L"set", L"Enabled=0"}));
+            host.registry.Put(kLogging, L"AreaSAX", kRegSz, {'0', 0, 0, 0});
+            host.registry.Erase(kLogging, L"DetailCmntRows");
+            const auto before = host.registry.Snapshot()[kLogging];
+            for (const Args& args : sequence.first) ASSERT_EQ(0, run(args));
+            host.registry.StopWritingAfter(writes);
+            run(sequence.killed);
+            const bool ranThrough = host.registry.WritesLeft() > 0;
+            host.registry.StopWritingAfter(-1);
+            const std::string where = Narrow(sequence.killed[0] + sequence.killed[1]) + " killed after " +
+                                      std::to_string(writes) + " writes";
+            EXPECT_EQ(0, run({L"expire", L"--now"})) << where << ": " << Narrow(host.err);
+            EXPECT_EQ(before, host.registry.Snapshot()[kLogging]) << where << "\n"
+                                                                  << Narrow(host.out) << Narrow(host.err);
+            Contents all = host.registry.Snapshot();
+            EXPECT_TRUE(all[kCompanion].empty() && !host.registry.ValueExists(kRun, kLogonEntryName))
+                << where;
+            if (ranThrough) break;
+        }
+    }
+}
+
+TEST_F(TimeBoxTest, AnUnreadableBoxFailsLoudlyAndABusyUserIsRefused) {
+    OpenedOnce();
+    const auto before = LoggingValues();
+    ASSERT_EQ(0, Run({L"enable", L"Full", L"--for", L"1h"}));
+    m_host.registry.PutDword(kCompanion, L"TimeBoxEnd", 7);
+    EXPECT_EQ(0, Run({L"show"}));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"Time box:        open but unreadable (error 13)"));
+    EXPECT_EQ(0, Run({L"show", L"--json"}));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"\"timeBox\": {\"unreadable\": \"error 13\"}"));
+    Later(7200);
+    EXPECT_EQ(1, Run({L"enable", L"--for", L"1h"})) << "a change under it is refused, not a revert";
+    EXPECT_EQ(0, Run({L"set", L"MaxAgeDays=30"}));
+    EXPECT_EQ(0, Run({L"set", L"MaxAgeDays=7"}));
+    EXPECT_EQ(1, Run({L"expire"}));
+    EXPECT_NE(std::wstring::npos, m_host.err.find(L"TimeBoxEnd is not a REG_QWORD of 8 bytes"));
+    EXPECT_TRUE(m_host.registry.ValueExists(kRun, kLogonEntryName));
+    EXPECT_EQ(0, Run({L"expire", L"--now"})) << Narrow(m_host.err);
+    EXPECT_EQ(before, LoggingValues());
+    EXPECT_TRUE(NoTimeBoxLeft());
+
+    // A box opened by an earlier version and interrupted before it recorded
+    // what its change left: every value goes back.
+    ASSERT_EQ(0, Run({L"enable", L"Full", L"--for", L"1h"}));
+    for (const SettingInfo& info : kCatalogue)
+        m_host.registry.Erase(kCompanion, L"After." + std::wstring(info.name));
+    EXPECT_EQ(0, Run({L"expire", L"--now"}));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"interrupted while its change was made"));
+    EXPECT_EQ(before, LoggingValues());
+
+    const Contents untouched = m_host.registry.Snapshot();
+    m_host.lockFree = false;
+    EXPECT_EQ(1, Run({L"enable", L"Full", L"--for", L"1h"}));
+    EXPECT_EQ(L"kmxlogcfg: another kmxlogcfg is still at work\n", m_host.err);
+    EXPECT_EQ(0, Run({L"--version"})) << "help and version need no lock";
+    EXPECT_EQ(untouched, m_host.registry.Snapshot());
 }
 
 }  // namespace

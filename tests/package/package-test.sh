@@ -76,7 +76,8 @@ kmxlogcfg_admx_as_shipped() {
 }
 
 programs_as_built() {
-  cmp -s "$build/KMXLogCtl.exe" "$dir/KMXLogCtl.exe" && cmp -s "$build/kmxlogcfg.exe" "$dir/kmxlogcfg.exe"
+  cmp -s "$build/KMXLogCtl.exe" "$dir/KMXLogCtl.exe" && cmp -s "$build/kmxlogcfg.exe" "$dir/kmxlogcfg.exe" &&
+    cmp -s "$build/kmxlogcfgw.exe" "$dir/kmxlogcfgw.exe"
 }
 
 # The same programs packaged as the next patch version, told apart by a line
@@ -88,7 +89,7 @@ rm -rf "$scratch"
 mkdir -p "$scratch"
 marker="Packaged as $newer for the upgrade test."
 { cat "$root/README.md"; echo "$marker"; } >"$scratch/README.md"
-cmake -DKMX_VERSION="$newer" "-DKMX_PROGRAMS=$build/KMXLogCtl.exe;$build/kmxlogcfg.exe" -DKMX_POLICIES="$build/policies" \
+cmake -DKMX_VERSION="$newer" "-DKMX_PROGRAMS=$build/KMXLogCtl.exe;$build/kmxlogcfg.exe;$build/kmxlogcfgw.exe" -DKMX_POLICIES="$build/policies" \
   -DKMX_README="$scratch/README.md" -DKMX_ICON="$root/resources/KMXLogCtl.ico" \
   -DKMX_WORK_DIR="$scratch/work" -DKMX_OUTPUT_DIR="$scratch" -P "$root/packaging/BuildPackage.cmake" || exit 1
 newer_msi=$scratch/KMXLogCtl-$newer-x64.msi
@@ -103,8 +104,10 @@ before=$(settings)
 echo "== install $version"
 check "msiexec /i /qn exits 0" [ "$(msiexec_status /i "$msi")" = 0 ]
 check "one product installed, $version" [ "$(installed_versions)" = "$version" ]
-check "both programs installed as built" programs_as_built
+check "the programs installed as built" programs_as_built
 check "README.txt installed" [ -f "$dir/README.txt" ]
+check "the zip holds the windowless kmxlogcfgw.exe as built" \
+  cmp -s "$build/kmxlogcfgw.exe" <(unzip -p "$build/KMXLogCtl-$version-x64.zip" "KMXLogCtl-$version-x64/kmxlogcfgw.exe")
 check "administrative templates installed as built" templates_as_built
 check "KMXLogCtl.exe carries version $version" carries_version "$dir/KMXLogCtl.exe" "$version"
 check "kmxlogcfg.exe carries version $version" carries_version "$dir/kmxlogcfg.exe" "$version"
@@ -125,7 +128,7 @@ echo "== upgrade to $newer"
 check "msiexec /i /qn exits 0" [ "$(msiexec_status /i "$newer_msi")" = 0 ]
 check "one product installed, $newer" [ "$(installed_versions)" = "$newer" ]
 check "the upgrade's files installed" grep -qF "$marker" "$dir/README.txt"
-check "both programs installed" programs_as_built
+check "the programs installed" programs_as_built
 check "Start-menu shortcut to the dialog" shortcut_to_dialog
 
 echo "== downgrade to $version"

@@ -115,6 +115,13 @@ RegKey MemoryRegistry::NewHandle(Node* node, std::uint32_t rights) {
     return key;
 }
 
+bool MemoryRegistry::Stopped() {
+    if (m_writesLeft < 0) return false;
+    if (m_writesLeft == 0) return true;
+    --m_writesLeft;
+    return false;
+}
+
 const MemoryRegistry::Fault* MemoryRegistry::MatchFault(Op op, const std::wstring& foldedPath,
                                                         const std::wstring& name) {
     const bool usesName = op == Op::Query || op == Op::Set || op == Op::Delete;
@@ -255,6 +262,7 @@ RegStatus MemoryRegistry::SetValue(RegKey key, const std::wstring& name, std::ui
     }
     if (!node) return finish(kErrorInvalidHandle);
     if (const Fault* fault = MatchFault(Op::Set, node->folded, name)) return finish(fault->status);
+    if (Stopped()) return finish(kErrorAccessDenied);
     if ((rights & kKeySetValue) == 0) return finish(kErrorAccessDenied);
     node->SetValue(name, StoredValue{type, data ? std::vector<std::uint8_t>(data, data + stored)
                                                 : std::vector<std::uint8_t>()});
@@ -266,6 +274,7 @@ RegStatus MemoryRegistry::DeleteValue(RegKey key, const std::wstring& name) {
     Node* node = Resolve(key, &rights);
     if (!node) return kErrorInvalidHandle;
     if (const Fault* fault = MatchFault(Op::Delete, node->folded, name)) return fault->status;
+    if (Stopped()) return kErrorAccessDenied;
     if ((rights & kKeySetValue) == 0) return kErrorAccessDenied;
     if (node->values.erase(Fold(name)) == 0) return kErrorFileNotFound;
     return kErrorSuccess;

@@ -90,6 +90,12 @@ public:
                      const std::wstring& valueName = L"", int nth = 0);
     void ClearFaults();
 
+    // After this many more SetValue and DeleteValue calls, every further one
+    // fails with ERROR_ACCESS_DENIED without effect: what a process killed at
+    // that point leaves. -1 writes on for good.
+    void StopWritingAfter(int writes) { m_writesLeft = writes; }
+    int WritesLeft() const { return m_writesLeft; }
+
     // Opening or creating keyPath asking for any of these rights fails with
     // ERROR_ACCESS_DENIED, as a restrictive ACL makes it.
     void DenyRights(const std::wstring& keyPath, std::uint32_t rights);
@@ -127,6 +133,8 @@ private:
     // A key made to refuse these rights (DenyRights).
     bool Denied(const std::wstring& folded, std::uint32_t rights) const;
     RegKey NewHandle(Node* node, std::uint32_t rights);
+    // Counts a write against StopWritingAfter; true once none is left.
+    bool Stopped();
 
     std::unique_ptr<Node> m_currentUser;
     std::unique_ptr<Node> m_localMachine;
@@ -137,6 +145,7 @@ private:
     std::vector<SetCall> m_setLog;
     int m_openCount = 0;
     int m_closeCount = 0;
+    int m_writesLeft = -1;
 };
 
 }  // namespace kmx
