@@ -10,23 +10,15 @@
 #include "cli/ExportCommand.h"
 #include "cli/ShowCommand.h"
 #include "settings/Utf16.h"
-#include "settings/AsciiCase.h"
 
 namespace kmx {
 namespace {
 
-// The folder a path names, without case or a trailing backslash, as the file
-// system compares folder names.
-std::wstring ComparableFolder(std::wstring path) {
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    while (path.size() > 1 && path.back() == L'\\') path.pop_back();
-    return AsciiUpperCase(path);
-}
-
-std::wstring ParentOf(const std::wstring& path) {
+// The folder a full path is in, with its trailing backslash ("C:\" for a
+// file at a drive's root, where "C:" would be the current folder there).
+std::wstring FolderOf(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? L"" : path.substr(0, slash);
+    return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1);
 }
 
 std::wstring Two(int number) { return (number < 10 ? L"0" : L"") + std::to_wstring(number); }
@@ -34,6 +26,20 @@ std::wstring Two(int number) { return (number < 10 ? L"0" : L"") + std::to_wstri
 std::wstring Stamp(const ZipTime& time) {
     return std::to_wstring(time.year) + Two(time.month) + Two(time.day) + L"-" + Two(time.hour) +
            Two(time.minute) + Two(time.second);
+}
+
+std::wstring DefaultZipName(const MachineFacts& facts) {
+    return L"KMXLogs-" + facts.computer + L"-" + facts.user + L"-" + Stamp(facts.now) + L".zip";
+}
+
+// Where the zip goes: FILE as given; into a FOLDER (one that exists, or any
+// path that ends like a folder) under the default name; else the default name
+// here.
+std::wstring ZipPath(CommandHost& host, const std::wstring& given, const std::wstring& defaultName) {
+    if (given.empty()) return defaultName;
+    const wchar_t last = given.back();
+    if (last == L'\\' || last == L'/' || last == L':') return given + defaultName;
+    return host.DirectoryExists(given) ? given + L"\\" + defaultName : given;
 }
 
 }  // namespace
@@ -49,11 +55,9 @@ int Collect(CommandHost& host, const SettingsModel& model, const CollectRequest&
     if (!SelectLogFiles(host, model, request.sinceSeconds, &selection)) return kFailure;
     const MachineFacts facts = machine->Facts();
 
-    const std::wstring target = !request.target.empty() ? request.target
-                                                        : L"KMXLogs-" + facts.computer + L"-" + facts.user +
-                                                              L"-" + Stamp(facts.now) + L".zip";
-    if (ComparableFolder(ParentOf(machine->FullPath(target))) ==
-        ComparableFolder(machine->FullPath(selection.location.folder))) {
+    const std::wstring target = ZipPath(host, request.target, DefaultZipName(facts));
+    // By identity: the same folder may be spelled many ways.
+    if (machine->SameFolder(FolderOf(machine->FullPath(target)), selection.location.folder)) {
         host.Err(L"kmxlogcfg: the zip cannot go into the log folder " + selection.location.folder + L"\n");
         return kFailure;
     }
@@ -77,6 +81,11 @@ int Collect(CommandHost& host, const SettingsModel& model, const CollectRequest&
         !archive.AddFile("settings.json", facts.now, shown) ||
         !archive.AddLogs(host, *machine, selection, &archived))
         return failed();
+    if (archived.stored == 0 && !selection.files.empty()) {
+        host.Err(L"kmxlogcfg: no zip written: no log file in " + selection.location.folder +
+                 L" could be read (" + std::to_wstring(selection.files.size()) + L" skipped)\n");
+        return kFailure;
+    }
     const std::wstring about = AboutText(host, version, facts, selection, request.sinceSeconds, archived);
     if (!archive.AddFile("about.txt", facts.now, ToUtf8(about)) || !archive.Finish()) return failed();
     if (!output->Commit(request.replace, &problem)) {

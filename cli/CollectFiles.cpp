@@ -12,7 +12,7 @@ bool SelectLogFiles(CommandHost& host, const SettingsModel& model, std::uint64_t
     }
     std::vector<DirectoryEntry> entries;
     std::wstring problem;
-    if (!host.ListDirectory(folder, &entries, &problem)) {
+    if (!ListLogFolder(host, selection->location, &entries, &problem)) {
         host.Err(L"kmxlogcfg: cannot list " + folder + L": " + problem + L"\n");
         return false;
     }

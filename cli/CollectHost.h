@@ -46,8 +46,13 @@ public:
     // Opened with every share mode, so that the connector is not disturbed.
     virtual std::unique_ptr<CollectInput> OpenInput(const std::wstring& path, std::wstring* problem) = 0;
     virtual std::unique_ptr<CollectOutput> CreateOutput(const std::wstring& path, std::wstring* problem) = 0;
-    // The absolute form of a path, to compare the target with the log folder.
+    // The absolute form of a path, to find the folder a relative target is in.
     virtual std::wstring FullPath(const std::wstring& path) = 0;
+    // Whether two paths name one folder, as the file system identifies it
+    // (volume and file index), however they are spelled: short names, \\?\,
+    // a share of a local drive, a junction. False when they differ or either
+    // cannot be opened.
+    virtual bool SameFolder(const std::wstring& a, const std::wstring& b) = 0;
     virtual MachineFacts Facts() = 0;
     // A millisecond clock for pacing the progress line.
     virtual std::uint64_t Milliseconds() = 0;

@@ -49,6 +49,11 @@ public:
     // when it does not exist: ask DirectoryExists first to tell the two apart).
     virtual bool ListDirectory(const std::wstring& folder, std::vector<DirectoryEntry>* entries,
                                std::wstring* problem) = 0;
+    // A file's size and last-written time as the open file reports them
+    // (opened for reading with every share mode). A listing's copy lags, for
+    // hours, behind a file another process holds open for writing. False
+    // when it cannot be opened.
+    virtual bool OpenFileFacts(const std::wstring& path, std::uint64_t* size, UtcTicks* lastWritten) = 0;
     // The bytes the user may still write on the volume that holds `path`
     // (GetDiskFreeSpaceExW); false when that cannot be asked.
     virtual bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/CommandHost.h"
 #include "settings/AsciiCase.h"
 #include "settings/FieldRules.h"
 #include "settings/FileName.h"
@@ -35,6 +36,20 @@ LogSummary SummarizeLogs(const SettingsModel& model, const std::wstring& prefix,
     if (model.value[kEnableMaxDirSize] != 0) summary.maxDirSizeMB = LimitToWrite(model, kMaxDirSizeMB);
     if (model.value[kEnableMaxAge] != 0) summary.maxAgeDays = LimitToWrite(model, kMaxAgeDays);
     return summary;
+}
+
+bool ListLogFolder(CommandHost& host, const LogLocation& location, std::vector<DirectoryEntry>* entries,
+                   std::wstring* problem) {
+    if (!host.ListDirectory(location.folder, entries, problem)) return false;
+    for (DirectoryEntry& entry : *entries) {
+        if (entry.directory || entry.reparsePoint || !IsLogFileName(entry.name, location.prefix)) continue;
+        std::uint64_t size = 0;
+        UtcTicks lastWritten = 0;
+        if (!host.OpenFileFacts(location.folder + L"\\" + entry.name, &size, &lastWritten)) continue;
+        entry.size = size;
+        entry.lastWritten = lastWritten;
+    }
+    return true;
 }
 
 std::uint64_t AgeInDays(UtcTicks then, UtcTicks now) {

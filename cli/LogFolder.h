@@ -14,6 +14,8 @@
 
 namespace kmx {
 
+class CommandHost;
+
 // One entry of a folder, as FindFirstFileW/FindNextFileW report it ("." and
 // ".." left out).
 struct DirectoryEntry {
@@ -53,6 +55,13 @@ struct LogSummary {
 // the limits of `model` they are measured against.
 LogSummary SummarizeLogs(const SettingsModel& model, const std::wstring& prefix,
                          std::vector<DirectoryEntry> entries);
+
+// The log folder's listing, with each of the prefix's files' size and time
+// taken from the open file where it opens (the listing's own lag behind the
+// file the connector is writing). False with *problem when the folder cannot
+// be listed.
+bool ListLogFolder(CommandHost& host, const LogLocation& location, std::vector<DirectoryEntry>* entries,
+                   std::wstring* problem);
 
 // Whole days from `then` to `now` (0 when `then` is later).
 std::uint64_t AgeInDays(UtcTicks then, UtcTicks now);

@@ -47,7 +47,7 @@ int ShowLogs(CommandHost& host, const SettingsModel& model, bool json) {
     const bool exists = host.DirectoryExists(location.folder);
     std::vector<DirectoryEntry> entries;
     std::wstring problem;
-    if (exists && !host.ListDirectory(location.folder, &entries, &problem)) {
+    if (exists && !ListLogFolder(host, location, &entries, &problem)) {
         host.Err(L"kmxlogcfg: cannot list " + location.folder + L": " + problem + L"\n");
         return kFailure;
     }

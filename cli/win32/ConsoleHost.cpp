@@ -96,6 +96,11 @@ bool ConsoleHost::ListDirectory(const std::wstring& folder, std::vector<Director
     return false;
 }
 
+bool ConsoleHost::OpenFileFacts(const std::wstring& path, std::uint64_t* size, UtcTicks* lastWritten) {
+    DWORD error = 0;
+    return kmx::OpenFileFacts(path, size, lastWritten, &error);
+}
+
 bool ConsoleHost::FreeBytes(const std::wstring& path, std::uint64_t* bytes) {
     DWORD error = 0;
     return FreeBytesOnVolume(path, bytes, &error);

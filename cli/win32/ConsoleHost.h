@@ -24,6 +24,7 @@ public:
     bool MakeDirectory(const std::wstring& path, std::wstring* problem) override;
     bool ListDirectory(const std::wstring& folder, std::vector<DirectoryEntry>* entries,
                        std::wstring* problem) override;
+    bool OpenFileFacts(const std::wstring& path, std::uint64_t* size, UtcTicks* lastWritten) override;
     bool FreeBytes(const std::wstring& path, std::uint64_t* bytes) override;
     UtcTicks NowUtc() override;
     CollectHost* Collecting() override { return &m_collect; }

@@ -35,6 +35,24 @@ bool ListDirectoryEntries(const std::wstring& folder, std::vector<DirectoryEntry
     return true;
 }
 
+bool OpenFileFacts(const std::wstring& path, std::uint64_t* size, UtcTicks* lastWritten, DWORD* error) {
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *error = ::GetLastError();
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool got = ::GetFileInformationByHandle(file, &info) != 0;
+    *error = got ? 0 : ::GetLastError();
+    ::CloseHandle(file);
+    if (!got) return false;
+    *size = static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    *lastWritten = TicksOf(info.ftLastWriteTime);
+    return true;
+}
+
 bool FreeBytesOnVolume(const std::wstring& path, std::uint64_t* bytes, DWORD* error) {
     ULARGE_INTEGER available;
     if (!::GetDiskFreeSpaceExW(path.c_str(), &available, nullptr, nullptr)) {

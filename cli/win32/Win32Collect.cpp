@@ -76,6 +76,18 @@ private:
     PendingFile m_file;
 };
 
+// A folder's volume serial number and file index; false when it cannot be
+// opened (a directory opens only with FILE_FLAG_BACKUP_SEMANTICS).
+bool FolderIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION* info) {
+    const HANDLE folder = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return false;
+    const bool got = ::GetFileInformationByHandle(folder, info) != 0;
+    ::CloseHandle(folder);
+    return got && (info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::wstring RegistryText(const wchar_t* name) {
     wchar_t buffer[256];
     DWORD size = sizeof buffer;
@@ -134,6 +146,13 @@ std::wstring Win32Collect::FullPath(const std::wstring& path) {
     const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
     full.resize(length < size ? length : 0);
     return full.empty() ? path : full;
+}
+
+bool Win32Collect::SameFolder(const std::wstring& a, const std::wstring& b) {
+    BY_HANDLE_FILE_INFORMATION first, second;
+    return FolderIdentity(a, &first) && FolderIdentity(b, &second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }
 
 MachineFacts Win32Collect::Facts() {

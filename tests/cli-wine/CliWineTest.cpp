@@ -467,6 +467,89 @@ TEST_F(CliWineTest, CollectKilledWhileWritingLeavesNothingBehind) {
     EXPECT_TRUE(RemoveDirectoryW(target.c_str()));
 }
 
+// The zip into a case folder (given with or without its trailing
+// backslash, under its default name); never into the log folder, however
+// that is spelled; and none at all when not one log file can be read.
+TEST_F(CliWineTest, CollectIntoAFolderButNotIntoTheLogFolderNorWithoutOneReadableFile) {
+    const std::wstring directory = s_scratch + L"target logs";
+    const std::wstring folder = directory + L"\\KMXLogs";
+    const std::wstring plain = s_scratch + L"case plain", slashed = s_scratch + L"case slashed";
+    // Empties a folder of files (a failed run's too) and removes it.
+    const auto remove = [](const std::wstring& path, std::string* names) {
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+                *names += Utf8(found.cFileName) + " ";
+                DeleteFileW((path + L"\\" + found.cFileName).c_str());
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(path.c_str());
+    };
+    std::string names;
+    for (const std::wstring& path : {folder, plain, slashed}) remove(path, &names);
+    for (const std::wstring& path : {directory, folder, plain, slashed})
+        CreateDirectoryW(path.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(folder + L"\\kmx-1.log", "one\n"));
+    ASSERT_EQ(Kmxlogcfg(L"set " + Quote(L"LogDirectory=" + directory) + L" LogFilePrefix=kmx").exitCode, 0u);
+
+    // Each folder receives one KMXLogs-*.zip.
+    for (const std::wstring& argument : {Quote(plain), Quote(slashed + L"\\\\")}) {
+        const ConsoleResult collected = Kmxlogcfg(L"collect " + argument);
+        EXPECT_EQ(collected.exitCode, 0u) << Transcript(collected);
+        const std::wstring target = argument == Quote(plain) ? plain : slashed;
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((target + L"\\KMXLogs-*.zip").c_str(), &found);
+        ASSERT_NE(search, INVALID_HANDLE_VALUE) << Utf8(argument);
+        EXPECT_FALSE(FindNextFileW(search, &found)) << Utf8(found.cFileName);
+        FindClose(search);
+        EXPECT_NE(collected.out.find("Wrote " + Utf8(target) + "\\KMXLogs-"), std::string::npos)
+            << collected.out;
+    }
+
+    const std::wstring spellings[] = {
+        folder,
+        folder + L"\\",
+        L"\\\\?\\" + folder + L"\\in.zip",
+        directory + L"\\kmxLOGS\\in.zip",
+        directory + L"\\KMXLogs.\\in.zip",
+        directory + L"\\.\\KMXLogs\\..\\KMXLogs\\in.zip",
+    };
+    for (const std::wstring& spelling : spellings) {
+        const ConsoleResult refused =
+            Kmxlogcfg(L"collect " + Quote(spelling + (spelling.back() == L'\\' ? L"\\" : L"")));
+        EXPECT_EQ(refused.exitCode, 1u) << Utf8(spelling) << "\n" << Transcript(refused);
+        EXPECT_EQ(refused.err, "kmxlogcfg: the zip cannot go into the log folder " + Utf8(folder) + "\n")
+            << Utf8(spelling);
+    }
+
+    // The connector's file held without sharing: nothing to collect.
+    const HANDLE held =
+        CreateFileW((folder + L"\\kmx-1.log").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const ConsoleResult unreadable = Kmxlogcfg(L"collect " + Quote(plain + L"\\none.zip"));
+    CloseHandle(held);
+    EXPECT_EQ(unreadable.exitCode, 1u) << Transcript(unreadable);
+    EXPECT_NE(unreadable.err.find("kmxlogcfg: skipped kmx-1.log: "), std::string::npos) << unreadable.err;
+    EXPECT_NE(
+        unreadable.err.find("no zip written: no log file in " + Utf8(folder) + " could be read (1 skipped)"),
+        std::string::npos)
+        << unreadable.err;
+
+    names.clear();
+    remove(folder, &names);
+    EXPECT_EQ(names, "kmx-1.log ");
+    for (const std::wstring& path : {plain, slashed}) {
+        names.clear();
+        remove(path, &names);
+        EXPECT_EQ(names.rfind("KMXLogs-", 0), 0u) << names;
+        EXPECT_EQ(names.find(".zip "), names.size() - 5) << names;  // one zip, no temporary file
+    }
+    RemoveDirectoryW(directory.c_str());
+}
+
 TEST_F(CliWineTest, LogsListsThePrefixsFilesInTheLogFolder) {
     ASSERT_EQ(Kmxlogcfg(L"set " + Quote(L"LogDirectory=" + s_logDirectory) + L" LogFilePrefix=kmx").exitCode,
               0u);

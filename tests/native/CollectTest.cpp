@@ -2,7 +2,9 @@
 // that is gone when it is opened and one whose read fails part-way are left
 // out whole (no stray bytes between the entries) and named on stderr and in
 // about.txt, which says what the time box holds as show does; a full disk
-// leaves no zip. The Wine suite checks the rest.
+// leaves no zip, and so does a folder where not one file could be read. The
+// zip's target: a folder, and never the log folder however it is spelled;
+// --since asks the open file, not the listing. The Wine suite checks the rest.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -24,6 +26,8 @@ struct FakeFile {
     std::vector<std::uint8_t> bytes;
     std::size_t failAt = SIZE_MAX;  // the read that reaches this offset fails
     bool gone = false;              // listed, but deleted before it is opened
+    UtcTicks listedAge = 0;         // how long ago the listing says it was written
+    UtcTicks age = 0;               // how long ago the open file says it was
 };
 
 class FakeInput : public CollectInput {
@@ -58,7 +62,7 @@ public:
         kmx::ApplyFactoryDefaults(model, storetest::kTempPath, 0);
     }
     int IsBESKMX() override { return 0; }
-    bool DirectoryExists(const std::wstring& directory) override { return directory == kFolder; }
+    bool DirectoryExists(const std::wstring& directory) override { return folderIds.count(directory) != 0; }
     bool ReadFile(const std::wstring&, std::size_t, std::vector<std::uint8_t>*, std::wstring*) override {
         return false;
     }
@@ -69,8 +73,15 @@ public:
     bool MakeDirectory(const std::wstring&, std::wstring*) override { return false; }
     bool ListDirectory(const std::wstring&, std::vector<DirectoryEntry>* entries, std::wstring*) override {
         for (const auto& file : files)
-            entries->push_back({file.first, file.second.bytes.size(), now, false, false});
+            entries->push_back(
+                {file.first, file.second.bytes.size(), now - file.second.listedAge, false, false});
         return true;
+    }
+    bool OpenFileFacts(const std::wstring& path, std::uint64_t* size, UtcTicks* lastWritten) override {
+        const FakeFile& file = files.at(path.substr(path.rfind(L'\\') + 1));
+        *size = file.bytes.size();
+        *lastWritten = now - file.age;
+        return !file.gone;
     }
     bool FreeBytes(const std::wstring&, std::uint64_t*) override { return false; }
     UtcTicks NowUtc() override { return now; }
@@ -90,7 +101,18 @@ public:
     std::unique_ptr<CollectOutput> CreateOutput(const std::wstring& path, std::wstring*) override {
         return std::make_unique<Output>(*this, path);
     }
-    std::wstring FullPath(const std::wstring& path) override { return L"C:\\Work\\" + path; }
+    std::wstring FullPath(const std::wstring& path) override {
+        return path.find(L':') != std::wstring::npos || path.rfind(L"\\\\", 0) == 0 ? path
+                                                                                    : L"C:\\Work\\" + path;
+    }
+    bool SameFolder(const std::wstring& a, const std::wstring& b) override {
+        const auto id = [&](std::wstring path) {
+            if (path.size() > 3 && path.back() == L'\\') path.pop_back();
+            const auto found = folderIds.find(path);
+            return found == folderIds.end() ? 0 : found->second;
+        };
+        return id(a) != 0 && id(a) == id(b);
+    }
     MachineFacts Facts() override {
         return {L"PC1", L"ann", L"Windows 11", ZipTime{}, L"1980-01-01T00:00:00Z", -90};
     }
@@ -103,6 +125,8 @@ public:
     UtcTicks now = 134100000000000000;
     std::map<std::wstring, FakeFile> files;
     std::map<std::wstring, std::string> zips;  // committed
+    // The folders there are, by spelling; one number for one folder.
+    std::map<std::wstring, int> folderIds = {{kFolder, 1}, {L"C:\\Work", 2}};
     std::size_t diskLeft = SIZE_MAX;
 
 private:
@@ -199,6 +223,72 @@ TEST(CollectTest, FilesThatCannotBeReadWholeAreLeftOutWholeAndNamed) {
     EXPECT_EQ(Ascii(machine.err),
               "kmxlogcfg: cannot write full.zip: there is not enough space on the disk\n");
     EXPECT_EQ(machine.zips.count(L"full.zip"), 0u);
+}
+
+TEST(CollectTest, TheZipGoesToItsFileOrIntoAFolderButNeverIntoTheLogFolder) {
+    FakeMachine machine;
+    machine.folderIds.insert({{L"\\\\?\\D:\\Logs\\KMXLogs", 1},
+                              {L"D:\\LOGS\\KMXLOG~1", 1},
+                              {L"\\\\localhost\\D$\\Logs\\KMXLogs", 1},
+                              {L"\\\\srv\\case", 3}});
+    SettingsModel model;
+    model.logDirectory = L"D:\\Logs";
+    model.logFilePrefix = L"kmx";
+    machine.files[L"kmx-a.log"] = {Noise(10)};
+    const std::wstring named = L"KMXLogs-PC1-ann-19800101-000000.zip";
+    const struct {
+        const wchar_t* given;
+        std::wstring written;  // empty: refused
+    } cases[] = {
+        {L"", named},
+        {L"case.zip", L"case.zip"},
+        {L"\\\\srv\\case", L"\\\\srv\\case\\" + named},
+        {L"\\\\srv\\case\\", L"\\\\srv\\case\\" + named},
+        {L"E:\\gone\\case.zip", L"E:\\gone\\case.zip"},  // no identity: the write says what is wrong
+        {L"D:\\Logs\\KMXLogs", L""},
+        {L"\\\\?\\D:\\Logs\\KMXLogs\\", L""},
+        {L"D:\\LOGS\\KMXLOG~1\\case.zip", L""},
+        {L"\\\\localhost\\D$\\Logs\\KMXLogs\\case.zip", L""},
+    };
+    for (const auto& c : cases) {
+        machine.zips.clear();
+        machine.err.clear();
+        const int status = Collect(machine, model, {c.given}, L"1.0.0");
+        EXPECT_EQ(status, c.written.empty() ? 1 : 0) << Ascii(c.given) << ": " << Ascii(machine.err);
+        if (c.written.empty()) {
+            EXPECT_EQ(Ascii(machine.err),
+                      "kmxlogcfg: the zip cannot go into the log folder D:\\Logs\\KMXLogs\n");
+            EXPECT_TRUE(machine.zips.empty()) << Ascii(c.given);
+        } else {
+            EXPECT_EQ(machine.zips.count(c.written), 1u) << Ascii(c.given);
+        }
+    }
+}
+
+TEST(CollectTest, SinceAsksTheOpenFileAndNotOneReadableFileIsAFailure) {
+    FakeMachine machine;
+    SettingsModel model;
+    model.logDirectory = L"D:\\Logs";
+    model.logFilePrefix = L"kmx";
+    const UtcTicks hour = 3600 * kTicksPerSecond;
+    FakeFile live{Noise(10)}, old{Noise(10)}, stale{Noise(10)};
+    live.listedAge = 9 * hour;  // held open for writing since the morning
+    old.listedAge = old.age = 5 * hour;
+    stale.age = 5 * hour;  // the open file decides either way
+    machine.files = {{L"kmx-live.log", live}, {L"kmx-old.log", old}, {L"kmx-stale.log", stale}};
+    ASSERT_EQ(0, Collect(machine, model, {L"a.zip", false, 4 * 3600}, L"1.0.0")) << Ascii(machine.err);
+    EXPECT_EQ(Ascii(machine.out), "Wrote a.zip: 1 log files, 0 skipped\n");
+    EXPECT_NE(machine.zips.at(L"a.zip").find("logs/kmx-live.log"), std::string::npos);
+
+    for (auto& file : machine.files) file.second.gone = true;
+    machine.err.clear();
+    EXPECT_EQ(1, Collect(machine, model, {L"b.zip"}, L"1.0.0"));
+    EXPECT_EQ(machine.zips.count(L"b.zip"), 0u);
+    EXPECT_NE(Ascii(machine.err)
+                  .find("kmxlogcfg: no zip written: no log file in D:\\Logs\\KMXLogs could be "
+                        "read (3 skipped)\n"),
+              std::string::npos)
+        << Ascii(machine.err);
 }
 
 }  // namespace

@@ -79,6 +79,13 @@ public:
         *entries = listed->second;
         return true;
     }
+    bool OpenFileFacts(const std::wstring& path, std::uint64_t* size, UtcTicks* lastWritten) override {
+        const auto file = opened.find(path);
+        if (file == opened.end()) return false;
+        *size = file->second.size;
+        *lastWritten = file->second.lastWritten;
+        return true;
+    }
     bool FreeBytes(const std::wstring&, std::uint64_t* bytes) override {
         *bytes = freeBytes;
         return true;
@@ -106,6 +113,7 @@ public:
     std::wstring writeProblem;
     int directoryChecks = 0;
     std::map<std::wstring, std::vector<DirectoryEntry>> listings;
+    std::map<std::wstring, DirectoryEntry> opened;  // what a file says once open, where it opens
     std::uint64_t freeBytes = 5000000;
     UtcTicks now = 134100000000000000;  // 2025-12-12T08:00:00Z
     bool schedulerWorks = true;
@@ -433,6 +441,10 @@ TEST_F(CommandsTest, LogsListsThePrefixsFilesInTheFolderAndMeasuresThemReadingOn
         {L"kmx-old", 0, m_host.now - 40 * day, true, false},
         {L"other.log", 999, m_host.now - 90 * day, false, false},
     };
+    // The connector's current file, held open since its listing's copy was
+    // last brought up to date; the .bak does not open and keeps its listing.
+    m_host.opened[L"D:\\Logs\\KMXLogs\\kmx-20251210T095453.302-OUTLOOK.EXE-2832.log"] = {
+        L"", 8000000, m_host.now - 3600 * kTicksPerSecond};
     const Contents before = m_host.registry.Snapshot();
     ASSERT_EQ(0, Run({L"logs", L"--json"})) << Narrow(m_host.err);
     EXPECT_EQ(before, m_host.registry.Snapshot());
@@ -441,13 +453,13 @@ TEST_F(CommandsTest, LogsListsThePrefixsFilesInTheFolderAndMeasuresThemReadingOn
         L"\"D:\\\\Logs\\\\KMXLogs\", \"folderExists\": true, \"files\": ["
         L"{\"name\": \"KMX-20251201T000000.000-OUTLOOK.EXE-17.bak\", \"size\": 5000000, "
         L"\"lastWritten\": \"2025-11-29T08:00:00Z\"}, "
-        L"{\"name\": \"kmx-20251210T095453.302-OUTLOOK.EXE-2832.log\", \"size\": 7000000, "
-        L"\"lastWritten\": \"2025-12-08T08:00:00Z\"}], \"totalBytes\": 12000000, "
+        L"{\"name\": \"kmx-20251210T095453.302-OUTLOOK.EXE-2832.log\", \"size\": 8000000, "
+        L"\"lastWritten\": \"2025-12-12T07:00:00Z\"}], \"totalBytes\": 13000000, "
         L"\"maxDirSizeMB\": 10, \"oldest\": \"2025-11-29T08:00:00Z\", \"oldestAgeDays\": 13, "
         L"\"maxAgeDays\": 7, \"freeBytes\": 5000000}\n",
         m_host.out);
     ASSERT_EQ(0, Run({L"logs"}));
-    EXPECT_NE(std::wstring::npos, m_host.out.find(L"Log files:       2, 12000000 bytes (11.4 MiB) in all\n"));
+    EXPECT_NE(std::wstring::npos, m_host.out.find(L"Log files:       2, 13000000 bytes (12.4 MiB) in all\n"));
     EXPECT_NE(std::wstring::npos, m_host.out.find(L"  5000000     4.8 MiB  KMX-20251201T000000.000"));
     const struct {
         std::uint64_t bytes;
