@@ -392,6 +392,11 @@ std::string Redactor::Map() const {
     return map;
 }
 
+std::size_t Redactor::Count(Kind kind) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_counts[static_cast<int>(kind)];
+}
+
 std::size_t Redactor::Cut(std::string_view text) {
     std::size_t at = text.rfind('\n');
     if (at == std::string_view::npos) at = text.find_last_of(" \t");

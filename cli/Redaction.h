@@ -50,11 +50,13 @@ public:
 
     const std::string& Tag() const { return m_tag; }
 
+    enum class Kind : std::uint8_t { Mail, User, Computer, Domain, Ip, Host, Sid, Mailbox, Term, Tag };
+    // How many different originals of `kind` it has replaced so far.
+    std::size_t Count(Kind kind) const;
+
     // Where a piece of text may end: after its last line end; for a line with
     // none, after its last space or tab; 0 when there is neither.
     static std::size_t Cut(std::string_view text);
-
-    enum class Kind : std::uint8_t { Mail, User, Computer, Domain, Ip, Host, Sid, Mailbox, Term, Tag };
 
 private:
     struct Pattern {
