@@ -65,23 +65,26 @@ int Collect(CommandHost& host, const SettingsModel& model, const CollectRequest&
     if (RefusesToReplace(host, target, request.replace) ||
         (request.redact && RefusesToReplace(host, mapPath, request.replace)))
         return kFailure;
-    std::unique_ptr<Redactor> redactor;
-    if (request.redact)
-        redactor = std::make_unique<Redactor>(CollectRedactionNames(*machine, facts, request.redactAlso));
     std::vector<std::uint8_t> exported = ExportedRegFile(host);
     std::string shown = ToUtf8(SettingsJson(host));
-    if (redactor) {
-        exported = RedactedUtf16Le(*redactor, exported);
-        shown = RedactedText(*redactor, shown);
-    }
 
     std::wstring problem;
     std::unique_ptr<CollectOutput> output = machine->CreateOutput(target, &problem);
     std::unique_ptr<CollectOutput> map;
-    if (output && redactor) map = machine->CreateOutput(mapPath, &problem);
-    if (!output || (redactor && !map)) {
+    if (output && request.redact) map = machine->CreateOutput(mapPath, &problem);
+    if (!output || (request.redact && !map)) {
         host.Err(L"kmxlogcfg: cannot write " + (output ? mapPath : target) + L": " + problem + L"\n");
         return kFailure;
+    }
+    // The map grows with every new original: it goes to its file as it comes.
+    bool mapWritten = true;
+    std::unique_ptr<Redactor> redactor;
+    if (map) {
+        redactor = std::make_unique<Redactor>(
+            CollectRedactionNames(*machine, facts, request.redactAlso), std::string(),
+            [&](std::string_view text) { mapWritten = mapWritten && map->Write(text.data(), text.size()); });
+        exported = RedactedUtf16Le(*redactor, exported);
+        shown = RedactedText(*redactor, shown);
     }
     const auto failed = [&](const std::wstring& path, const std::wstring& why) {
         host.Err(L"kmxlogcfg: cannot write " + path + L": " + why + L"\n");
@@ -103,8 +106,8 @@ int Collect(CommandHost& host, const SettingsModel& model, const CollectRequest&
         return failed(target, output->Problem());
     if (map) {
         // The map first: should the zip then fail, the map is taken back.
-        const std::string text = redactor->Map();
-        if (!map->Write(text.data(), text.size())) return failed(mapPath, map->Problem());
+        const std::string rest = redactor->Map();
+        if (!mapWritten || !map->Write(rest.data(), rest.size())) return failed(mapPath, map->Problem());
         if (!map->Commit(request.replace, &problem)) return failed(mapPath, problem);
     }
     if (!output->Commit(request.replace, &problem)) {
