@@ -294,8 +294,10 @@ Redactor::Redactor(const RedactionNames& names, std::string tag, MapSink sink)
                      [](const Pattern& a, const Pattern& b) { return a.folded.size() > b.folded.size(); });
     for (const Pattern& pattern : m_patterns) {
         const unsigned char first = static_cast<unsigned char>(pattern.folded[0]);
-        m_patternStart[first] = true;
-        if (first >= 'a' && first <= 'z') m_patternStart[first - 'a' + 'A'] = true;
+        // A name is only looked for where a word starts; a term anywhere.
+        bool* starts = pattern.word ? m_wordStart : m_anywhereStart;
+        starts[first] = true;
+        if (first >= 'a' && first <= 'z') starts[first - 'a' + 'A'] = true;
     }
 }
 
@@ -305,7 +307,7 @@ void Redactor::Find(std::string_view text, std::vector<Span>& spans) const {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = Byte(text, i);
         const unsigned char before = i > 0 ? Byte(text, i - 1) : ' ';
-        if (m_patternStart[c]) {
+        if (m_anywhereStart[c] || (m_wordStart[c] && !IsWord(before))) {
             for (const Pattern& pattern : m_patterns) {
                 if (!StartsFolded(text, i, pattern.folded)) continue;
                 const std::size_t end = i + pattern.folded.size();

@@ -80,8 +80,8 @@ private:
     void AppendToken(Kind kind, std::uint32_t number, std::string& out) const;
 
     std::string m_tag;
-    std::vector<Pattern> m_patterns;  // longest first
-    bool m_patternStart[256] = {};
+    std::vector<Pattern> m_patterns;                        // longest first
+    bool m_wordStart[256] = {}, m_anywhereStart[256] = {};  // the patterns' first bytes
     mutable std::mutex m_mutex;
     // Tokens by a 64-bit hash of their original, in an open-addressed table:
     // 13 bytes a token, so that logs full of different addresses cost little.
