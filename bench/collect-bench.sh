@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# kmxlogcfg collect against other zip writers on the same generated log
-# folder (256 MiB over 20 files by default): Info-ZIP's zip -r at levels 1, 6
-# and 9 and 7-Zip's zip writer at its default level. Prints the best of
-# KMX_COLLECT_RUNS runs (3) of each, its compressed size and the ratios of
-# collect (level 6) to zip -6; then collect's peak working set (the Wine
-# process's peak resident set) for 16 MiB and 512 MiB of logs.
+# kmxlogcfg collect, plain and --redact, against other zip writers on the
+# same generated log folder (256 MiB over 20 files by default): Info-ZIP's
+# zip -r -6 and 7-Zip's zip writer at its default level. One table: the best
+# of KMX_COLLECT_RUNS runs (3) of each, its compressed size, both as ratios to
+# zip -6, and for collect the peak working set (the Wine process's peak
+# resident set) for 16 MiB and 512 MiB of logs; then the goals.
 #
 # Usage: bench/collect-bench.sh [win64 build directory]
 set -u
@@ -54,39 +54,53 @@ status=0
 dir=$(logs_for "$mib") || exit 1
 input=$(du -sb "$dir/KMXLogs" | cut -f1)
 zipw=$(winepath -w "$work/collect.zip")
-echo "collect against other zip writers: $input bytes in 20 files, best of $runs runs"
-printf "  %-26s %8s %12s %7s\n" writer seconds bytes "% in"
-declare -A secs bytes
-row() {
+declare -A secs bytes peak
+measured() {  # NAME "SECONDS BYTES"
   secs[$1]=${2% *}
   bytes[$1]=${2#* }
-  printf "  %-26s %8.2f %12d %6.1f%%\n" "$1" "${secs[$1]}" "${bytes[$1]}" "$(awk -v b="${bytes[$1]}" -v i="$input" 'BEGIN { print 100 * b / i }')"
 }
 r=$(best "$work/collect.zip" wine "$exe" collect "$zipw" /y) || status=1
-row "kmxlogcfg collect (6)" "$r"
-for level in 1 6 9; do
-  r=$(cd "$dir" && best "$work/zip$level.zip" zip -q -r -$level "$work/zip$level.zip" KMXLogs) || status=1
-  row "zip -r -$level" "$r"
-done
+measured collect "$r"
+r=$(best "$work/collect.zip" wine "$exe" collect "$zipw" /y --redact) || status=1
+measured redact "$r"
+r=$(cd "$dir" && best "$work/zip6.zip" zip -q -r -6 "$work/zip6.zip" KMXLogs) || status=1
+measured zip6 "$r"
 r=$(cd "$dir" && best "$work/7z.zip" 7z a -tzip -bd "$work/7z.zip" KMXLogs) || status=1
-row "7z a -tzip (default -mx5)" "$r"
-awk -v ct="${secs[kmxlogcfg collect (6)]}" -v zt="${secs[zip -r -6]}" -v cb="${bytes[kmxlogcfg collect (6)]}" \
-    -v zb="${bytes[zip -r -6]}" 'BEGIN {
-  printf "  collect / zip -6: time %.2fx (goal <= 1.25: %s), size %.3fx (goal <= 1.02: %s)\n",
-         ct / zt, ct <= 1.25 * zt ? "met" : "MISSED", cb / zb, cb <= 1.02 * zb ? "met" : "MISSED" }'
-rm -rf "$dir"
+measured 7z "$r"
+rm -rf "$dir" "$work"/*.zip "$work"/*.map.tsv
 
-echo "collect's peak working set (peak resident set of the Wine process):"
-declare -A peak
 for size in 16 512; do
   dir=$(logs_for $size) || exit 1
-  rm -f "$work/collect.zip"
-  peak[$size]=$(measure wine "$exe" collect "$zipw" /y | cut -d' ' -f2) || status=1
-  printf "  %4d MiB of logs: %8d KiB\n" $size "${peak[$size]}"
-  rm -rf "$dir" "$work/collect.zip"
+  peak[collect-$size]=$(measure wine "$exe" collect "$zipw" /y | cut -d' ' -f2) || status=1
+  peak[redact-$size]=$(measure wine "$exe" collect "$zipw" /y --redact | cut -d' ' -f2) || status=1
+  rm -rf "$dir" "$work"/*.zip "$work"/*.map.tsv
 done
-awk -v a="${peak[16]}" -v b="${peak[512]}" 'BEGIN {
-  d = b - a; printf "  512 MiB - 16 MiB: %d KiB (goal within 8 MiB: %s)\n", d, (d < 0 ? -d : d) <= 8192 ? "met" : "MISSED" }'
+
+echo "collect against other zip writers: $input bytes in 20 files, best of $runs runs; load average $(cut -d' ' -f1-3 /proc/loadavg)"
+printf "  %-28s %8s %12s %6s %7s %7s %11s %11s\n" writer seconds bytes "% in" "time/z6" "size/z6" "peak@16MiB" "peak@512MiB"
+row() {  # LABEL NAME
+  local p16="-" p512="-"
+  [ -n "${peak[$2-16]:-}" ] && p16="${peak[$2-16]} KiB" && p512="${peak[$2-512]} KiB"
+  printf "  %-28s %8.2f %12d %5.1f%% %6.2fx %6.3fx %11s %11s\n" "$1" "${secs[$2]}" "${bytes[$2]}" \
+    "$(awk -v b="${bytes[$2]}" -v i="$input" 'BEGIN { print 100 * b / i }')" \
+    "$(awk -v a="${secs[$2]}" -v b="${secs[zip6]}" 'BEGIN { print a / b }')" \
+    "$(awk -v a="${bytes[$2]}" -v b="${bytes[zip6]}" 'BEGIN { print a / b }')" "$p16" "$p512"
+}
+row "kmxlogcfg collect" collect
+row "kmxlogcfg collect --redact" redact
+row "zip -r -6" zip6
+row "7z a -tzip (default -mx5)" 7z
+goal() {  # TEXT MET
+  printf "  %-60s %s\n" "$1" "$([ "$2" = 1 ] && echo met || echo MISSED)"
+}
+ok() { awk "BEGIN { exit !($1) }" && echo 1 || echo 0; }
+goal "collect time <= 0.60x zip -6" "$(ok "${secs[collect]} <= 0.60 * ${secs[zip6]}")"
+goal "collect size <= 1.005x zip -6" "$(ok "${bytes[collect]} <= 1.005 * ${bytes[zip6]}")"
+goal "collect --redact time <= 0.75x zip -6" "$(ok "${secs[redact]} <= 0.75 * ${secs[zip6]}")"
+for name in collect redact; do
+  d=$(( ${peak[$name-512]} - ${peak[$name-16]} ))
+  goal "$name peak working set, 512 MiB - 16 MiB of logs: $d KiB (within 8 MiB)" "$(ok "${d#-} <= 8192")"
+done
 
 kmx import "$(winepath -w "$work/before.reg")" >/dev/null || status=1
 exit $status

@@ -47,9 +47,14 @@ private:
     bool m_on, m_shown = false;
 };
 
+// Tokens are longer than most of what they replace: a redacted entry's size
+// hint leaves room for it to grow, so that Zip64 sizes are there if needed.
+constexpr std::uint64_t kRedactedGrowth = 8;
+
 }  // namespace
 
-CollectArchive::CollectArchive(CollectOutput& output) : m_zip(output, kLevel) {}
+CollectArchive::CollectArchive(CollectOutput& output, Redactor* redactor)
+    : m_zip(output, kLevel), m_redactor(redactor) {}
 
 bool CollectArchive::AddFile(const std::string& name, const ZipTime& time, const std::string& bytes) {
     return m_zip.BeginEntry(name, time, bytes.size()) && m_zip.Write(bytes.data(), bytes.size()) &&
@@ -66,8 +71,13 @@ bool CollectArchive::AddLogs(CommandHost& host, CollectHost& machine, const LogS
             machine.OpenInput(selection.location.folder + L"\\" + file.name, &problem);
         bool read = input != nullptr;
         if (read) {
-            if (!m_zip.BeginEntry("logs/" + ToUtf8(file.name), input->Modified(), input->Size()))
-                return false;
+            const std::string name = "logs/" + ToUtf8(file.name);
+            const bool begun =
+                m_redactor == nullptr
+                    ? m_zip.BeginEntry(name, input->Modified(), input->Size())
+                    : m_zip.BeginEntry(name, input->Modified(), input->Size() * kRedactedGrowth,
+                                       RedactionTransform(*m_redactor));
+            if (!begun) return false;
             std::size_t got = 0;
             for (std::uint64_t left = input->Size(); read && left > 0; left -= got) {
                 read = input->Read(buffer.data(), buffer.size(), &got, &problem);

@@ -1,5 +1,6 @@
 // collect's zip: whole entries for the texts it makes, and the log files
-// streamed in, with a progress line on a console.
+// streamed in (redacted on the way for a redacted bundle), with a progress
+// line on a console.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 
 #include "cli/CollectFiles.h"
 #include "cli/CollectHost.h"
+#include "cli/Redaction.h"
 #include "formats/ZipWriter.h"
 
 namespace kmx {
@@ -20,7 +22,8 @@ struct ArchivedLogs {
 
 class CollectArchive {
 public:
-    explicit CollectArchive(CollectOutput& output);
+    // redactor: for a redacted bundle, what the log files go through.
+    explicit CollectArchive(CollectOutput& output, Redactor* redactor = nullptr);
     // Each false when writing the archive failed (CollectOutput::Problem says why).
     bool AddFile(const std::string& name, const ZipTime& time, const std::string& bytes);
     // Under logs/; a file that cannot be read whole is left out whole and
@@ -31,6 +34,7 @@ public:
 
 private:
     ZipWriter m_zip;
+    Redactor* m_redactor;
 };
 
 }  // namespace kmx

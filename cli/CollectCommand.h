@@ -4,15 +4,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/CommandHost.h"
 
 namespace kmx {
 
 struct CollectRequest {
-    std::wstring target;             // "" for KMXLogs-COMPUTER-USER-STAMP.zip
+    std::wstring target;             // "" for KMXLogs-COMPUTER-USER-STAMP.zip (KMXLogs-redacted-STAMP.zip)
     bool replace = false;            // /y
     std::uint64_t sinceSeconds = 0;  // --since; 0 for every log file
+    bool redact = false;             // --redact
+    std::vector<std::wstring> redactAlso;  // --redact-also, matched anywhere in any case
 };
 
 // model: the settings as show reads them. version: kmxlogcfg's, for about.txt.

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "formats/ZipWriter.h"
 
@@ -29,6 +30,9 @@ public:
     // Moves the temporary file into place (over an existing file only when
     // `replace`). False with *problem; the temporary file is gone either way.
     virtual bool Commit(bool replace, std::wstring* problem) = 0;
+    // After Commit: deletes the file again, for one that must not stay
+    // without a file committed after it.
+    virtual void Withdraw() = 0;
     // Why the last Write or Truncate failed.
     virtual std::wstring Problem() const = 0;
 };
@@ -38,6 +42,9 @@ struct MachineFacts {
     ZipTime now;           // local fields and UTC seconds
     std::wstring nowUtc;   // ISO 8601, e.g. 2026-12-08T18:15:31Z
     int utcOffsetMinutes;  // local minus UTC
+    // The user's logon domain and the computer's DNS domain, those that
+    // differ from the computer's name.
+    std::vector<std::wstring> domains;
 };
 
 class CollectHost {
@@ -60,6 +67,9 @@ public:
     virtual bool ErrIsConsole() = 0;
     // Replaces the progress line with `text` (empty clears it).
     virtual void ShowProgress(const std::wstring& text) = 0;
+    // The text in the ANSI code page, as programs that do not write UTF-8
+    // spell it; "" when the code page cannot spell it.
+    virtual std::string Ansi(const std::wstring& text) = 0;
 };
 
 }  // namespace kmx

@@ -9,7 +9,7 @@ namespace {
 struct OptionName {
     Option option;
     const wchar_t* name;
-    bool CommandArgs::*flag;  // null for the DURATION options
+    bool CommandArgs::*flag;  // null for the options with a value
 };
 
 constexpr OptionName kOptionNames[] = {
@@ -20,6 +20,8 @@ constexpr OptionName kOptionNames[] = {
     {kGppOption, L"gpp", &CommandArgs::gpp},
     {kForOption, L"for", nullptr},
     {kSinceOption, L"since", nullptr},
+    {kRedactOption, L"redact", &CommandArgs::redact},
+    {kRedactAlsoOption, L"redact-also", nullptr},
 };
 
 bool Spells(const std::wstring& word, const OptionName& option) {
@@ -59,6 +61,13 @@ bool ParseCommandArgs(const std::vector<std::wstring>& words, unsigned options, 
             }
             args->forSeconds = seconds;
             return true;
+        } else if (taken->option == kRedactAlsoOption) {
+            // Taken as it stands, even when it looks like an option.
+            if (i + 1 >= words.size() || words[i + 1].empty()) {
+                *problem = {L"--redact-also needs the TEXT to hide", false};
+                return false;
+            }
+            args->redactAlso.push_back(words[++i]);
         } else {
             std::uint64_t seconds = 0;
             std::wstring text;

@@ -101,10 +101,17 @@ int RunLogs(CommandHost& host, const CommandArgs& args) {
 }
 
 int RunCollect(CommandHost& host, const CommandArgs& args) {
-    CollectRequest request{L"", args.replace, args.sinceSeconds.value_or(0)};
+    CollectRequest request;
+    request.replace = args.replace;
+    request.sinceSeconds = args.sinceSeconds.value_or(0);
+    request.redact = args.redact || !args.redactAlso.empty();
+    request.redactAlso = args.redactAlso;
     for (const std::wstring& word : args.operands) {
         if (!request.target.empty() || word.empty() || word[0] == L'-' || word[0] == L'/') {
-            host.Err(L"kmxlogcfg: collect takes [FILE.zip] [/y] [--since DURATION], not \"" + word + L"\"\n");
+            host.Err(
+                L"kmxlogcfg: collect takes [FILE.zip | FOLDER] [/y] [--since DURATION] [--redact] "
+                L"[--redact-also TEXT], not \"" +
+                word + L"\"\n");
             return kFailure;
         }
         request.target = word;
@@ -171,10 +178,13 @@ const Command kCommands[] = {
      kJsonOption,
      RunLogs},
     {{L"collect"},
-     {{L"collect [FILE.zip] [/y] [--since DURATION]",
+     {{L"collect [FILE.zip | FOLDER] [/y] [--since DURATION]",
        L"one zip of the log files (those written within DURATION) and the\n"
-       L"settings for a support case (/y replaces FILE)"}},
-     kReplaceOption | kSinceOption,
+       L"settings for a support case (/y replaces FILE)"},
+      {L"collect ... --redact [--redact-also TEXT]...",
+       L"the same with mail addresses, names, hosts and IP addresses (and\n"
+       L"each TEXT) replaced by tokens; the map back, FILE.map.tsv, stays here"}},
+     kReplaceOption | kSinceOption | kRedactOption | kRedactAlsoOption,
      RunCollect},
     {{L"help", L"/?", L"-?", L"--help", L"-h"}, {{L"help, /?, --version", L""}}, 0, Help},
     {{L"--version", L"/version", L"version"}, {}, 0, Version},

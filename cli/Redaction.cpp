@@ -1,6 +1,7 @@
 #include "cli/Redaction.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <random>
 
@@ -231,6 +232,30 @@ void Escape(std::string_view original, std::string& out) {
     }
 }
 
+constexpr std::size_t kFirstSlots = 1024;
+// The map goes to its sink in pieces of about this size.
+constexpr std::size_t kMapPiece = 64 * 1024;
+
+// 64 bits of an original (never 0, which marks a free slot), mixed as
+// MurmurHash64A mixes: two originals share a token only if these meet, about
+// once in 10^9 bundles of 200 000 different originals.
+std::uint64_t HashOf(std::string_view text) {
+    constexpr std::uint64_t kMix = 0xC6A4A7935BD1E995ull;
+    std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ (text.size() * kMix);
+    for (std::size_t i = 0; i < text.size(); i += 8) {
+        std::uint64_t part = 0;
+        std::memcpy(&part, text.data() + i, std::min<std::size_t>(8, text.size() - i));
+        part *= kMix;
+        part ^= part >> 47;
+        part *= kMix;
+        hash = (hash ^ part) * kMix;
+    }
+    hash ^= hash >> 47;
+    hash *= kMix;
+    hash ^= hash >> 47;
+    return hash == 0 ? 1 : hash;
+}
+
 std::string RandomTag() {
     // No 0/o or 1/l, which read alike.
     static const char kAlphabet[] = "abcdefghijkmnpqrstuvwxyz23456789";
@@ -242,8 +267,13 @@ std::string RandomTag() {
 
 }  // namespace
 
-Redactor::Redactor(const RedactionNames& names, std::string tag)
-    : m_tag(tag.empty() ? RandomTag() : std::move(tag)) {
+Redactor::Redactor(const RedactionNames& names, std::string tag, MapSink sink)
+    : m_tag(tag.empty() ? RandomTag() : std::move(tag)),
+      m_hashes(kFirstSlots),
+      m_numbers(kFirstSlots),
+      m_kinds(kFirstSlots),
+      m_map("token\toriginal\r\n"),
+      m_sink(std::move(sink)) {
     const auto add = [&](const std::vector<std::string>& list, Kind kind, bool word) {
         for (const std::string& name : list) {
             // A name with a line end could never be found within one line.
@@ -264,8 +294,10 @@ Redactor::Redactor(const RedactionNames& names, std::string tag)
                      [](const Pattern& a, const Pattern& b) { return a.folded.size() > b.folded.size(); });
     for (const Pattern& pattern : m_patterns) {
         const unsigned char first = static_cast<unsigned char>(pattern.folded[0]);
-        m_patternStart[first] = true;
-        if (first >= 'a' && first <= 'z') m_patternStart[first - 'a' + 'A'] = true;
+        // A name is only looked for where a word starts; a term anywhere.
+        bool* starts = pattern.word ? m_wordStart : m_anywhereStart;
+        starts[first] = true;
+        if (first >= 'a' && first <= 'z') starts[first - 'a' + 'A'] = true;
     }
 }
 
@@ -275,7 +307,7 @@ void Redactor::Find(std::string_view text, std::vector<Span>& spans) const {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = Byte(text, i);
         const unsigned char before = i > 0 ? Byte(text, i - 1) : ' ';
-        if (m_patternStart[c]) {
+        if (m_anywhereStart[c] || (m_wordStart[c] && !IsWord(before))) {
             for (const Pattern& pattern : m_patterns) {
                 if (!StartsFolded(text, i, pattern.folded)) continue;
                 const std::size_t end = i + pattern.folded.size();
@@ -360,36 +392,69 @@ void Redactor::Redact(std::string_view text, std::string& out) {
     std::size_t at = 0;
     for (const Span& span : merged) {
         out.append(text.substr(at, span.begin - at));
-        std::string original(text.substr(span.begin, span.end - span.begin));
-        auto found = m_byOriginal.find(original);
-        if (found == m_byOriginal.end()) {
-            const std::size_t number = ++m_counts[static_cast<int>(span.kind)];
-            std::string token = "[[" + std::string(kKindNames[static_cast<int>(span.kind)]) + "-" +
-                                std::to_string(number) + "~" + m_tag + "]]";
-            found = m_byOriginal.emplace(original, m_tokens.size()).first;
-            m_tokens.push_back({span.kind, number, std::move(token), std::move(original)});
+        const std::string_view original = text.substr(span.begin, span.end - span.begin);
+        const std::uint64_t hash = HashOf(original);
+        std::size_t slot = Slot(hash);
+        if (m_hashes[slot] == 0) {
+            if ((m_used + 1) * 10 > m_hashes.size() * 7) {
+                // Fuller than 70%: twice the slots, each token moved by its hash.
+                std::vector<std::uint64_t> hashes(m_hashes.size() * 2);
+                std::vector<std::uint32_t> numbers(hashes.size());
+                std::vector<Kind> kinds(hashes.size());
+                hashes.swap(m_hashes), numbers.swap(m_numbers), kinds.swap(m_kinds);
+                for (std::size_t i = 0; i < hashes.size(); ++i) {
+                    if (hashes[i] == 0) continue;
+                    const std::size_t to = Slot(hashes[i]);
+                    m_hashes[to] = hashes[i], m_numbers[to] = numbers[i], m_kinds[to] = kinds[i];
+                }
+                slot = Slot(hash);
+            }
+            ++m_used;
+            m_hashes[slot] = hash;
+            m_kinds[slot] = span.kind;
+            m_numbers[slot] = static_cast<std::uint32_t>(++m_counts[static_cast<int>(span.kind)]);
+            AppendToken(span.kind, m_numbers[slot], m_map);
+            m_map += '\t';
+            Escape(original, m_map);
+            m_map += "\r\n";
+            if (m_sink && m_map.size() >= kMapPiece) {
+                m_sink(m_map);
+                m_map.clear();
+            }
         }
-        out.append(m_tokens[found->second].text);
+        AppendToken(m_kinds[slot], m_numbers[slot], out);
         at = span.end;
     }
     out.append(text.substr(at));
 }
 
+std::size_t Redactor::Slot(std::uint64_t hash) const {
+    const std::size_t mask = m_hashes.size() - 1;
+    std::size_t slot = static_cast<std::size_t>(hash) & mask;
+    while (m_hashes[slot] != 0 && m_hashes[slot] != hash) slot = (slot + 1) & mask;
+    return slot;
+}
+
+void Redactor::AppendToken(Kind kind, std::uint32_t number, std::string& out) const {
+    char digits[16];
+    const int length = std::snprintf(digits, sizeof digits, "%u", static_cast<unsigned>(number));
+    out += "[[";
+    out += kKindNames[static_cast<int>(kind)];
+    out += '-';
+    out.append(digits, static_cast<std::size_t>(length));
+    out += '~';
+    out += m_tag;
+    out += "]]";
+}
+
 std::string Redactor::Map() const {
-    std::vector<const Token*> sorted;
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (const Token& token : m_tokens) sorted.push_back(&token);
-    std::sort(sorted.begin(), sorted.end(), [](const Token* a, const Token* b) {
-        return a->kind != b->kind ? a->kind < b->kind : a->number < b->number;
-    });
-    std::string map = "token\toriginal\r\n";
-    for (const Token* token : sorted) {
-        map += token->text;
-        map += '\t';
-        Escape(token->original, map);
-        map += "\r\n";
-    }
-    return map;
+    return m_map;
+}
+
+std::size_t Redactor::Count(Kind kind) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_counts[static_cast<int>(kind)];
 }
 
 std::size_t Redactor::Cut(std::string_view text) {

@@ -14,10 +14,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "formats/ZipWriter.h"
@@ -33,8 +33,13 @@ struct RedactionNames {
 
 class Redactor {
 public:
+    // Where the map goes while text is redacted, in pieces of whole lines
+    // (the header first), under the redactor's lock.
+    using MapSink = std::function<void(std::string_view text)>;
+
     // tag: what makes this bundle's tokens its own; empty for a random one.
-    explicit Redactor(const RedactionNames& names, std::string tag = {});
+    // sink: for a map too big to keep; without one, Map() holds all of it.
+    explicit Redactor(const RedactionNames& names, std::string tag = {}, MapSink sink = {});
     Redactor(const Redactor&) = delete;
     Redactor& operator=(const Redactor&) = delete;
 
@@ -44,17 +49,20 @@ public:
     void Redact(std::string_view text, std::string& out);
 
     // The map as UTF-8 text: a header line "token<TAB>original", then one
-    // line per token, CRLF-ended. In the original a backslash, TAB, CR and LF
-    // are written \\, \t, \r, \n, and bytes that are not UTF-8 \xHH.
+    // line per token in the order they were made, CRLF-ended. In the original
+    // a backslash, TAB, CR and LF are written \\, \t, \r, \n, and bytes that
+    // are not UTF-8 \xHH. With a sink: what has not gone to it yet.
     std::string Map() const;
 
     const std::string& Tag() const { return m_tag; }
 
+    enum class Kind : std::uint8_t { Mail, User, Computer, Domain, Ip, Host, Sid, Mailbox, Term, Tag };
+    // How many different originals of `kind` it has replaced so far.
+    std::size_t Count(Kind kind) const;
+
     // Where a piece of text may end: after its last line end; for a line with
     // none, after its last space or tab; 0 when there is neither.
     static std::size_t Cut(std::string_view text);
-
-    enum class Kind : std::uint8_t { Mail, User, Computer, Domain, Ip, Host, Sid, Mailbox, Term, Tag };
 
 private:
     struct Pattern {
@@ -66,20 +74,24 @@ private:
         std::size_t begin, end;
         Kind kind;
     };
-    struct Token {
-        Kind kind;
-        std::size_t number;
-        std::string text, original;
-    };
-
     void Find(std::string_view text, std::vector<Span>& spans) const;
+    // The slot of the original with this hash: its own or the free one for it.
+    std::size_t Slot(std::uint64_t hash) const;
+    void AppendToken(Kind kind, std::uint32_t number, std::string& out) const;
 
     std::string m_tag;
-    std::vector<Pattern> m_patterns;  // longest first
-    bool m_patternStart[256] = {};
+    std::vector<Pattern> m_patterns;                        // longest first
+    bool m_wordStart[256] = {}, m_anywhereStart[256] = {};  // the patterns' first bytes
     mutable std::mutex m_mutex;
-    std::unordered_map<std::string, std::size_t> m_byOriginal;  // index into m_tokens
-    std::vector<Token> m_tokens;
+    // Tokens by a 64-bit hash of their original, in an open-addressed table:
+    // 13 bytes a token, so that logs full of different addresses cost little.
+    // The originals themselves are only in the map.
+    std::vector<std::uint64_t> m_hashes;  // 0: a free slot
+    std::vector<std::uint32_t> m_numbers;
+    std::vector<Kind> m_kinds;
+    std::size_t m_used = 0;
+    std::string m_map;  // not yet handed to the sink
+    MapSink m_sink;
     std::size_t m_counts[10] = {};
 };
 

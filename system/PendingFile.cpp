@@ -37,9 +37,9 @@ void PendingFile::Discard() {
     if (m_handle == INVALID_HANDLE_VALUE) return;
     // Marked, the file goes with the handle; the name is for a system that
     // would not mark it.
-    const bool marked = m_marked;
+    const bool keep = m_marked || m_committed;
     ::CloseHandle(std::exchange(m_handle, INVALID_HANDLE_VALUE));
-    if (!marked) ::DeleteFileW(m_temporary.c_str());
+    if (!keep) ::DeleteFileW(m_temporary.c_str());
 }
 
 bool PendingFile::Failed(DWORD error) {
@@ -91,8 +91,8 @@ bool PendingFile::Truncate(std::uint64_t size) {
     return true;
 }
 
-bool PendingFile::Commit(bool replace) {
-    if (m_handle == INVALID_HANDLE_VALUE) return Failed(ERROR_INVALID_HANDLE);
+bool PendingFile::Commit(bool replace, bool hold) {
+    if (m_handle == INVALID_HANDLE_VALUE || m_committed) return Failed(ERROR_INVALID_HANDLE);
     // FILE_RENAME_INFO ends in a one-character array: the name runs on past it.
     const std::size_t nameOffset = offsetof(FILE_RENAME_INFO, FileName);
     const std::size_t nameBytes = m_target.size() * sizeof(wchar_t);
@@ -115,7 +115,17 @@ bool PendingFile::Commit(bool replace) {
         Discard();
         return Failed(error);
     }
+    m_committed = true;
     // In place and flushed: a failing close loses nothing.
+    if (!hold) ::CloseHandle(std::exchange(m_handle, INVALID_HANDLE_VALUE));
+    return true;
+}
+
+bool PendingFile::Withdraw() {
+    if (m_handle == INVALID_HANDLE_VALUE || !m_committed) return Failed(ERROR_INVALID_HANDLE);
+    // Through the handle, so that only the file this object wrote goes.
+    if (!MarkForDeletion(true)) return Failed(::GetLastError());
+    m_committed = false;
     ::CloseHandle(std::exchange(m_handle, INVALID_HANDLE_VALUE));
     return true;
 }

@@ -30,9 +30,13 @@ public:
     // Sets the end of the file at `size` and writes on from there.
     bool Truncate(std::uint64_t size);
     // Flushes, then renames the file onto the target (over an existing file
-    // only when `replace`) and closes it. On failure the temporary file is
+    // only when `replace`) and closes it; with `hold`, keeps it open until
+    // Withdraw or the end of this object. On failure the temporary file is
     // gone too.
-    bool Commit(bool replace);
+    bool Commit(bool replace, bool hold = false);
+    // After Commit with `hold`: deletes the committed file, for one of a set
+    // of files that appear together or not at all.
+    bool Withdraw();
     // Why the last call failed, in the system's words.
     std::wstring Problem() const;
 
@@ -45,6 +49,7 @@ private:
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     std::wstring m_target, m_temporary;
     bool m_marked = false;
+    bool m_committed = false;  // in place, held open
     DWORD m_error = ERROR_SUCCESS;
 };
 

@@ -65,11 +65,13 @@ public:
     bool Create(const std::wstring& target) { return m_file.Create(target); }
     bool Write(const void* data, std::size_t size) override { return m_file.Write(data, size); }
     bool Truncate(std::uint64_t offset) override { return m_file.Truncate(offset); }
+    // Held open after the commit, so that Withdraw removes this very file.
     bool Commit(bool replace, std::wstring* problem) override {
-        if (m_file.Commit(replace)) return true;
+        if (m_file.Commit(replace, true)) return true;
         *problem = m_file.Problem();
         return false;
     }
+    void Withdraw() override { m_file.Withdraw(); }
     std::wstring Problem() const override { return m_file.Problem(); }
 
 private:
@@ -110,6 +112,25 @@ std::wstring WindowsVersion() {
     if (!release.empty()) text += L" " + release;
     return text + (text.empty() ? L"" : L" ") + L"(" + std::to_wstring(info.dwMajorVersion) + L"." +
            std::to_wstring(info.dwMinorVersion) + L"." + std::to_wstring(info.dwBuildNumber) + L")";
+}
+
+// The user's logon domain and the computer's DNS domain; on a computer in no
+// domain the first is the computer's own name.
+std::vector<std::wstring> Domains(const std::wstring& computer) {
+    std::vector<std::wstring> domains;
+    const auto add = [&](const std::wstring& name) {
+        for (const std::wstring& known : domains)
+            if (::CompareStringOrdinal(known.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return;
+        if (!name.empty() &&
+            ::CompareStringOrdinal(computer.c_str(), -1, name.c_str(), -1, TRUE) != CSTR_EQUAL)
+            domains.push_back(name);
+    };
+    wchar_t name[256];
+    const DWORD length = ::GetEnvironmentVariableW(L"USERDOMAIN", name, 256);
+    if (length > 0 && length < 256) add(name);
+    DWORD size = 256;
+    if (::GetComputerNameExW(ComputerNameDnsDomain, name, &size)) add(std::wstring(name, size));
+    return domains;
 }
 
 }  // namespace
@@ -164,6 +185,7 @@ MachineFacts Win32Collect::Facts() {
     size = 257;
     facts.user = ::GetUserNameW(user, &size) && size > 0 ? std::wstring(user, size - 1) : L"unknown";
     facts.windowsVersion = WindowsVersion();
+    facts.domains = Domains(facts.computer);
     const UtcTicks now = SystemNowUtc();
     facts.utcOffsetMinutes = 0;
     facts.now = ZipTimeOf(now, &facts.utcOffsetMinutes);
@@ -187,6 +209,18 @@ void Win32Collect::ShowProgress(const std::wstring& text) {
     DWORD written = 0;
     ::WriteConsoleW(::GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written,
                     nullptr);
+}
+
+std::string Win32Collect::Ansi(const std::wstring& text) {
+    if (text.empty()) return "";
+    BOOL lossy = FALSE;
+    const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                                           static_cast<int>(text.size()), nullptr, 0, nullptr, &lossy);
+    if (size <= 0 || lossy) return "";
+    std::string ansi(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                          ansi.data(), size, nullptr, &lossy);
+    return lossy ? "" : ansi;
 }
 
 }  // namespace kmx

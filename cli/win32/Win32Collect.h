@@ -18,6 +18,7 @@ public:
     std::uint64_t Milliseconds() override;
     bool ErrIsConsole() override;
     void ShowProgress(const std::wstring& text) override;
+    std::string Ansi(const std::wstring& text) override;
 
 private:
     std::size_t m_shownWidth = 0;

@@ -350,7 +350,7 @@ TEST_F(CliWineTest, ShowJsonOnAPipeIsUtf8JsonAndTheDirectorySurvivesExportAndImp
 // other case, and what must stay out (other names, a folder). The zip and
 // the folder are left in collect-journey\ beside this test, where
 // check_collect_zip.py reads them back with unzip -t, Python's zipfile and
-// 7z t once this suite is done.
+// 7z t once this suite is done, and the redacted zip with its map.
 TEST_F(CliWineTest, CollectZipsTheLogFolderWhileAFileIsHeldOpenForWriting) {
     const std::wstring journey = OwnDirectory() + L"collect-journey";
     const std::wstring directory = journey + L"\\logs \u00fc";
@@ -359,8 +359,8 @@ TEST_F(CliWineTest, CollectZipsTheLogFolderWhileAFileIsHeldOpenForWriting) {
         CreateDirectoryW(path.c_str(), nullptr);
     std::string text;
     for (int line = 0; text.size() < (3 << 20); ++line)
-        text +=
-            "2026-12-08 18:" + std::to_string(line % 60) + " [MainSync] line " + std::to_string(line) + "\n";
+        text += "2026-12-08 18:" + std::to_string(line % 60) + " [MainSync] line " + std::to_string(line) +
+                (line % 97 == 0 ? " ann.lee@example.com at 192.168.7.9 via mx1.example.org\n" : "\n");
     ASSERT_TRUE(WriteBytes(folder + L"\\kmx-\u00dcml\u00e4ut \u65e5\u672c.log", "caf\xc3\xa9\n"));
     ASSERT_TRUE(WriteBytes(folder + L"\\kmx-empty.log", ""));
     ASSERT_TRUE(WriteBytes(folder + L"\\KMX-20071015T095453.302-OUTLOOK.EXE-2832.log", text));
@@ -382,6 +382,15 @@ TEST_F(CliWineTest, CollectZipsTheLogFolderWhileAFileIsHeldOpenForWriting) {
     ASSERT_EQ(collected.exitCode, 0u) << Transcript(collected);
     EXPECT_EQ(collected.err, "");  // nothing skipped, and no progress line on a pipe
     EXPECT_EQ(collected.out, "Wrote " + Utf8(zip) + ": 4 log files, 0 skipped\n");
+
+    const std::wstring redacted = journey + L"\\red.zip", map = journey + L"\\red.map.tsv";
+    DeleteFileW(redacted.c_str());
+    DeleteFileW(map.c_str());
+    const ConsoleResult hidden = Kmxlogcfg(L"collect " + Quote(redacted) + L" --redact-also mainsync");
+    ASSERT_EQ(hidden.exitCode, 0u) << Transcript(hidden);
+    EXPECT_EQ(hidden.out, "Wrote " + Utf8(redacted) + ": 4 log files, 0 skipped\n" +
+                              "Wrote its map back to the originals, which stays here: " + Utf8(map) + "\n");
+    EXPECT_NE(GetFileAttributesW(map.c_str()), INVALID_FILE_ATTRIBUTES);
 
     const std::string bytes = ReadBytes(zip);
     const ConsoleResult again = Kmxlogcfg(L"collect " + Quote(zip) + L" --since 1h");

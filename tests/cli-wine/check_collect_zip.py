@@ -2,8 +2,12 @@
 """Reads back the zip that the companion's Wine suite left in collect-journey/
 with three readers of other people: Python's zipfile (every log file of the
 prefix byte-identical, UTF-8 flag, DOS time), Info-ZIP's unzip -t and 7-Zip's
-7z t. Removes the folder when all of them agree."""
+7z t. The redacted zip beside it holds no original (the user's and the
+computer's names as about.txt gives them, the mail address, IP address and
+host in the logs, the --redact-also term), and its map, beside it, gives
+back every entry of the plain zip. Removes the folder when all of them agree."""
 import glob
+import re
 import os
 import shutil
 import subprocess
@@ -44,6 +48,64 @@ with zipfile.ZipFile(archive) as z:
     about = z.read("about.txt").decode("utf-8")
     check("Log files:     4 stored" in about, "about.txt: " + about)
     check(z.read("settings.reg").startswith(b"\xff\xfeW"), "settings.reg is not what export writes")
+
+
+def unmapped(data, tokens):
+    return re.sub(rb"\[\[[a-z]+-\d+~[a-z0-9]{4}\]\]", lambda m: tokens.get(m.group(0), m.group(0)), data)
+
+
+def unescaped(text):
+    out, i = bytearray(), 0
+    while i < len(text):
+        if text[i:i + 1] != b"\\":
+            out += text[i:i + 1]
+            i += 1
+        elif text[i + 1:i + 2] == b"x":
+            out.append(int(text[i + 2:i + 4], 16))
+            i += 4
+        else:
+            out += {b"t": b"\t", b"r": b"\r", b"n": b"\n"}.get(text[i + 1:i + 2], text[i + 1:i + 2])
+            i += 2
+    return bytes(out)
+
+
+redacted, mapped = os.path.join(journey, "red.zip"), os.path.join(journey, "red.map.tsv")
+check(os.path.exists(redacted) and os.path.exists(mapped), "no red.zip and red.map.tsv")
+if not failures:
+    with open(mapped, "rb") as f:
+        lines = f.read().split(b"\r\n")
+    check(lines[0] == b"token\toriginal", "map header: %r" % lines[0])
+    tokens = dict((line.split(b"\t", 1)[0], unescaped(line.split(b"\t", 1)[1])) for line in lines[1:] if line)
+    with zipfile.ZipFile(archive) as plain, zipfile.ZipFile(redacted) as z:
+        check(z.testzip() is None, "red.zip: a CRC does not match")
+        about = plain.read("about.txt").decode("utf-8")
+        names = [re.search(r"^%s: +(.*?)\r$" % what, about, re.M).group(1) for what in ("Computer", "User")]
+        words = [re.escape(n.encode("utf-8")) for n in names]
+        hidden = rb"(?<![\w\x80-\xff])(%s)(?![\w\x80-\xff])|ann\.lee@example\.com|192\.168\.7\.9|mx1\.example\.org|mainsync" % b"|".join(words)
+        check(sorted(z.namelist()) == sorted(plain.namelist()), "red.zip: %s" % z.namelist())
+        # about.txt counts each kind in the map, its own tokens included.
+        summary = z.read("about.txt").decode("utf-8").split("Redacted:")[-1]
+        kinds = {"mail": "mail addresses", "user": "user names", "computer": "computer names",
+                 "domain": "domain names", "ip": "IP addresses", "host": "host names", "term": "--redact-also terms"}
+        for kind, words in kinds.items():
+            count = sum(1 for token in tokens if token.startswith(b"[[" + kind.encode() + b"-"))
+            check((" %s %d" % (words, count) in summary) if count else words not in summary,
+                  "about.txt: %d %s, but %r" % (count, kinds[kind], summary))
+        for name in z.namelist():
+            data = z.read(name)
+            codec = "utf-16-le" if name == "settings.reg" else "utf-8"
+            text = data.decode(codec).encode("utf-8")
+            found = re.search(hidden, text, re.I)
+            check(found is None, "red.zip %s holds %r" % (name, found and found.group(0)))
+            back = unmapped(text, tokens).decode("utf-8").encode(codec)
+            original = plain.read(name)
+            if name == "about.txt":
+                # Written a moment later: the time may differ.
+                back, original = (re.sub(rb"\r\nTime: [^\r]*", b"", t) for t in (back, original))
+                check(back.startswith(original) and back[len(original):].startswith(b"Redacted:"),
+                      "about.txt: %r" % back)
+            else:
+                check(back == original, "red.zip %s: the map does not give it back" % name)
 for command in (["unzip", "-tqq", archive], ["7z", "t", archive]):
     run = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     check(run.returncode == 0, " ".join(command) + ": " + run.stdout.decode(errors="replace"))

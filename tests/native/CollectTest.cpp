@@ -4,17 +4,23 @@
 // about.txt, which says what the time box holds as show does; a full disk
 // leaves no zip, and so does a folder where not one file could be read. The
 // zip's target: a folder, and never the log folder however it is spelled;
-// --since asks the open file, not the listing. The Wine suite checks the rest.
+// --since asks the open file, not the listing. A redacted bundle holds no
+// original anywhere and its map gives back every entry; zip and map are
+// refused, replaced and taken back together. The Wine suite checks the rest.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <sstream>
 
 #include "cli/CollectCommand.h"
 #include "cli/CollectHost.h"
 #include "cli/TimeBox.h"
+#include "cli/CollectRedaction.h"
+#include "settings/Utf16.h"
+#include "support/RedactionMap.h"
 #include "support/StoreTestSupport.h"
 
 namespace kmx {
@@ -113,12 +119,19 @@ public:
         };
         return id(a) != 0 && id(a) == id(b);
     }
-    MachineFacts Facts() override {
-        return {L"PC1", L"ann", L"Windows 11", ZipTime{}, L"1980-01-01T00:00:00Z", -90};
-    }
+    MachineFacts Facts() override { return facts; }
     std::uint64_t Milliseconds() override { return 0; }
     bool ErrIsConsole() override { return false; }
     void ShowProgress(const std::wstring&) override {}
+    // Latin-1 stands in for the ANSI code page.
+    std::string Ansi(const std::wstring& text) override {
+        std::string ansi;
+        for (wchar_t c : text) {
+            if (c > 0xFF) return "";
+            ansi += static_cast<char>(c);
+        }
+        return ansi;
+    }
 
     MemoryRegistry registry;
     std::wstring out, err;
@@ -128,6 +141,8 @@ public:
     // The folders there are, by spelling; one number for one folder.
     std::map<std::wstring, int> folderIds = {{kFolder, 1}, {L"C:\\Work", 2}};
     std::size_t diskLeft = SIZE_MAX;
+    std::wstring failCommit;  // the path whose commit fails
+    MachineFacts facts{L"PC1", L"ann", L"Windows 11", ZipTime{}, L"1980-01-01T00:00:00Z", -90, {}};
 
 private:
     class Output : public CollectOutput {
@@ -142,10 +157,15 @@ private:
             m_bytes.resize(offset);
             return true;
         }
-        bool Commit(bool, std::wstring*) override {
+        bool Commit(bool, std::wstring* problem) override {
+            if (m_path == m_machine.failCommit) {
+                *problem = L"access is denied";
+                return false;
+            }
             m_machine.zips[m_path] = m_bytes;
             return true;
         }
+        void Withdraw() override { m_machine.zips.erase(m_path); }
         std::wstring Problem() const override { return L"there is not enough space on the disk"; }
 
     private:
@@ -289,6 +309,150 @@ TEST(CollectTest, SinceAsksTheOpenFileAndNotOneReadableFileIsAFailure) {
                         "read (3 skipped)\n"),
               std::string::npos)
         << Ascii(machine.err);
+}
+
+// The entries of a zip as Python's zipfile reads them, settings.reg as UTF-8.
+std::map<std::string, std::string> Entries(const std::string& bytes) {
+    const std::string zip = "/tmp/kmx-collect-entries-" + std::to_string(::getpid()) + ".zip";
+    std::ofstream(zip, std::ios::binary) << bytes;
+    const std::string dump = Shell(
+        "python3 -c \"import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
+        "[print(i.filename, len(z.read(i)), end='\\n') or sys.stdout.flush() or "
+        "sys.stdout.buffer.write(z.read(i)) for i in z.infolist()]\" " +
+        zip);
+    std::remove(zip.c_str());
+    std::map<std::string, std::string> entries;
+    for (std::size_t at = 0; at < dump.size();) {
+        const std::size_t space = dump.find(' ', at), end = dump.find('\n', space);
+        if (space == std::string::npos || end == std::string::npos) break;
+        const std::size_t size = std::stoul(dump.substr(space + 1, end - space - 1));
+        std::string data = dump.substr(end + 1, size);
+        if (dump.compare(at, space - at, "settings.reg") == 0)
+            data = ToUtf8(FromUtf16(
+                UnitsFromLeBytes(reinterpret_cast<const std::uint8_t*>(data.data()) + 2, data.size() - 2)));
+        entries[dump.substr(at, space - at)] = data;
+        at = end + 1 + size;
+    }
+    return entries;
+}
+
+std::string Folded(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+TEST(CollectTest, ARedactedBundleHoldsNoOriginalAndItsMapGivesBackEveryEntry) {
+    if (std::system("command -v python3 >/dev/null") != 0) GTEST_SKIP();
+    FakeMachine machine;
+    machine.facts.user = L"J\u00f6rg";
+    machine.facts.computer = L"PC-7QX";
+    machine.facts.domains = {L"CORPNET"};
+    SettingsModel model;
+    model.logDirectory = L"D:\\Logs";
+    model.logFilePrefix = L"kmx";
+    ASSERT_TRUE(machine.registry.PutString(storetest::kLogging, L"FileName", L"C:\\Users\\J\u00f6rg\\kmx"));
+    const std::string originals[] = {"anna.meyer@contoso.com",
+                                     "J\xc3\xb6rg",
+                                     "J\xf6rg",
+                                     "PC-7QX",
+                                     "CORPNET",
+                                     "10.20.30.40",
+                                     "fd00::a528:bf67",
+                                     "mail03.contoso.com",
+                                     "S-1-5-21-1004336348-1177238915-682003330-1001",
+                                     "annameyer55",
+                                     "falcon"};
+    const std::string line =
+        "2026-12-09 08:00:01.002  4812 [MainSync] anna.meyer@contoso.com on mail03.contoso.com from "
+        "10.20.30.40 "
+        "[fd00::a528:bf67]:443 by CORPNET\\J\xc3\xb6rg on pc-7qx sid "
+        "S-1-5-21-1004336348-1177238915-682003330-1001 "
+        "/o=Org/ou=AG/cn=Recipients/cn=annameyer55 Project FALCON\r\n"
+        "2026-12-09 08:00:01.003  4812 [UI] C:\\Users\\J\xf6rg\\AppData version 16.0.1.2 nothing else\r\n";
+    // Blocks of the writer's threads, cut at line ends; a map that goes to
+    // its file in pieces.
+    std::string log;
+    std::size_t peers = 0;
+    for (; log.size() < (1u << 20); ++peers)
+        log += line + "peer 10.9." + std::to_string(peers / 250) + "." + std::to_string(peers % 250 + 1) +
+               "\r\n";
+    machine.files[L"kmx-a.log"] = {std::vector<std::uint8_t>(log.begin(), log.end())};
+    machine.files[L"kmx-b.log"] = {{'n', 'o', ' ', 'e', 'n', 'd', ' ', 'P', 'C', '-', '7', 'Q', 'X'}};
+
+    ASSERT_EQ(0, Collect(machine, model, {L"plain.zip"}, L"1.0.0")) << Ascii(machine.err);
+    CollectRequest redacted{L"red.zip"};
+    redacted.redact = true;
+    redacted.redactAlso = {L"Falcon"};
+    machine.out.clear();
+    ASSERT_EQ(0, Collect(machine, model, redacted, L"1.0.0")) << Ascii(machine.err);
+    EXPECT_EQ(Ascii(machine.out),
+              "Wrote red.zip: 2 log files, 0 skipped\n"
+              "Wrote its map back to the originals, which stays here: red.map.tsv\n");
+    ASSERT_EQ(machine.zips.count(L"red.map.tsv"), 1u);
+    const std::string map = machine.zips.at(L"red.map.tsv");
+    EXPECT_GT(map.size(), 65536u);
+
+    const std::map<std::string, std::string> plain = Entries(machine.zips.at(L"plain.zip"));
+    const std::map<std::string, std::string> red = Entries(machine.zips.at(L"red.zip"));
+    ASSERT_EQ(red.size(), 5u);
+    EXPECT_EQ(plain.at("logs/kmx-a.log"), log);
+    for (const auto& [name, data] : red) {
+        for (const std::string& original : originals)
+            EXPECT_EQ(Folded(data).find(Folded(original)), std::string::npos) << name << ": " << original;
+        const std::string back = ReverseRedaction(data, map);
+        if (name != "about.txt") {
+            EXPECT_TRUE(back == plain.at(name)) << name;
+            continue;
+        }
+        // about.txt alone gains a line, which names no map.
+        ASSERT_EQ(back.substr(0, plain.at(name).size()), plain.at(name));
+        EXPECT_EQ(
+            back.substr(plain.at(name).size()),
+            "Redacted:      yes; tokens [[kind-N~tag]] replace mail addresses 1, user names 2, computer "
+            "names 2, domain names 1, IP addresses " +
+                std::to_string(peers + 2) +
+                ", host names 1, security identifiers 1, mailbox names 1, --redact-also terms 1 (different "
+                "originals)\r\n");
+    }
+}
+
+TEST(CollectTest, ARedactedZipAndItsMapAreRefusedReplacedAndTakenBackTogether) {
+    const struct {
+        const wchar_t *zip, *map;
+    } paths[] = {{L"a.zip", L"a.map.tsv"},
+                 {L"C:\\x\\B.ZIP", L"C:\\x\\B.map.tsv"},
+                 {L"bundle", L"bundle.map.tsv"},
+                 {L"y.zip.old", L"y.zip.old.map.tsv"}};
+    for (const auto& path : paths) EXPECT_EQ(Ascii(RedactionMapPath(path.zip)), Ascii(path.map));
+
+    FakeMachine machine;
+    SettingsModel model;
+    model.logDirectory = L"D:\\Logs";
+    machine.files[L"KMXLog-a.log"] = {{'1', '0', '.', '1', '.', '2', '.', '3', '\n'}};
+    CollectRequest request;
+    request.redact = true;
+    // Without FILE: a name that gives away no one.
+    ASSERT_EQ(0, Collect(machine, model, request, L"1.0.0")) << Ascii(machine.err);
+    EXPECT_EQ(machine.zips.count(L"KMXLogs-redacted-19800101-000000.zip"), 1u);
+    EXPECT_EQ(machine.zips.count(L"KMXLogs-redacted-19800101-000000.map.tsv"), 1u);
+
+    request.target = L"case.zip";
+    machine.zips = {{L"case.map.tsv", "old map"}};
+    machine.err.clear();
+    EXPECT_EQ(1, Collect(machine, model, request, L"1.0.0"));
+    EXPECT_NE(machine.err.find(L"case.map.tsv"), std::wstring::npos) << Ascii(machine.err);
+    EXPECT_EQ(machine.zips, (std::map<std::wstring, std::string>{{L"case.map.tsv", "old map"}}));
+    request.replace = true;
+    ASSERT_EQ(0, Collect(machine, model, request, L"1.0.0")) << Ascii(machine.err);
+    EXPECT_EQ(machine.zips.size(), 2u);
+    EXPECT_NE(machine.zips.at(L"case.map.tsv").find("\t10.1.2.3\r\n"), std::string::npos);
+
+    machine.failCommit = L"new.zip";
+    request.target = L"new.zip";
+    machine.err.clear();
+    EXPECT_EQ(1, Collect(machine, model, request, L"1.0.0"));
+    EXPECT_EQ(Ascii(machine.err), "kmxlogcfg: cannot write new.zip: access is denied\n");
+    EXPECT_EQ(machine.zips.count(L"new.map.tsv") + machine.zips.count(L"new.zip"), 0u);
 }
 
 }  // namespace

@@ -184,6 +184,8 @@ TEST_F(CommandsTest, CommandLinesAndTheirExitStatuses) {
         {{L"help", L"--for", L"1h"}, 1, L"", L"help takes no arguments"},
         {{L"frobnicate", L"--for", L"1h"}, 1, L"", L"--for goes only with enable"},
         {{L"collect", L"a.zip", L"--since", L""}, 1, L"", L"--since: a DURATION is"},
+        {{L"collect", L"a.zip", L"--redact-also"}, 1, L"", L"--redact-also needs the TEXT"},
+        {{L"export", L"a.reg", L"--redact"}, 1, L"", L"export takes FILE"},  // collect's alone
         {{L"import", L"missing.reg"}, 1, L"", L"cannot read missing.reg"},
         {{L"gal-sync", L"--all"}, 1, L"", L"Usage:"},
     };

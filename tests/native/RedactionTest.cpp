@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Redaction.h"
+#include "support/RedactionMap.h"
 
 namespace kmx {
 namespace {
@@ -24,49 +25,6 @@ RedactionNames Names() {
 std::string RedactAll(Redactor& redactor, const std::string& text) {
     std::string out;
     redactor.Redact(text, out);
-    return out;
-}
-
-// Turns redacted text back with the map alone, as support would.
-std::string Reverse(const std::string& text, const std::string& map) {
-    std::vector<std::pair<std::string, std::string>> tokens;
-    std::size_t at = map.find("\r\n") + 2;
-    EXPECT_EQ(map.substr(0, at), "token\toriginal\r\n");
-    while (at < map.size()) {
-        const std::size_t tab = map.find('\t', at), end = map.find("\r\n", at);
-        std::string original;
-        for (std::size_t i = tab + 1; i < end; ++i) {
-            if (map[i] != '\\') {
-                original += map[i];
-                continue;
-            }
-            const char c = map[++i];
-            if (c == 'x') {
-                original += static_cast<char>(std::stoi(map.substr(i + 1, 2), nullptr, 16));
-                i += 2;
-            } else {
-                original += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
-            }
-        }
-        tokens.push_back({map.substr(at, tab - at), original});
-        at = end + 2;
-    }
-    std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        bool replaced = false;
-        if (text.compare(i, 2, "[[") == 0) {
-            const std::size_t close = text.find("]]", i);
-            for (const auto& token : tokens) {
-                if (close != std::string::npos && text.compare(i, close + 2 - i, token.first) == 0) {
-                    out += token.second;
-                    i = close + 2;
-                    replaced = true;
-                    break;
-                }
-            }
-        }
-        if (!replaced) out += text[i++];
-    }
     return out;
 }
 
@@ -112,7 +70,7 @@ TEST(RedactionTest, HidesEachKindAndReversesExactly) {
         Redactor redactor(Names(), "zz9z");
         const std::string out = RedactAll(redactor, c.in);
         EXPECT_EQ(out, c.out) << c.in;
-        EXPECT_EQ(Reverse(out, redactor.Map()), c.in) << redactor.Map();
+        EXPECT_EQ(ReverseRedaction(out, redactor.Map()), c.in) << redactor.Map();
     }
 }
 
@@ -173,7 +131,7 @@ TEST(RedactionTest, PiecesOfAnySizeGiveTheWholeResultAndTokensHoldAcrossFiles) {
         });
     for (std::thread& thread : threads) thread.join();
     for (const std::string& out : outputs) EXPECT_EQ(out, whole);
-    EXPECT_EQ(Reverse(whole, redactor.Map()), text);
+    EXPECT_EQ(ReverseRedaction(whole, redactor.Map()), text);
 }
 
 TEST(RedactionTest, TagsDifferPerBundleAndCutsFallOnLineEndsThenBlanks) {

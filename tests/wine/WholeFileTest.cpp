@@ -1,7 +1,7 @@
 // Files written whole, on Wine's file system: a write that stops short (with
 // or without an error code) or fails, or a writer given up before its commit,
 // leaves neither the target nor the temporary file, and says why; a whole one
-// replaces only when asked.
+// replaces only when asked, and one held after its commit can be taken back.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -87,6 +87,20 @@ TEST_F(WholeFileTest, NothingShowsBeforeTheCommitAndNothingStaysWithoutIt) {
     ASSERT_TRUE(file.Write("abcdef", 6) && file.Truncate(2) && file.Write("xy", 2));
     ASSERT_TRUE(file.Commit(false)) << file.Problem();
     EXPECT_EQ("abxy", Contents());
+}
+
+// One of two files that appear together: in place and held open, it is
+// taken back when the other cannot follow, and stays otherwise.
+TEST_F(WholeFileTest, AHeldCommitGoesWhenWithdrawnAndStaysOtherwise) {
+    for (const bool withdrawn : {true, false}) {
+        {
+            PendingFile file;
+            ASSERT_TRUE(file.Create(m_path) && file.Write("abcd", 4));
+            ASSERT_TRUE(file.Commit(false, true)) << file.Problem();
+            if (withdrawn) EXPECT_TRUE(file.Withdraw()) << file.Problem();
+        }
+        EXPECT_EQ(withdrawn ? "<none>" : "abcd", Contents());
+    }
 }
 
 // The rename wants a full path; export and collect take the one given.
