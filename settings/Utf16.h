@@ -38,4 +38,15 @@ std::wstring TextFromUtf16LeBytes(const std::uint8_t* bytes, std::size_t count);
 // UTF-8 bytes of the text (a lone surrogate becomes U+FFFD).
 std::string ToUtf8(const std::wstring& text);
 
+// One character as UTF-8 bytes (a surrogate code point in the three bytes
+// it would take).
+void AppendUtf8(char32_t c, std::string& out);
+
+// UTF-16 units as UTF-8, a lone surrogate in the three bytes it would take,
+// so that the way back gives every unit as it was.
+std::string UnitsToUtf8(const std::u16string& units);
+
+// The way back; a byte that starts no sequence becomes U+FFFD.
+std::u16string Utf8ToUnits(const std::string& text);
+
 }  // namespace kmx
