@@ -22,7 +22,7 @@ public:
     virtual ~ContractRegistry() = default;
     virtual IRegistry& Registry() = 0;
     // The stored type of a value under HKEY_CURRENT_USER\<keyPath>, found
-    // around IRegistry (which never reports types); nullopt when missing.
+    // from the store itself, not through IRegistry under test; nullopt when missing.
     virtual std::optional<std::uint32_t> StoredType(const std::wstring& keyPath,
                                                     const std::wstring& name) = 0;
 };
