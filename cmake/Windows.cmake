@@ -132,21 +132,27 @@ add_dependencies(startup_bench KMXLogCtl minimal_dialog probed_start probed_floo
 # Its platform-free core is kmx_cli_core; cli/win32/ holds its own Windows
 # side (console, Task Scheduler, directory listing, collect's files).
 file(GLOB KMX_CLI_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/win32/*.cpp)
-add_executable(kmxlogcfg ${CMAKE_SOURCE_DIR}/cli/Main.cpp ${KMX_CLI_WIN32_SOURCES})
-target_link_libraries(kmxlogcfg PRIVATE kmx_cli_core kmx_system kvxshared kmx_settings)
+add_library(kmx_cli_win32 STATIC ${KMX_CLI_WIN32_SOURCES})
+target_link_libraries(kmx_cli_win32 PUBLIC kmx_cli_core kmx_system kvxshared kmx_settings)
 # The time box's one-shot task: the Task Scheduler's COM API (ole32,
 # oleaut32 for its strings; taskschd holds only its GUIDs).
-target_link_libraries(kmxlogcfg PRIVATE ole32 oleaut32 taskschd)
-target_compile_options(kmxlogcfg PRIVATE ${KMX_WARNINGS})
-target_link_options(kmxlogcfg PRIVATE -municode -s)
-set_target_properties(kmxlogcfg PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-# Its windowless twin, from the same sources: what the time box's logon
-# entry and task run, so that no console window opens at logon.
-add_executable(kmxlogcfgw WIN32 ${CMAKE_SOURCE_DIR}/cli/Main.cpp ${KMX_CLI_WIN32_SOURCES})
-target_link_libraries(kmxlogcfgw PRIVATE kmx_cli_core kmx_system kvxshared kmx_settings ole32 oleaut32 taskschd)
-target_compile_options(kmxlogcfgw PRIVATE ${KMX_WARNINGS})
-target_link_options(kmxlogcfgw PRIVATE -municode -s)
-set_target_properties(kmxlogcfgw PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+target_link_libraries(kmx_cli_win32 PUBLIC ole32 oleaut32 taskschd)
+target_compile_options(kmx_cli_win32 PRIVATE ${KMX_WARNINGS})
+
+# The console program, and its windowless twin from the same sources: what
+# the time box's logon entry and task run, so that no console window opens
+# at logon.
+foreach(program kmxlogcfg kmxlogcfgw)
+  if(program STREQUAL "kmxlogcfgw")
+    add_executable(${program} WIN32 ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
+  else()
+    add_executable(${program} ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
+  endif()
+  target_link_libraries(${program} PRIVATE kmx_cli_win32)
+  target_compile_options(${program} PRIVATE ${KMX_WARNINGS})
+  target_link_options(${program} PRIVATE -municode -s)
+  set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+endforeach()
 
 # The console companion under Wine: its .reg files against Wine's reg and
 # regedit, its refusals and its output on pipes, on the prefix's registry.
