@@ -3,6 +3,7 @@
 #include "settings/RegKeyHandle.h"
 #include "settings/RegistryLayout.h"
 #include "settings/RegistryOps.h"
+#include "settings/Utf16.h"
 
 namespace kmx {
 namespace {
@@ -126,13 +127,8 @@ RegStatus ReadTimeBox(IRegistry& registry, std::optional<TimeBox>* box) {
         for (int i = 7; i >= 0; --i) found.end = found.end << 8 | value.bytes[static_cast<std::size_t>(i)];
     status = ReadTyped(registry, key, kTimeBoxPresetName, &value);
     if (status != kErrorSuccess) return status;
-    if (value.present && value.type == kRegSz) {
-        for (std::size_t i = 0; i + 1 < value.bytes.size(); i += 2) {
-            const wchar_t c = static_cast<wchar_t>(value.bytes[i] | value.bytes[i + 1] << 8);
-            if (c == 0) break;
-            found.preset += c;
-        }
-    }
+    if (value.present && value.type == kRegSz)
+        found.preset = TextFromUtf16LeBytes(value.bytes.data(), value.bytes.size());
     for (std::size_t i = 0; i < kSettingCount; ++i) {
         for (const bool isBefore : {true, false}) {
             status = ReadTyped(registry, key,
