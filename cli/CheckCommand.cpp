@@ -11,10 +11,9 @@
 #include "cli/TimeBox.h"
 #include "formats/Json.h"
 #include "settings/AsciiCase.h"
-#include "settings/FileName.h"
 #include "settings/Loader.h"
 #include "settings/Presets.h"
-#include "settings/FieldRules.h"
+#include "settings/Saver.h"
 #include "settings/SettingOrders.h"
 #include "settings/Utf16.h"
 
@@ -53,8 +52,7 @@ void TakePreset(const Preset& preset, int isBESKMX, Baseline& baseline) {
     for (const PresetMark& mark : OutputOptionMarks(preset, isBESKMX)) baseline.named[mark.setting] = true;
 }
 
-RecordedValue Dword(std::int32_t number) {
-    const auto bits = static_cast<std::uint32_t>(number);
+RecordedValue Dword(std::uint32_t bits) {
     return {true,
             kRegDword,
             {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
@@ -62,13 +60,9 @@ RecordedValue Dword(std::int32_t number) {
 }
 
 RecordedValue WhatSaveWrites(const SettingsModel& model, SettingId id) {
-    switch (Info(id).kind) {
-        case SettingKind::Switch: return Dword(model.value[id]);
-        case SettingKind::Limit: return Dword(LimitToWrite(model, id));
-        case SettingKind::FileName: break;
-    }
-    const std::wstring fileName = ComposeFileNameForSave(model.logDirectory, model.logFilePrefix);
-    return {true, kRegSz, ToUtf16LeBytes(fileName, true)};
+    const ValueToWrite value = ValueSaveWrites(model, id);
+    if (!value.isText) return Dword(value.number);
+    return {true, kRegSz, ToUtf16LeBytes(value.text, true)};
 }
 
 // ---- Showing a value ----

@@ -69,18 +69,9 @@ SaveOutcome SaveCheckedSettings(const SettingsModel& model, const LoadedKey& loa
     for (std::size_t n = 0; n < kSaveOrder.size(); ++n) {
         const SettingId id = kSaveOrder[n];
         if (n + 1 == kSaveOrder.size() && loaded.oldSwitchRefused) hooks.OldSwitchRefused();
-        RegStatus status = kErrorSuccess;
-        switch (Info(id).kind) {
-            case SettingKind::Switch:
-                status =
-                    WriteDword(registry, key, Info(id).name, static_cast<std::uint32_t>(model.value[id]));
-                break;
-            case SettingKind::Limit:
-                status = WriteDword(registry, key, Info(id).name,
-                                    static_cast<std::uint32_t>(LimitToWrite(model, id)));
-                break;
-            case SettingKind::FileName: status = WriteString(registry, key, Info(id).name, fileName); break;
-        }
+        const ValueToWrite value = ValueSaveWrites(model, id);
+        const RegStatus status = value.isText ? WriteString(registry, key, Info(id).name, value.text)
+                                              : WriteDword(registry, key, Info(id).name, value.number);
         if (status != kErrorSuccess && outcome.failedValue.empty()) {
             outcome.failedValue = Info(id).name;
             outcome.failedStatus = status;
@@ -88,6 +79,19 @@ SaveOutcome SaveCheckedSettings(const SettingsModel& model, const LoadedKey& loa
     }
     outcome.result = outcome.failedValue.empty() ? SaveResult::Written : SaveResult::WriteFailed;
     return outcome;
+}
+
+ValueToWrite ValueSaveWrites(const SettingsModel& model, SettingId id) {
+    ValueToWrite value;
+    switch (Info(id).kind) {
+        case SettingKind::Switch: value.number = static_cast<std::uint32_t>(model.value[id]); break;
+        case SettingKind::Limit: value.number = static_cast<std::uint32_t>(LimitToWrite(model, id)); break;
+        case SettingKind::FileName:
+            value.isText = true;
+            value.text = ComposeFileNameForSave(model.logDirectory, model.logFilePrefix);
+            break;
+    }
+    return value;
 }
 
 }  // namespace kmx

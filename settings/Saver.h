@@ -3,6 +3,7 @@
 // order.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "settings/Loader.h"
@@ -73,5 +74,14 @@ SaveOutcome SaveSettings(SettingsModel& model, const LoadedKey& loaded, SaveHook
 
 // Save after CheckForSave has passed on this model: the writes alone.
 SaveOutcome SaveCheckedSettings(const SettingsModel& model, const LoadedKey& loaded, SaveHooks& hooks);
+
+// What Save writes for one setting: a REG_DWORD (switches, limits) or
+// FileName's REG_SZ, composed from the directory and the prefix.
+struct ValueToWrite {
+    bool isText = false;
+    std::uint32_t number = 0;
+    std::wstring text;
+};
+ValueToWrite ValueSaveWrites(const SettingsModel& model, SettingId id);
 
 }  // namespace kmx
